@@ -1,0 +1,46 @@
+#include "core/EventManager.h"
+
+#include "core/EventManagerImpl.h"
+
+namespace Tarnu
+{
+
+EventManager::EventManager(QueueNotify queueNotify)
+    : impl(std::make_unique<EventManagerImpl>(*this, queueNotify))
+{
+}
+
+EventManager::~EventManager() = default;
+
+void EventManager::addEventListener(EventListener* listener)
+{
+    impl->addEventListener(listener);
+}
+
+void EventManager::removeEventListener(EventListener* listener)
+{
+    impl->removeEventListener(listener);
+}
+
+void EventManager::postEvent(const std::shared_ptr<Event>& event)
+{
+    if (event)
+        impl->dispatchEvent(event);
+}
+
+void EventManager::queueEvent(const std::shared_ptr<Event>& event)
+{
+    impl->queueEvent(event);
+}
+
+void EventManager::dispatchEvents(double time)
+{
+    impl->dispatchEvents(time);
+}
+
+std::uint32_t EventManager::getID() const
+{
+    return impl->getID();
+}
+
+}

@@ -1,0 +1,50 @@
+#pragma once
+// A dispatcher with listeners per event type. postEvent delivers at once;
+// queueEvent keeps the event, ordered by event time (equal times in the order
+// they were queued), until dispatchEvents(time) releases those that are due.
+// Listeners may post, queue, add and remove on the manager that is calling them.
+
+#include <cstdint>
+#include <memory>
+
+namespace Tarnu
+{
+
+class Event;
+class EventListener;
+class EventManagerImpl;
+
+class EventManager
+{
+public:
+    /// Called each time the queue goes from empty to non-empty, with the lock held.
+    using QueueNotify = void (*)(EventManager*);
+
+    explicit EventManager(QueueNotify queueNotify = nullptr);
+    EventManager(const EventManager&) = delete;
+    EventManager& operator=(const EventManager&) = delete;
+    virtual ~EventManager();
+
+    void addEventListener(EventListener* listener);
+    void removeEventListener(EventListener* listener);
+    void postEvent(const std::shared_ptr<Event>& event);
+    void queueEvent(const std::shared_ptr<Event>& event);
+    void dispatchEvents(double time);
+
+    /// A serial number: no two managers of one run share it.
+    std::uint32_t getID() const;
+
+    EventManagerImpl& getImpl() { return *impl; }
+
+private:
+    std::unique_ptr<EventManagerImpl> impl;
+};
+
+/// Exposes only listener registration to scripts; posting stays with the owner.
+class ProtectedEventManager : public EventManager
+{
+public:
+    ProtectedEventManager() = default;
+};
+
+}

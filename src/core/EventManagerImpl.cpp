@@ -1,0 +1,164 @@
+#include "core/EventManagerImpl.h"
+
+#include "core/Event.h"
+
+#include <algorithm>
+
+namespace Tarnu
+{
+
+namespace
+{
+
+std::uint32_t nextManagerID = 1;
+
+// The listener copies of the deliveries now running, innermost last; a dying
+// listener nulls itself in each of them.
+std::vector<std::vector<EventListener*>*> deliveriesInFlight;
+
+class DeliveryInFlight
+{
+public:
+    explicit DeliveryInFlight(std::vector<EventListener*>& listeners) { deliveriesInFlight.push_back(&listeners); }
+    ~DeliveryInFlight() { deliveriesInFlight.pop_back(); }
+    DeliveryInFlight(const DeliveryInFlight&) = delete;
+    DeliveryInFlight& operator=(const DeliveryInFlight&) = delete;
+};
+
+template <class T>
+void eraseFirst(std::vector<T>& items, const T& item)
+{
+    auto found = std::find(items.begin(), items.end(), item);
+    if (found != items.end())
+        items.erase(found);
+}
+
+}
+
+bool EventManagerImpl::LaterFirst::operator()(const QueuedEvent& a, const QueuedEvent& b) const
+{
+    const double aTime = a.event->getEventTime();
+    const double bTime = b.event->getEventTime();
+    return aTime > bTime || (aTime == bTime && a.serial > b.serial);
+}
+
+EventManagerImpl::EventManagerImpl(EventManager& owner, void (*queueNotify)(EventManager*))
+    : owner(owner), queueNotify(queueNotify), id(nextManagerID++)
+{
+}
+
+EventManagerImpl::~EventManagerImpl()
+{
+    std::lock_guard lock(mutex);
+    for (auto& [type, registered] : listeners)
+        for (EventListener* listener : registered)
+            eraseFirst(listener->dispatchers, static_cast<AbstractEventDispatcher*>(this));
+}
+
+void EventManagerImpl::addEventListener(EventListener* listener)
+{
+    if (!listener)
+        return;
+    std::lock_guard lock(mutex);
+    std::vector<EventListener*>& registered = listeners[listener->getEventType()];
+    if (std::find(registered.begin(), registered.end(), listener) != registered.end())
+        return;
+    registered.push_back(listener);
+    listener->dispatchers.push_back(this);
+}
+
+void EventManagerImpl::removeEventListener(EventListener* listener)
+{
+    if (!listener)
+        return;
+    std::lock_guard lock(mutex);
+    auto type = listeners.find(listener->getEventType());
+    if (type == listeners.end())
+        return;
+    auto found = std::find(type->second.begin(), type->second.end(), listener);
+    if (found == type->second.end())
+        return;
+    type->second.erase(found);
+    eraseFirst(listener->dispatchers, static_cast<AbstractEventDispatcher*>(this));
+}
+
+void EventManagerImpl::removeListener(EventListener* listener)
+{
+    std::lock_guard lock(mutex);
+    auto type = listeners.find(listener->getEventType());
+    if (type != listeners.end())
+        eraseFirst(type->second, listener);
+}
+
+void EventManagerImpl::forgetInDispatches(EventListener* listener)
+{
+    for (std::vector<EventListener*>* delivery : deliveriesInFlight)
+        std::replace(delivery->begin(), delivery->end(), listener, static_cast<EventListener*>(nullptr));
+}
+
+void EventManagerImpl::queueEvent(const std::shared_ptr<Event>& event)
+{
+    if (!event)
+        return;
+    std::lock_guard lock(mutex);
+    if (queueNotify && queue.empty())
+        queueNotify(&owner);
+    queue.push_back({event, nextSerial++});
+    std::push_heap(queue.begin(), queue.end(), LaterFirst());
+}
+
+void EventManagerImpl::dispatchEvent(const std::shared_ptr<Event>& event)
+{
+    event->setDispatcher(&owner);
+    auto type = listeners.find(event->getEventType());
+    if (type == listeners.end() || type->second.empty())
+        return;
+    std::vector<EventListener*> delivery = type->second;
+    DeliveryInFlight guard(delivery);
+    for (EventListener* listener : delivery)
+        if (listener)
+            listener->handleEvent(event);
+}
+
+void EventManagerImpl::dispatchEvents(double time)
+{
+    if (queue.empty())
+        return;
+    std::lock_guard lock(mutex);
+    while (!queue.empty())
+    {
+        const QueuedEvent top = queue.front();
+        if (time >= 0 && top.event->getEventTime() > time)
+            break;
+        try
+        {
+            dispatchEvent(top.event);
+        }
+        catch (...)
+        {
+            // The event has been delivered as far as it got: a later call must not repeat it.
+            unqueue(top.serial);
+            throw;
+        }
+        unqueue(top.serial);
+    }
+}
+
+void EventManagerImpl::unqueue(std::uint64_t serial)
+{
+    if (!queue.empty() && queue.front().serial == serial)
+    {
+        std::pop_heap(queue.begin(), queue.end(), LaterFirst());
+        queue.pop_back();
+        return;
+    }
+    // A listener queued an earlier event meanwhile, or a nested dispatch already took this one.
+    auto found = std::find_if(queue.begin(), queue.end(),
+                              [serial](const QueuedEvent& queued) { return queued.serial == serial; });
+    if (found == queue.end())
+        return;
+    queue.erase(found);
+    std::make_heap(queue.begin(), queue.end(), LaterFirst());
+}
+
+}

@@ -1,0 +1,22 @@
+#include "core/EventTypes.h"
+
+#include "core/Timer.h"
+
+#include <cstdint>
+
+namespace Tarnu
+{
+
+void assignEventTypes()
+{
+    static bool assigned = false;
+    if (assigned)
+        return;
+    assigned = true;
+
+    std::uint32_t counter = 0;
+    for (std::uint32_t* type : {&TimerEvent::TYPE})
+        *type = ++counter;
+}
+
+}

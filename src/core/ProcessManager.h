@@ -1,0 +1,60 @@
+#pragma once
+// A process that owns and updates other processes, highest priority first and
+// equal priorities in the order they were added. Processes may add, kill and
+// suspend processes during a pass: additions that sort after the running one
+// are updated in the same pass, and dead processes leave only after the pass,
+// so the walk never loses its place. A pass cannot be re-entered.
+
+#include "core/Process.h"
+
+#include <cstdint>
+#include <memory>
+#include <set>
+
+namespace Tarnu
+{
+
+class ProcessManager : public Process
+{
+public:
+    explicit ProcessManager(double startTime);
+    ~ProcessManager() override;
+
+    /// The only way to make a free-standing manager: it must know its own shared pointer.
+    static std::shared_ptr<ProcessManager> createNew(double startTime);
+
+    void addProcess(const std::shared_ptr<Process>& process);
+    double getCurrentTime() const { return currentTime; }
+    void terminateAll();
+    void updateProcess(double time) override;
+
+protected:
+    /// For creators of derived managers: store the pointer before adopting processes.
+    void setSelf(const std::shared_ptr<ProcessManager>& self) { this->self = self; }
+
+private:
+    struct Entry
+    {
+        std::uint32_t priority;
+        std::uint64_t serial;
+        std::shared_ptr<Process> process;
+    };
+    struct UpdateOrder
+    {
+        bool operator()(const Entry& a, const Entry& b) const
+        {
+            return a.priority != b.priority ? a.priority > b.priority : a.serial < b.serial;
+        }
+    };
+
+    void removeDeadProcesses();
+
+    std::weak_ptr<ProcessManager> self;
+    std::set<Entry, UpdateOrder> processes;
+    double currentTime;
+    std::uint64_t nextSerial = 0;
+    bool updating = false;
+    bool removing = false;
+};
+
+}

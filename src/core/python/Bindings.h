@@ -1,0 +1,12 @@
+#pragma once
+// The export areas of the module, each registering one part of the Python
+// interface. The module initialiser calls them in this order; later areas use
+// classes of earlier ones as bases, arguments and results.
+
+namespace Tarnu
+{
+
+void exportCoreBindings();
+void exportMathBindings();
+
+}

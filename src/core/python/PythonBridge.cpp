@@ -1,0 +1,41 @@
+#include "core/python/PythonBridge.h"
+
+#include "core/LogManager.h"
+#include "core/PythonManager.h"
+
+namespace Tarnu
+{
+
+void reportPythonException(const std::string& message) noexcept
+{
+    try
+    {
+        if (LogManager* logs = LogManager::getSingletonPtr())
+            logs->logMessage(PythonManager::LOG_NAME, message, LogFile::ML_NORMAL, false);
+    }
+    catch (...)
+    {
+        // Reporting must not fail the engine call it reports on.
+    }
+    if (PyErr_Occurred())
+        PyErr_Print();
+}
+
+void printPythonExceptionKeepingIt() noexcept
+{
+    if (!PyErr_Occurred())
+        return;
+    PyObject* type = nullptr;
+    PyObject* value = nullptr;
+    PyObject* traceback = nullptr;
+    PyErr_Fetch(&type, &value, &traceback);
+    PyErr_NormalizeException(&type, &value, &traceback);
+    Py_XINCREF(type);
+    Py_XINCREF(value);
+    Py_XINCREF(traceback);
+    PyErr_Restore(type, value, traceback);
+    PyErr_Print();
+    PyErr_Restore(type, value, traceback);
+}
+
+}

@@ -1,0 +1,74 @@
+#pragma once
+// The common half of every bridge, the engine-side object inside a Python
+// subclass (listeners, processes, factory events, components...). It calls a
+// Python method by name on the Python object that holds it, so a method defined
+// by the subclass, or assigned to the instance, is the one that runs.
+//
+// Two error policies: callLogged reports a failure ("Exception thrown in X
+// method." to "PythonSystemLog.txt", the traceback on standard error) and lets
+// the engine carry on; callRethrowing prints the traceback and passes the error
+// on to the engine caller (and on up to the script, which sees the original
+// Python exception).
+
+#include <boost/python.hpp>
+
+#include <string>
+
+namespace Tarnu
+{
+
+/// Logs message to the Python log when there is one, prints the pending Python
+/// error, and clears it. Never throws: it runs inside engine callbacks and destructors.
+void reportPythonException(const std::string& message) noexcept;
+
+/// Prints the pending Python error and leaves it pending, so that a script up
+/// the call chain still receives the original exception.
+void printPythonExceptionKeepingIt() noexcept;
+
+class PythonBridge
+{
+protected:
+    explicit PythonBridge(PyObject* self) : self(self) {}
+
+    PyObject* getSelf() const { return self; }
+
+    template <class... Args>
+    void callLogged(const char* method, const Args&... args) const noexcept
+    {
+        callLoggedAs(std::string("Exception thrown in ") + method + " method.", method, args...);
+    }
+
+    /// The same with a message of the caller's own.
+    template <class... Args>
+    void callLoggedAs(const std::string& message, const char* method, const Args&... args) const noexcept
+    {
+        try
+        {
+            boost::python::call_method<void>(self, method, args...);
+        }
+        catch (...)
+        {
+            reportPythonException(message);
+        }
+    }
+
+    template <class Result, class... Args>
+    Result callRethrowing(const char* method, const Args&... args) const
+    {
+        try
+        {
+            return boost::python::call_method<Result>(self, method, args...);
+        }
+        catch (...)
+        {
+            printPythonExceptionKeepingIt();
+            throw;
+        }
+    }
+
+private:
+    // Borrowed: the Python object holds the bridge by value, so it outlives every call.
+    PyObject* self;
+};
+
+}

@@ -1,0 +1,42 @@
+"""Shared fixtures: the freshly built module on sys.path, and a runner for
+scripts that need a process of their own (engine singletons, Root)."""
+
+import os
+import subprocess
+import sys
+import textwrap
+
+import pytest
+
+BUILD_DIR = os.environ.get(
+    "TARNU_BUILD_DIR",
+    os.path.join(os.path.dirname(__file__), "..", "..", "build"))
+MODULE_DIR = os.path.abspath(os.path.join(BUILD_DIR, "python"))
+sys.path.insert(0, MODULE_DIR)
+
+
+class ScriptResult:
+    def __init__(self, completed):
+        self.returncode = completed.returncode
+        self.stdout = completed.stdout
+        self.stderr = completed.stderr
+
+    def __repr__(self):
+        return "rc=%d\nstdout:\n%s\nstderr:\n%s" % (self.returncode, self.stdout, self.stderr)
+
+
+@pytest.fixture
+def run_script(tmp_path):
+    """Runs a Python script in a fresh interpreter with tmp_path as the working
+    directory (so log files land there) and answers its exit code and output."""
+    def run(source, timeout=60, env=None):
+        environment = dict(os.environ)
+        environment["PYTHONPATH"] = MODULE_DIR
+        environment.setdefault("SDL_VIDEODRIVER", "offscreen")
+        if env:
+            environment.update(env)
+        completed = subprocess.run(
+            [sys.executable, "-c", textwrap.dedent(source)], cwd=tmp_path, env=environment,
+            capture_output=True, text=True, timeout=timeout)
+        return ScriptResult(completed)
+    return run
