@@ -38,6 +38,11 @@ void EventManager::dispatchEvents(double time)
     impl->dispatchEvents(time);
 }
 
+bool EventManager::hasQueuedEvents() const
+{
+    return impl->hasQueuedEvents();
+}
+
 std::uint32_t EventManager::getID() const
 {
     return impl->getID();

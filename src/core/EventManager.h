@@ -30,6 +30,7 @@ public:
     void postEvent(const std::shared_ptr<Event>& event);
     void queueEvent(const std::shared_ptr<Event>& event);
     void dispatchEvents(double time);
+    bool hasQueuedEvents() const;
 
     /// A serial number: no two managers of one run share it.
     std::uint32_t getID() const;

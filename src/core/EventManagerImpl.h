@@ -36,7 +36,7 @@ public:
     /// Delivers one non-null event now, without taking the lock.
     void dispatchEvent(const std::shared_ptr<Event>& event);
 
-    std::recursive_mutex& getMutex() { return mutex; }
+    bool hasQueuedEvents() const { return !queue.empty(); }
     std::uint32_t getID() const { return id; }
 
     /// Called by a dying listener: no delivery in flight may call it afterwards.

@@ -1,6 +1,8 @@
 #include "core/EventTypes.h"
 
 #include "core/Timer.h"
+#include "scene/EntityEvent.h"
+#include "scene/SceneEvent.h"
 
 #include <cstdint>
 
@@ -15,7 +17,7 @@ void assignEventTypes()
     assigned = true;
 
     std::uint32_t counter = 0;
-    for (std::uint32_t* type : {&TimerEvent::TYPE})
+    for (std::uint32_t* type : {&TimerEvent::TYPE, &EntityEvent::TYPE, &SceneEvent::TYPE})
         *type = ++counter;
 }
 

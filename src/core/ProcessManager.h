@@ -29,6 +29,7 @@ public:
     void updateProcess(double time) override;
 
 protected:
+    bool isUpdating() const { return updating; }
     /// For creators of derived managers: store the pointer before adopting processes.
     void setSelf(const std::shared_ptr<ProcessManager>& self) { this->self = self; }
 

@@ -22,23 +22,24 @@ public:
         if (!instance)
             throw std::runtime_error("Error: attempt to dereference singleton " + typeName<T>() +
                                      " when singleton is null.");
-        return *instance;
+        return *static_cast<T*>(instance);
     }
 
-    static T* getSingletonPtr() { return instance; }
+    static T* getSingletonPtr() { return static_cast<T*>(instance); }
 
 protected:
     Singleton()
     {
         if (instance)
             throw std::runtime_error("Error: attempt to reconstruct singleton " + typeName<T>() + "!");
-        instance = static_cast<T*>(this);
+        // Kept as the base: T is not constructed yet, so the cast to T waits for the accessors.
+        instance = this;
     }
 
     ~Singleton() { instance = nullptr; }
 
 private:
-    static inline T* instance = nullptr;
+    static inline Singleton* instance = nullptr;
 };
 
 }

@@ -8,5 +8,7 @@ namespace Tarnu
 
 void exportCoreBindings();
 void exportMathBindings();
+void exportEntityBindings();
+void exportBoundBindings();
 
 }

@@ -11,4 +11,6 @@ BOOST_PYTHON_MODULE(tarnu)
     Tarnu::assignEventTypes();
     Tarnu::exportCoreBindings();
     Tarnu::exportMathBindings();
+    Tarnu::exportEntityBindings();
+    Tarnu::exportBoundBindings();
 }

@@ -7,6 +7,7 @@
 #include "core/ParameterList.h"
 #include "core/ProcessManager.h"
 #include "core/Timer.h"
+#include "core/math/AxisAlignedBox.h"
 #include "core/math/Complex.h"
 #include "core/math/Scale.h"
 #include "core/math/Vector2.h"
@@ -97,6 +98,7 @@ void exportParameterList()
     defineValueReads<Vector3>(cls);
     defineValueReads<Complex>(cls);
     defineValueReads<Scale>(cls);
+    defineValueReads<AxisAlignedBox>(cls);
     cls.def("get", static_cast<GetText>(&ParameterList::get), py::return_value_policy<py::copy_const_reference>())
         .def("getFloat", &getOr<double>)
         .def("getInt", &getOr<int>)

@@ -1,0 +1,27 @@
+#include "core/math/Bound.h"
+
+#include "core/math/AxisAlignedBox.h"
+#include "scene/SceneNode.h"
+
+#include <stdexcept>
+
+namespace Tarnu
+{
+
+AxisAlignedBox Bound::getSweep(const Vector2& offset) const
+{
+    const AxisAlignedBox here = getAxisAlignedBox();
+    AxisAlignedBox swept = here;
+    swept.translate(offset);
+    swept.merge(here);
+    return swept;
+}
+
+void transform(Bound* bound, const std::shared_ptr<SceneNode>& node)
+{
+    if (!bound || !node)
+        throw std::runtime_error("bound or node was null when trying to transform,");
+    bound->transform(*node);
+}
+
+}

@@ -1,0 +1,33 @@
+#include "game/PhysicsManager.h"
+
+#include "scene/SceneManager.h"
+
+namespace Tarnu
+{
+
+void PhysicsManager::connect(const std::shared_ptr<SceneManager>& target)
+{
+    if (!target || target->getPhysicsManager() || scenePointer)
+        return;
+    target->setPhysicsManager(shared_from_this());
+    scene = target->getSelf();
+    scenePointer = target.get();
+    target->addProcess(shared_from_this());
+    notifyConnected();
+}
+
+void PhysicsManager::disconnect()
+{
+    if (!scenePointer)
+        return;
+    SceneManager* former = scenePointer;
+    // Held while leaving: the scene's link may be the last owner of this manager.
+    const std::shared_ptr<PhysicsManager> keep = shared_from_this();
+    killProcess();
+    former->setPhysicsManager(nullptr);
+    scene.reset();
+    scenePointer = nullptr;
+    notifyDisconnected();
+}
+
+}

@@ -1,0 +1,141 @@
+#pragma once
+// A node of a scene graph: a local transform relative to its parent, a lazily
+// computed and cached world transform, owned children and at most one entity.
+//
+// A change of the local transform invalidates this node's cache and tells the
+// scene's render and physics managers that what the node carries has moved;
+// children are told only when something below has read its world transform
+// since the last change, so moving a parent every step costs nothing below it
+// until a child's world transform is needed. Nodes are made by createNew and
+// held by shared pointers whose deleter detaches the entity and the children.
+
+#include "core/math/Complex.h"
+#include "core/math/Matrix3.h"
+#include "core/math/Scale.h"
+#include "core/math/Vector2.h"
+#include "scene/Visitor.h"
+
+#include <iosfwd>
+#include <memory>
+#include <vector>
+
+namespace Tarnu
+{
+
+class Collidable;
+class Entity;
+class Renderable;
+class SceneManager;
+
+class SceneNode : public Visitable<std::shared_ptr<SceneNode>>, public Visitable<std::shared_ptr<Entity>>
+{
+public:
+    enum TransformSpace
+    {
+        LOCAL = 0,
+        PARENT = 1,
+        WORLD = 2
+    };
+
+    struct Deleter
+    {
+        void operator()(SceneNode* node) const;
+    };
+
+    static std::shared_ptr<SceneNode> createNew(const Vector2& position = Vector2::ZERO,
+                                                const Complex& orientation = Complex::IDENTITY,
+                                                const Scale& scale = Scale::IDENTITY);
+    /// A node with the source's local transform and inherit flags, detached from everything;
+    /// the deep form also copies the entity (under a generated name) and every child.
+    static std::shared_ptr<SceneNode> createCopy(const std::shared_ptr<SceneNode>& source, bool deep);
+
+    SceneNode(const SceneNode&) = delete;
+    SceneNode& operator=(const SceneNode&) = delete;
+    ~SceneNode() override;
+
+    void addChild(const std::shared_ptr<SceneNode>& child, bool keepWorld = false);
+    void removeChild(const std::shared_ptr<SceneNode>& child, bool keepWorld = false);
+    void removeAll(bool keepWorld = false);
+    bool hasChildren() const { return !children.empty(); }
+    const std::vector<std::shared_ptr<SceneNode>>& getChildren() const { return children; }
+
+    void attach(const std::shared_ptr<Entity>& entity);
+    void detachEntity();
+    const std::shared_ptr<Entity>& getEntity() const { return entity; }
+
+    std::shared_ptr<SceneNode> getParent() const { return parent.lock(); }
+    SceneNode* getParentPointer() const { return parentPointer; }
+    std::shared_ptr<SceneManager> getManager() const { return manager.lock(); }
+    SceneManager* getManagerPointer() const { return managerPointer; }
+
+    void setPosition(const Vector2& position, TransformSpace space = PARENT);
+    void setOrientation(const Complex& orientation, TransformSpace space = PARENT);
+    void setScale(const Scale& scale, TransformSpace space = PARENT);
+    void translate(const Vector2& offset, TransformSpace space = PARENT);
+    void rotate(const Complex& rotation);
+    void scale(const Scale& factor);
+
+    const Vector2& getPosition() const { return position; }
+    const Complex& getOrientation() const { return orientation; }
+    const Scale& getScale() const { return scaling; }
+
+    const Vector2& getWorldPosition();
+    const Complex& getWorldOrientation();
+    const Scale& getWorldScale();
+    const Matrix3& getTransformMatrix();
+
+    void setInheritOrientation(bool inherit);
+    void setInheritScale(bool inherit);
+    bool getInheritOrientation() const { return inheritOrientation; }
+    bool getInheritScale() const { return inheritScale; }
+
+    /// Pre-order over this subtree.
+    void accept(Visitor<std::shared_ptr<SceneNode>>& visitor) override;
+    /// This node's entity, then each child's subtree.
+    void accept(Visitor<std::shared_ptr<Entity>>& visitor) override;
+
+    // Written by the render and physics managers while they hold what this node carries.
+    void setRenderableLink(Renderable* renderable) { renderableLink = renderable; }
+    void setCollidableLink(Collidable* collidable) { collidableLink = collidable; }
+
+private:
+    friend class SceneManager;
+
+    SceneNode(const Vector2& position, const Complex& orientation, const Scale& scale);
+
+    bool isSelfOrAncestorOf(const SceneNode* node) const;
+    void setParent(SceneNode* newParent);
+    /// Lets a child go that has left the children list.
+    void release(const std::shared_ptr<SceneNode>& child, bool keepWorld);
+    void updateWorldTransform();
+    void transformChanged();
+    /// Clears the cache after a change of parent, whatever was read before.
+    void parentChanged();
+
+    Matrix3 transformMatrix;
+    std::vector<std::shared_ptr<SceneNode>> children;
+    Vector2 position;
+    Complex orientation;
+    Scale scaling;
+    Vector2 worldPosition;
+    Complex worldOrientation;
+    Scale worldScale;
+    std::shared_ptr<Entity> entity;
+    std::weak_ptr<SceneNode> parent;
+    std::weak_ptr<SceneManager> manager;
+    std::weak_ptr<SceneNode> self;
+    SceneNode* parentPointer = nullptr;       // cleared by the parent when it lets the node go
+    SceneManager* managerPointer = nullptr;   // written by the scene manager only
+    Renderable* renderableLink = nullptr;     // set and cleared by the scene's render manager
+    Collidable* collidableLink = nullptr;     // set and cleared by the scene's physics manager
+    bool matrixValid = false;
+    bool worldValid = false;
+    bool childrenNotified = true;
+    bool inheritOrientation = true;
+    bool inheritScale = true;
+};
+
+/// Reads "Local", "Parent" or "World"; any other word fails the stream.
+std::istream& operator>>(std::istream& stream, SceneNode::TransformSpace& space);
+
+}

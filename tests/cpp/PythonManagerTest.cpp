@@ -1,0 +1,66 @@
+#include "EmbeddedPython.h"
+
+#include "core/LogManager.h"
+#include "core/PythonManager.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace py = boost::python;
+using namespace Tarnu;
+
+namespace
+{
+
+std::vector<std::string> linesOf(const std::filesystem::path& path)
+{
+    std::ifstream file(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+bool endsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+}
+
+TEST(PythonManager, NamespaceHasTheModulesNamesAndBuiltins)
+{
+    Embedded::ensurePython();
+    const auto folder = std::filesystem::temp_directory_path() / "tarnu-python-manager";
+    std::filesystem::create_directories(folder);
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    {
+        LogManager logs;
+        {
+            PythonManager manager;
+            py::dict space = manager.createNamespace();
+            EXPECT_TRUE(space.has_key("__builtins__"));
+            EXPECT_TRUE(space.has_key("Entity"));
+            EXPECT_TRUE(space.has_key("ParameterList"));
+            // Each namespace is fresh: what one script defines, the next does not see.
+            py::exec("mine = 1", space, space);
+            EXPECT_FALSE(manager.createNamespace().has_key("mine"));
+            EXPECT_THROW(PythonManager(), std::runtime_error);
+        }
+        EXPECT_EQ(PythonManager::getSingletonPtr(), nullptr);
+    }
+    std::filesystem::current_path(previous);
+
+    const std::vector<std::string> lines = linesOf(folder / PythonManager::LOG_NAME);
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0].rfind("PythonSystemLog.txt: Logging file generated on ", 0), 0u);
+    EXPECT_TRUE(endsWith(lines[1], ": Initialized python subsytem"));
+    EXPECT_TRUE(endsWith(lines[2], ": Python subsytem shut down."));
+    EXPECT_TRUE(endsWith(lines.back(), ": Log File Closed."));
+    std::filesystem::remove_all(folder);
+}
