@@ -2,17 +2,22 @@
 // The collision component. Here: what a scene node needs to tell the scene's
 // physics manager that the collidable has moved.
 
+#include "core/math/AxisAlignedBox.h"
+#include "core/math/Boundable.h"
 #include "scene/ComponentClass.h"
+#include "scene/WorldBox.h"
 
 namespace Tarnu
 {
 
 class PhysicsManager;
 
-class Collidable : public ComponentClass<Collidable>
+class Collidable : public ComponentClass<Collidable>, public Boundable
 {
 public:
     static inline const std::string FACTORY_TYPE = "Collidable";
+
+    const AxisAlignedBox& getWorldBox() override { return computeWorldBox(*this, getLocalBox(), worldBox); }
 
     PhysicsManager* getPhysicsManager() const { return physicsManager; }
     /// Set and cleared by the physics manager that files the collidable.
@@ -29,6 +34,7 @@ public:
     void clearMoved() { moved = false; }
 
 protected:
+    AxisAlignedBox worldBox;
     bool worldBoundDirty = true;
     bool worldBoxDirty = true;
 

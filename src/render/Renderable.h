@@ -2,17 +2,22 @@
 // The base component of everything drawn. Here: what a scene node needs to
 // tell the scene's render manager that the renderable has moved.
 
+#include "core/math/AxisAlignedBox.h"
+#include "core/math/Boundable.h"
 #include "scene/ComponentClass.h"
+#include "scene/WorldBox.h"
 
 namespace Tarnu
 {
 
 class RenderManager;
 
-class Renderable : public ComponentClass<Renderable>
+class Renderable : public ComponentClass<Renderable>, public Boundable
 {
 public:
     static inline const std::string FACTORY_TYPE = "Renderable";
+
+    const AxisAlignedBox& getWorldBox() override { return computeWorldBox(*this, getLocalBox(), worldBox); }
 
     RenderManager* getRenderManager() const { return renderManager; }
     /// Set and cleared by the render manager that files the renderable.
@@ -29,6 +34,7 @@ public:
     bool isWorldBoxDirty() const { return worldBoxDirty; }
 
 protected:
+    AxisAlignedBox worldBox;
     bool worldBoxDirty = true;
 
 private:

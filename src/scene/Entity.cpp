@@ -165,15 +165,20 @@ void Entity::addComponents(const std::vector<std::shared_ptr<Component>>& added)
     // Every component is attached before any hears of its entity, so each can find its batch siblings.
     const std::shared_ptr<SceneManager> manager = getSceneManager();
     for (const std::shared_ptr<Component>& component : accepted)
-        announceAdded(component, manager);
+        if (component->ownerPointer == this)  // a sibling's notification may have removed it already
+            announceAdded(component, manager);
 }
 
 void Entity::removeComponent(const std::shared_ptr<Component>& component)
 {
     if (!component || component->ownerPointer != this)
         return;
+    // Absent while removeAllComponents is detaching the list: it will reach this one itself.
+    auto found = std::find(components.begin(), components.end(), component);
+    if (found == components.end())
+        return;
     const std::shared_ptr<Component> leaving = component;
-    components.erase(std::find(components.begin(), components.end(), leaving));
+    components.erase(found);
     leaving->owner.reset();
     leaving->ownerPointer = nullptr;
     const std::shared_ptr<SceneManager> manager = getSceneManager();

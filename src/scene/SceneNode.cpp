@@ -107,9 +107,13 @@ void SceneNode::removeChild(const std::shared_ptr<SceneNode>& child, bool keepWo
 {
     if (!child || child->parentPointer != this)
         return;
+    // Absent while removeAll is releasing the list: it will reach this child itself.
+    auto found = std::find(children.begin(), children.end(), child);
+    if (found == children.end())
+        return;
     // The caller may hold its only other reference through the children list.
     const std::shared_ptr<SceneNode> keep = child;
-    children.erase(std::find(children.begin(), children.end(), child));
+    children.erase(found);
     release(keep, keepWorld);
 }
 

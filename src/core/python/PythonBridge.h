@@ -42,6 +42,12 @@ protected:
     template <class... Args>
     void callLoggedAs(const std::string& message, const char* method, const Args&... args) const noexcept
     {
+        // The engine may call while a script's own exception is pending (objects
+        // freed as it unwinds): keep it aside, as the interpreter does around __del__.
+        PyObject* type = nullptr;
+        PyObject* value = nullptr;
+        PyObject* traceback = nullptr;
+        PyErr_Fetch(&type, &value, &traceback);
         try
         {
             boost::python::call_method<void>(self, method, args...);
@@ -50,6 +56,7 @@ protected:
         {
             reportPythonException(message);
         }
+        PyErr_Restore(type, value, traceback);
     }
 
     template <class Result, class... Args>
