@@ -1,5 +1,6 @@
 #include "core/EventTypes.h"
 
+#include "core/InputEvents.h"
 #include "core/Timer.h"
 #include "scene/EntityEvent.h"
 #include "scene/SceneEvent.h"
@@ -17,7 +18,8 @@ void assignEventTypes()
     assigned = true;
 
     std::uint32_t counter = 0;
-    for (std::uint32_t* type : {&TimerEvent::TYPE, &EntityEvent::TYPE, &SceneEvent::TYPE})
+    for (std::uint32_t* type : {&TimerEvent::TYPE, &KeyEvent::TYPE, &MouseEvent::TYPE, &WindowEvent::TYPE,
+                                  &EntityEvent::TYPE, &SceneEvent::TYPE})
         *type = ++counter;
 }
 

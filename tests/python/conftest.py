@@ -31,7 +31,7 @@ def run_script(tmp_path):
     directory (so log files land there) and answers its exit code and output."""
     def run(source, timeout=60, env=None):
         environment = dict(os.environ)
-        environment["PYTHONPATH"] = MODULE_DIR
+        environment["PYTHONPATH"] = MODULE_DIR + os.pathsep + os.path.dirname(os.path.abspath(__file__))
         environment.setdefault("SDL_VIDEODRIVER", "offscreen")
         if env:
             environment.update(env)

@@ -9,6 +9,9 @@ namespace Tarnu
 void exportCoreBindings();
 void exportMathBindings();
 void exportEntityBindings();
+void exportInputBindings();
 void exportBoundBindings();
+void exportPhysicsBindings();
+void exportRenderBindings();
 
 }

@@ -8,6 +8,14 @@ namespace Tarnu
 
 void reportPythonException(const std::string& message) noexcept
 {
+    // Ctrl-C is the player's, not the callback's: it is re-armed so that the
+    // main loop, which checks once per frame, ends with it.
+    if (PyErr_ExceptionMatches(PyExc_KeyboardInterrupt))
+    {
+        PyErr_Clear();
+        PyErr_SetInterrupt();
+        return;
+    }
     try
     {
         if (LogManager* logs = LogManager::getSingletonPtr())

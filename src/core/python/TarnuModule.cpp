@@ -1,10 +1,41 @@
 // The module initialiser: event type numbers first, then every export area in
-// order, since later areas use the classes of earlier ones.
+// order, since later areas use the classes of earlier ones; last the Root.
 
 #include "core/EventTypes.h"
+#include "core/ProcessManager.h"
+#include "core/Root.h"
 #include "core/python/Bindings.h"
+#include "render/RenderManager.h"
 
 #include <boost/python.hpp>
+
+namespace py = boost::python;
+
+namespace
+{
+
+// Ctrl-C in a running game: the interpreter only notes the signal, so the
+// loop asks once per frame and leaves with the KeyboardInterrupt.
+void raisePendingSignals()
+{
+    if (PyErr_CheckSignals() != 0)
+        py::throw_error_already_set();
+}
+
+void exportRoot()
+{
+    using Tarnu::Root;
+    py::class_<Root, boost::noncopyable>("Root", py::init<>())
+        .def("initialize", &Root::initialize)
+        .def("shutdown", &Root::shutdown)
+        .def("run", &Root::run);
+    Root::setFrameHook(&raisePendingSignals);
+    // A script that ends without shutdown is shut down while Python can still
+    // release the objects the engine holds for it.
+    py::import("atexit").attr("register")(py::make_function(&Root::shutdownAtExit));
+}
+
+}
 
 BOOST_PYTHON_MODULE(tarnu)
 {
@@ -12,5 +43,9 @@ BOOST_PYTHON_MODULE(tarnu)
     Tarnu::exportCoreBindings();
     Tarnu::exportMathBindings();
     Tarnu::exportEntityBindings();
+    Tarnu::exportInputBindings();
     Tarnu::exportBoundBindings();
+    Tarnu::exportPhysicsBindings();
+    Tarnu::exportRenderBindings();
+    exportRoot();
 }

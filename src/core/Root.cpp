@@ -1,0 +1,196 @@
+#include "core/Root.h"
+
+#include "core/EngineRoster.h"
+#include "core/FrameClock.h"
+#include "core/InputEvents.h"
+#include "core/InputManager.h"
+#include "core/LogManager.h"
+#include "core/MainLoop.h"
+#include "core/ProcessManager.h"
+#include "core/StartupRollback.h"
+#include "core/VideoManager.h"
+#include "render/RenderManager.h"
+#include "scene/Component.h"
+#include "scene/Entity.h"
+
+#include <SDL.h>
+#include <SDL_opengl.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+
+namespace Tarnu
+{
+
+namespace
+{
+
+/// Ends run when Escape is pressed.
+class QuitListener : public KeyListener
+{
+public:
+    void keyPressed(const std::shared_ptr<KeyEvent>& event) override
+    {
+        if (event->getKey() == KeyEvent::KEY_ESCAPE)
+            quit = true;
+    }
+    void keyReleased(const std::shared_ptr<KeyEvent>&) override {}
+
+    bool quit = false;
+};
+
+/// Clears a flag however the scope is left.
+class RunningScope
+{
+public:
+    explicit RunningScope(bool& flag) : flag(flag) { flag = true; }
+    ~RunningScope() { flag = false; }
+    RunningScope(const RunningScope&) = delete;
+    RunningScope& operator=(const RunningScope&) = delete;
+
+private:
+    bool& flag;
+};
+
+void reportSceneGraphLeaks()
+{
+    std::cout << (activeEntityCount == 0 && activeComponentCount == 0
+                      ? "No memory leaks detected in scene graph.\n"
+                      : "WARNING: MEMORY LEAK DETECTED IN SCENE GRAPH!\n")
+              << std::flush;
+}
+
+void writeRunReport(const MainLoop& loop)
+{
+    LogManager* logs = LogManager::getSingletonPtr();
+    if (!logs)
+        return;
+    logs->logMessageToDefault(loop.frameReport(), LogFile::ML_NORMAL);
+    std::ostringstream totals;
+    totals << "Total run time: " << loop.getRunTime() / 1000.0 << " Total Frame Count: " << loop.getFrames().size()
+           << "\nActive Entities: " << activeEntityCount << "\nActive Components: " << activeComponentCount << "\n";
+    logs->logMessageToDefault(totals.str(), LogFile::ML_CRITICAL);
+}
+
+}
+
+Root::Root()
+{
+    if (rootExists)
+        throw std::runtime_error("Root already initialized");
+    rootExists = true;
+}
+
+Root::~Root()
+{
+    shutdownAtExit();
+    rootExists = false;
+}
+
+void Root::initialize(int width, int height, int bitDepth, bool fullscreen)
+{
+    std::atexit(&reportSceneGraphLeaks);
+    if (initialized)
+        throw std::runtime_error("Root already initialized.");
+
+    StartupRollback rollback;
+    LogManager* logs = new LogManager();
+    rollback.push([] { delete LogManager::getSingletonPtr(); });
+    logs->createLog("TarnuLog.txt", LogFile::ML_NORMAL, true, LogFile::ML_CRITICAL, true);
+
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0)
+    {
+        const std::string message = std::string("Couldn't initialize SDL: ") + SDL_GetError();
+        logs->logMessageToDefault(message, LogFile::ML_CRITICAL);
+        throw std::runtime_error(message);
+    }
+    rollback.push(&SDL_Quit);
+
+    new InputManager();
+    rollback.push([] { delete InputManager::getSingletonPtr(); });
+    const auto size = [](int value) { return value > 0 ? static_cast<std::uint32_t>(value) : 0u; };
+    new VideoManager(VideoMode{size(width), size(height), size(bitDepth), fullscreen});
+    rollback.push([] { delete VideoManager::getSingletonPtr(); });
+
+    startEngineRoster(rollback);
+    rollback.commit();
+    initialized = true;
+}
+
+void Root::shutdown()
+{
+    shutdownEngine();
+}
+
+void Root::shutdownEngine()
+{
+    if (!initialized)
+        throw std::runtime_error("Attempted to shutdown non initialized Root.");
+    if (running)
+        throw std::runtime_error("Attempted to shutdown Root while Root.run is running; leave run first.");
+    stopEngineRoster();
+    delete VideoManager::getSingletonPtr();
+    delete InputManager::getSingletonPtr();
+    LogManager::getSingleton().logMessageToDefault("", LogFile::ML_CRITICAL);
+    SDL_Quit();
+    delete LogManager::getSingletonPtr();
+    initialized = false;
+}
+
+void Root::shutdownAtExit() noexcept
+{
+    if (!initialized || running)
+        return;
+    try
+    {
+        shutdownEngine();
+    }
+    catch (const std::exception& error)
+    {
+        std::cerr << "Error while shutting the engine down: " << error.what() << '\n';
+    }
+    catch (...)
+    {
+        std::cerr << "Error while shutting the engine down.\n";
+    }
+}
+
+void Root::run(const std::shared_ptr<ProcessManager>& processManager,
+               const std::shared_ptr<RenderManager>& renderManager, float fps)
+{
+    if (!processManager)
+        return;
+    if (!(fps > 0))
+        throw std::runtime_error("Root.run needs a frame rate above 0.");
+    InputManager& input = InputManager::getSingleton();
+    QuitListener quitListener;
+    input.addEventListener(&quitListener);
+    RunningScope scope(running);
+
+    SdlClock clock;
+    MainLoop loop(clock, fps);
+    loop.run(
+        [&] {
+            if (frameHook)
+                frameHook();
+            return quitListener.quit;
+        },
+        [&](double timeStep) {
+            const bool open = input.pumpEvents(0.0);
+            processManager->updateProcess(timeStep);
+            return open;
+        },
+        [&] {
+            if (!renderManager)
+                return;
+            glClear(GL_COLOR_BUFFER_BIT);
+            renderManager->render();
+            VideoManager::getSingleton().swapBuffers();
+        },
+        std::cout);
+    writeRunReport(loop);
+}
+
+}

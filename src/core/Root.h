@@ -1,0 +1,47 @@
+#pragma once
+// The application object: initialize brings the engine up (logs, SDL, input,
+// window, then the roster of managers), run is the main loop, shutdown takes
+// everything down again in a fixed order. Every manager is a singleton; Root
+// keeps no pointers. A failure while starting rolls back what was started, so
+// initialize can simply be called again.
+
+#include <memory>
+
+namespace Tarnu
+{
+
+class ProcessManager;
+class RenderManager;
+
+class Root
+{
+public:
+    Root();
+    Root(const Root&) = delete;
+    Root& operator=(const Root&) = delete;
+    /// Shuts the engine down when it is up; never throws.
+    virtual ~Root();
+
+    void initialize(int width, int height, int bitDepth, bool fullscreen);
+    void shutdown();
+    /// The main loop, until Escape or the window's closing; without a process manager it returns at once.
+    void run(const std::shared_ptr<ProcessManager>& processManager,
+             const std::shared_ptr<RenderManager>& renderManager, float fps);
+
+    static bool isInitialized() { return initialized; }
+    /// Called at the start of every frame of run; it may throw to end the loop (the
+    /// Python module checks for Ctrl-C there).
+    static void setFrameHook(void (*hook)()) { frameHook = hook; }
+    /// Shuts down an engine left running when the program ends; never throws.
+    static void shutdownAtExit() noexcept;
+
+private:
+    static void shutdownEngine();
+
+    static inline bool rootExists = false;
+    static inline bool initialized = false;
+    static inline bool running = false;
+    static inline void (*frameHook)() = nullptr;
+};
+
+}
