@@ -3,39 +3,7 @@ per failure in "PythonSystemLog.txt", the traceback on standard error, and the
 engine carrying on. Each case runs in its own interpreter, because the log
 manager is a process-wide singleton that writes into the working directory."""
 
-import re
-
-HEADER = re.compile(r"^(?P<name>\S+): Logging file generated on \d{4}:\d{2}:\d{2} at \d{2}:\d{2}:\d{2}$")
-LINE = re.compile(r"^\d{2}:\d{2}:\d{2}: (?P<text>.*)$")
-
-# Makes the log the bridges report to, and a default log that must stay free of their reports.
-LOGS = """
-    import gc
-    from tarnu import *
-
-    logs = LogManager()
-    logs.createLog("PythonSystemLog.txt", LogFile.ML_TRIVIAL, False, LogFile.ML_CRITICAL, False)
-    logs.createLog("Main.txt", LogFile.ML_NORMAL, False, LogFile.ML_CRITICAL, True)
-"""
-# Deletes the log manager before the interpreter shuts down, so that its closing lines are certain.
-CLOSE_LOGS = """
-    del logs
-    gc.collect()
-"""
-CLOSED = ["Log File Closed."]
-
-
-def read_log(path):
-    """The messages of a log file after its header, each checked for the time prefix."""
-    lines = path.read_text().splitlines()
-    header = HEADER.match(lines[0])
-    assert header and header.group("name") == path.name, lines[0]
-    messages = []
-    for line in lines[1:]:
-        match = LINE.match(line)
-        assert match, line
-        messages.append(match.group("text"))
-    return messages
+from logfiles import CLOSE_LOGS, CLOSED, LINE, LOGS, read_log
 
 
 def test_log_lines_go_only_where_they_are_addressed(run_script, tmp_path):
@@ -57,9 +25,9 @@ def test_log_lines_go_only_where_they_are_addressed(run_script, tmp_path):
     """)
     assert result.returncode == 0, result
     assert result.stdout == "Log 'Main.txt' already exists.\n"
-    assert read_log(tmp_path / "PythonSystemLog.txt") == ["named only", "critical", "both"] + CLOSED
+    assert read_log(tmp_path / "PythonSystemLog.txt") == ["named only", "critical", "both"] + [CLOSED]
     assert read_log(tmp_path / "Main.txt") == [
-        "both", "default only", "normal", "Log manager shut down."] + CLOSED
+        "both", "default only", "normal", "Log manager shut down."] + [CLOSED]
     assert not (tmp_path / "NoSuchLog.txt").exists()
     own = (tmp_path / "Own.txt").read_text().splitlines()
     assert len(own) == 1 and LINE.match(own[0]).group("text") == "Log File Closed."
@@ -86,7 +54,7 @@ def test_raising_handle_event_is_logged_once_and_the_other_listeners_still_run(r
     """ + CLOSE_LOGS)
     assert result.returncode == 0, result
     assert result.stdout == "1\n"
-    assert read_log(tmp_path / "PythonSystemLog.txt") == ["Exception thrown in handleEvent method."] + CLOSED
+    assert read_log(tmp_path / "PythonSystemLog.txt") == ["Exception thrown in handleEvent method."] + [CLOSED]
     assert "Exception thrown" not in (tmp_path / "Main.txt").read_text()
     assert "Traceback" in result.stderr and result.stderr.count("ValueError: listener failed") == 1
 
@@ -105,7 +73,7 @@ def test_process_without_update_is_logged_each_update_and_stays(run_script, tmp_
     """ + CLOSE_LOGS)
     assert result.returncode == 0, result
     assert result.stdout == "True True\n"
-    assert read_log(tmp_path / "PythonSystemLog.txt") == ["Exception thrown in updateProcess method."] * 3 + CLOSED
+    assert read_log(tmp_path / "PythonSystemLog.txt") == ["Exception thrown in updateProcess method."] * 3 + [CLOSED]
     assert result.stderr.count("Pure virtual function called") == 3
 
 
@@ -127,7 +95,7 @@ def test_default_notifications_do_nothing_and_log_nothing(run_script, tmp_path):
     """ + CLOSE_LOGS)
     assert result.returncode == 0, result
     assert result.stdout == "update 0.5\nNone\n" and result.stderr == ""
-    assert read_log(tmp_path / "PythonSystemLog.txt") == CLOSED
+    assert read_log(tmp_path / "PythonSystemLog.txt") == [CLOSED]
 
 
 def test_each_failing_notification_is_logged_under_its_own_name(run_script, tmp_path):
@@ -167,7 +135,7 @@ def test_each_failing_notification_is_logged_under_its_own_name(run_script, tmp_
         "Exception thrown in processStarted method.",
         "Exception thrown in processSuspended method.",
         "Exception thrown in timeUp method.",
-        "Exception thrown in processTerminated method."] + CLOSED
+        "Exception thrown in processTerminated method."] + [CLOSED]
     for key in ["started", "suspended", "time up", "terminated"]:
         assert result.stderr.count("KeyError: '%s'" % key) == 1, result
 
@@ -193,4 +161,4 @@ def test_without_the_python_log_failures_are_only_printed(run_script, tmp_path):
     assert result.returncode == 0, result
     assert result.stdout == "carried on\n" and "ValueError: listener failed" in result.stderr
     assert not (tmp_path / "PythonSystemLog.txt").exists()
-    assert read_log(tmp_path / "Main.txt") == ["Log manager shut down."] + CLOSED
+    assert read_log(tmp_path / "Main.txt") == ["Log manager shut down."] + [CLOSED]

@@ -4,6 +4,7 @@ and when, what they may ask of their entity, and how a faulty class is refused."
 import gc
 
 import pytest
+from logfiles import CLOSE_LOGS, CLOSED, LOGS, read_log
 
 from tarnu import Component, ComponentFactory, Entity, ParameterList, SceneManager, SceneNode
 
@@ -203,25 +204,8 @@ class TestQueries:
         assert mover != Mover() and mover != None  # noqa: E711
 
 
-# Each case below needs the Python log, a process-wide singleton writing into the working directory.
-LOGS = """
-    import gc
-    from tarnu import *
-
-    logs = LogManager()
-    logs.createLog("PythonSystemLog.txt", LogFile.ML_TRIVIAL, False, LogFile.ML_CRITICAL, False)
-    logs.createLog("Main.txt", LogFile.ML_NORMAL, False, LogFile.ML_CRITICAL, True)
-"""
-CLOSE_LOGS = """
-    del logs
-    gc.collect()
-"""
-
-
-def log_messages(path):
-    """The messages of a log file, without its header, time stamps and closing line."""
-    lines = path.read_text().splitlines()[1:]
-    return [line.split(": ", 1)[1] for line in lines if not line.endswith("Log File Closed.")]
+def messages(path):
+    return [message for message in read_log(path) if message != CLOSED]
 
 
 def test_raising_notifications_are_logged_and_the_component_stays(run_script, tmp_path):
@@ -244,7 +228,7 @@ def test_raising_notifications_are_logged_and_the_component_stays(run_script, tm
     """ + CLOSE_LOGS)
     assert result.returncode == 0, result
     assert result.stdout == "True\nFaulty\n1\n"
-    assert log_messages(tmp_path / "PythonSystemLog.txt") == [
+    assert messages(tmp_path / "PythonSystemLog.txt") == [
         "Exception thrown in entityChanged method with type 'Faulty'.",
         "Exception thrown in managerChanged method with type 'Faulty'."]
     assert "ValueError: entity hook failed" in result.stderr and "manager hook failed" in result.stderr
@@ -268,6 +252,6 @@ def test_component_with_an_unknown_super_is_refused_and_logged(run_script, tmp_p
     """ % (declaration or "pass") + CLOSE_LOGS)
     assert result.returncode == 0, result
     assert result.stdout == "False None None\n"
-    assert log_messages(tmp_path / "PythonSystemLog.txt") == expected
-    main = log_messages(tmp_path / "Main.txt")
+    assert messages(tmp_path / "PythonSystemLog.txt") == expected
+    main = messages(tmp_path / "Main.txt")
     assert expected[-1] in main and not any("'super' not defined" in line for line in main)

@@ -2,7 +2,7 @@
 the main loop with input pushed into SDL, and what a session leaves in its
 logs and on standard output. Each scenario runs in a process of its own."""
 
-import re
+from logfiles import read_log
 
 PRELUDE = """
 import gc, math, os, signal, sys
@@ -11,10 +11,6 @@ from tarnu import *
 """
 
 LEAK_FREE = "No memory leaks detected in scene graph."
-
-
-def log_lines(path):
-    return [re.sub(r"^\d\d:\d\d:\d\d: ", "", line) for line in path.read_text().splitlines()]
 
 
 def test_only_one_root_at_a_time_and_it_can_be_made_again(run_script):
@@ -91,14 +87,13 @@ print([manager.getSingleton() for manager in (LogManager, InputManager, EventFac
     assert "[None, None, None, None]" in lines
     assert lines[-1] == LEAK_FREE
 
-    tarnu_log = log_lines(tmp_path / "TarnuLog.txt")
-    assert tarnu_log[0].startswith("TarnuLog.txt: Logging file generated on ")
+    tarnu_log = read_log(tmp_path / "TarnuLog.txt")
     assert any(line.startswith("timeDiff:") for line in tarnu_log)
     totals = [line for line in tarnu_log if line.startswith("Total run time: ")]
     assert len(totals) == 1 and totals[0].endswith(" Total Frame Count: 1")
     assert "Active Entities: 0" in tarnu_log and "Active Components: 0" in tarnu_log
     assert tarnu_log[-2:] == ["Log manager shut down.", "Log File Closed."]
-    video_log = log_lines(tmp_path / "VideoSystemLog.txt")
+    video_log = read_log(tmp_path / "VideoSystemLog.txt")
     assert "Initialized video subsytem. Using video mode: Width: 800 Height: 600 BitDepth: 32 FullScreen: false." \
         in video_log
     # The totals are echoed on standard output.
@@ -215,7 +210,7 @@ except KeyboardInterrupt:
 """)
     assert result.returncode == 0, result
     assert "interrupted" in result.stdout.splitlines()
-    assert log_lines(tmp_path / "TarnuLog.txt")[-1] == "Log File Closed."
+    assert read_log(tmp_path / "TarnuLog.txt")[-1] == "Log File Closed."
 
 
 def test_listeners_dropped_during_their_own_callback_are_not_called_again(run_script):

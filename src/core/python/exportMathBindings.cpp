@@ -55,41 +55,48 @@ void addTextAndCopies(Class& cls)
         .def("toString", &T::toString);
 }
 
-void exportVector2()
+/// What Vector2 and Vector3 share: arithmetic with vectors and numbers, and the vector methods.
+template <class Vector>
+void defineVectorOperations(py::class_<Vector>& cls)
 {
-    py::class_<Vector2> cls("Vector2", py::init<double, double>(py::args("x", "y")));
-    cls.def(py::init<const Vector2&>())
-        .def_readwrite("x", &Vector2::x)
-        .def_readwrite("y", &Vector2::y)
-        .def(self + self)
+    cls.def(self + self)
         .def(self - self)
         .def(self += self)
         .def(self -= self)
         .def(self * double())
         .def(double() * self)
         .def(self *= double())
-        // Boost.Python tries overloads last to first. A Vector2 operand converts
-        // to both Complex and Scale; Scale first multiplies it component-wise
-        // instead of turning it into a direction.
-        .def(self *= py::other<Complex>())
-        .def(self *= py::other<Scale>())
         .def(self / double())
         .def(self /= double())
         .def(-self)
         .def(self == self)
         .def(self != self)
-        .def("dot", &Vector2::dot)
-        .def("magnitude", &Vector2::magnitude)
-        .def("squaredMagnitude", &Vector2::squaredMagnitude)
-        .def("distance", &Vector2::distance)
-        .def("squaredDistance", &Vector2::squaredDistance)
-        .def("midpoint", &Vector2::midpoint)
-        .def("minimum", &Vector2::minimum)
-        .def("maximum", &Vector2::maximum)
-        .def("unit", &Vector2::unit)
-        .def("normalize", &Vector2::normalize, py::return_self<>())
-        .def("clampMin", &Vector2::clampMin, py::return_self<>())
-        .def("clampMax", &Vector2::clampMax, py::return_self<>())
+        .def("dot", &Vector::dot)
+        .def("magnitude", &Vector::magnitude)
+        .def("squaredMagnitude", &Vector::squaredMagnitude)
+        .def("distance", &Vector::distance)
+        .def("squaredDistance", &Vector::squaredDistance)
+        .def("midpoint", &Vector::midpoint)
+        .def("minimum", &Vector::minimum)
+        .def("maximum", &Vector::maximum)
+        .def("unit", &Vector::unit)
+        .def("normalize", &Vector::normalize, py::return_self<>())
+        .def("clampMin", &Vector::clampMin, py::return_self<>())
+        .def("clampMax", &Vector::clampMax, py::return_self<>());
+}
+
+void exportVector2()
+{
+    py::class_<Vector2> cls("Vector2", py::init<double, double>(py::args("x", "y")));
+    cls.def(py::init<const Vector2&>())
+        .def_readwrite("x", &Vector2::x)
+        .def_readwrite("y", &Vector2::y);
+    defineVectorOperations(cls);
+    // Boost.Python tries overloads last to first. A Vector2 operand converts to
+    // both Complex and Scale; Scale first multiplies it component-wise instead
+    // of turning it into a direction.
+    cls.def(self *= py::other<Complex>())
+        .def(self *= py::other<Scale>())
         .add_static_property("ZERO", &constantCopy<Vector2, Vector2::ZERO>)
         .add_static_property("UNIT_X", &constantCopy<Vector2, Vector2::UNIT_X>)
         .add_static_property("UNIT_Y", &constantCopy<Vector2, Vector2::UNIT_Y>)
@@ -106,32 +113,9 @@ void exportVector3()
         .def(py::init<const Vector3&>())
         .def_readwrite("x", &Vector3::x)
         .def_readwrite("y", &Vector3::y)
-        .def_readwrite("z", &Vector3::z)
-        .def(self + self)
-        .def(self - self)
-        .def(self += self)
-        .def(self -= self)
-        .def(self * double())
-        .def(double() * self)
-        .def(self *= double())
-        .def(self / double())
-        .def(self /= double())
-        .def(-self)
-        .def(self == self)
-        .def(self != self)
-        .def("dot", &Vector3::dot)
-        .def("magnitude", &Vector3::magnitude)
-        .def("squaredMagnitude", &Vector3::squaredMagnitude)
-        .def("distance", &Vector3::distance)
-        .def("squaredDistance", &Vector3::squaredDistance)
-        .def("midpoint", &Vector3::midpoint)
-        .def("minimum", &Vector3::minimum)
-        .def("maximum", &Vector3::maximum)
-        .def("unit", &Vector3::unit)
-        .def("normalize", &Vector3::normalize, py::return_self<>())
-        .def("clampMin", &Vector3::clampMin, py::return_self<>())
-        .def("clampMax", &Vector3::clampMax, py::return_self<>())
-        .add_static_property("ZERO", &constantCopy<Vector3, Vector3::ZERO>)
+        .def_readwrite("z", &Vector3::z);
+    defineVectorOperations(cls);
+    cls.add_static_property("ZERO", &constantCopy<Vector3, Vector3::ZERO>)
         .add_static_property("UNIT_X", &constantCopy<Vector3, Vector3::UNIT_X>)
         .add_static_property("UNIT_Y", &constantCopy<Vector3, Vector3::UNIT_Y>)
         .add_static_property("UNIT_Z", &constantCopy<Vector3, Vector3::UNIT_Z>)
