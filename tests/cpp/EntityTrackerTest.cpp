@@ -20,7 +20,6 @@ struct Stage
 {
     Stage()
     {
-        scene->addNode(targetNode);
         target->addEventListener(&found);
         target->addEventListener(&lost);
     }
@@ -34,8 +33,7 @@ struct Stage
 
     Log log;
     std::shared_ptr<SceneManager> scene = SceneManager::createNew(3.0);
-    std::shared_ptr<SceneNode> targetNode = entityNode("target");
-    std::shared_ptr<Entity> target = targetNode->getEntity();
+    std::shared_ptr<Entity> target = add("target")->getEntity();
     EventRecorder found{log, FOUND};
     EventRecorder lost{log, LOST};
 };
@@ -44,39 +42,39 @@ using EntityTrackerTest = SceneTest;
 
 }
 
-TEST_F(EntityTrackerTest, ConnectingWhileTheEntityIsPresentPostsFoundAtOnce)
+TEST_F(EntityTrackerTest, FoundOnceWhetherPresentAtConnectingOrJoiningLaterAndZeroTypesPostNothing)
 {
-    Stage stage;
-    auto hero = stage.add("hero");
-    EntityTracker tracker("hero");
+    for (bool presentAtConnecting : {true, false})
+    {
+        SCOPED_TRACE(presentAtConnecting ? "present at connecting" : "joining later");
+        Stage stage;
+        std::shared_ptr<SceneNode> hero;
+        if (presentAtConnecting)
+            hero = stage.add("hero");
+        EntityTracker tracker("hero");
+        EntityTracker silent("hero");
+        tracker.connect(stage.scene, stage.target, FOUND, LOST);
+        tracker.connect(stage.scene, nullptr, 0, 0);
+        silent.connect(stage.scene, stage.target, 0, 0);
+        if (!presentAtConnecting)
+        {
+            EXPECT_TRUE(stage.log.empty());
+            hero = stage.add("hero");
+        }
+        stage.scene->removeNode(stage.add("extra"));
 
-    tracker.connect(stage.scene, stage.target, FOUND, LOST);
+        EXPECT_EQ(stage.log, Log{FOUND_LINE});
+        EXPECT_EQ(stage.found.times, std::vector<double>{3.0});
+        EXPECT_EQ(tracker.getEntity(), hero->getEntity());
+        EXPECT_EQ(silent.getEntity(), hero->getEntity());
 
-    EXPECT_EQ(stage.log, Log{FOUND_LINE});
-    EXPECT_EQ(stage.found.times, std::vector<double>{3.0});
-    EXPECT_EQ(tracker.getEntity(), hero->getEntity());
-    EXPECT_EQ(tracker.getEntityName(), "hero");
+        stage.scene->removeNode(hero);
+        EXPECT_EQ(silent.getEntity(), nullptr);
+        EXPECT_EQ(stage.log, (Log{FOUND_LINE, LOST_LINE}));
+    }
 }
 
-TEST_F(EntityTrackerTest, EntityJoiningLaterIsFoundOnceAndOthersChangeNothing)
-{
-    Stage stage;
-    EntityTracker tracker("hero");
-    tracker.connect(stage.scene, stage.target, FOUND, LOST);
-    tracker.connect(stage.scene, nullptr, 0, 0);
-    EXPECT_TRUE(stage.log.empty());
-
-    auto hero = stage.add("hero");
-    EXPECT_EQ(stage.log, Log{FOUND_LINE});
-    EXPECT_EQ(tracker.getEntity(), hero->getEntity());
-
-    auto extra = stage.add("extra");
-    stage.scene->removeNode(extra);
-    EXPECT_EQ(stage.log, Log{FOUND_LINE});
-    EXPECT_EQ(tracker.getEntity(), hero->getEntity());
-}
-
-TEST_F(EntityTrackerTest, KilledEntityIsLostAtTheStepsEndAndAwaitedAgain)
+TEST_F(EntityTrackerTest, KilledEntityIsLostAtTheStepsEndAndAwaitedUntilDisconnecting)
 {
     Stage stage;
     auto hero = stage.add("hero");
@@ -93,19 +91,15 @@ TEST_F(EntityTrackerTest, KilledEntityIsLostAtTheStepsEndAndAwaitedAgain)
     auto successor = stage.add("hero");
     EXPECT_EQ(stage.log, (Log{FOUND_LINE, LOST_LINE, FOUND_LINE}));
     EXPECT_EQ(tracker.getEntity(), successor->getEntity());
-}
 
-TEST_F(EntityTrackerTest, ZeroTypesPostNothingYetTheEntityIsFollowed)
-{
-    Stage stage;
-    EntityTracker tracker("hero");
-    tracker.connect(stage.scene, stage.target, 0, 0);
-
-    auto hero = stage.add("hero");
-    EXPECT_EQ(tracker.getEntity(), hero->getEntity());
-    stage.scene->removeNode(hero);
+    tracker.disconnect();
+    EXPECT_EQ(stage.log, (Log{FOUND_LINE, LOST_LINE, FOUND_LINE, LOST_LINE}));
     EXPECT_EQ(tracker.getEntity(), nullptr);
-    EXPECT_TRUE(stage.log.empty());
+    stage.scene->removeNode(successor);
+    stage.scene->addNode(successor);
+    tracker.disconnect();
+    EXPECT_EQ(stage.log.size(), 4u);
+    EXPECT_EQ(tracker.getEntity(), nullptr);
 }
 
 TEST_F(EntityTrackerTest, SetEntitySwitchesBetweenTrackingAndWaiting)
@@ -131,24 +125,6 @@ TEST_F(EntityTrackerTest, SetEntitySwitchesBetweenTrackingAndWaiting)
     EXPECT_EQ(tracker.getEntity(), latecomer->getEntity());
     EXPECT_EQ(stage.log.back(), FOUND_LINE);
     EXPECT_EQ(stage.log.size(), 5u);
-}
-
-TEST_F(EntityTrackerTest, DisconnectLosesTheEntityAndStopsListening)
-{
-    Stage stage;
-    auto hero = stage.add("hero");
-    EntityTracker tracker("hero");
-    tracker.connect(stage.scene, stage.target, FOUND, LOST);
-
-    tracker.disconnect();
-    EXPECT_EQ(stage.log, (Log{FOUND_LINE, LOST_LINE}));
-    EXPECT_EQ(tracker.getEntity(), nullptr);
-
-    stage.scene->removeNode(hero);
-    stage.scene->addNode(hero);
-    tracker.disconnect();
-    EXPECT_EQ(stage.log.size(), 2u);
-    EXPECT_EQ(tracker.getEntity(), nullptr);
 }
 
 TEST_F(EntityTrackerTest, TrackerOutlivingItsSceneDoesNothingHarmful)

@@ -1,8 +1,8 @@
 #pragma once
-// What the input tests share: SDL started headless with a small hidden window
-// (mouse positions are clamped to it) and an input manager. Tests push SDL2
-// events with SDL_PushEvent, so the manager's filter judges them exactly as it
-// judges the platform's own; push answers 1 when queued, 0 when filtered out.
+// SDL started headless with a small hidden window (mouse positions are clamped
+// to it) and an input manager. Tests push SDL2 events with SDL_PushEvent, so the
+// manager's filter judges them as it judges the platform's own; push answers 1
+// when queued, 0 when filtered out.
 
 #include "core/InputManager.h"
 

@@ -10,9 +10,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <regex>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -35,73 +33,61 @@ std::string localNow(const char* format)
     return text;
 }
 
-Strings readLines(const std::string& path)
-{
-    std::ifstream in(path);
-    Strings lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-// The message of a logged line, after checking that it opens with the clock.
-std::string messageOf(const std::string& line)
+// The lines after the header, each checked for the clock in front and then without it.
+Strings messagesOf(const std::string& path, std::size_t from = 1)
 {
     static const std::regex stamped(R"(^\d\d:\d\d:\d\d: (.*)$)");
-    std::smatch match;
-    if (!std::regex_match(line, match, stamped))
-        return "<unstamped: " + line + ">";
-    return match[1];
-}
-
-Strings messagesOf(const Strings& lines, std::size_t from)
-{
+    std::ifstream in(path);
     Strings messages;
-    for (std::size_t i = from; i < lines.size(); ++i)
-        messages.push_back(messageOf(lines[i]));
+    std::smatch match;
+    for (std::string line; std::getline(in, line);)
+        if (from > 0)
+            --from;
+        else
+            messages.push_back(std::regex_match(line, match, stamped) ? match[1].str() : "<unstamped: " + line + ">");
     return messages;
 }
 
 class Logging : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        static int counter = 0;
-        dir = fs::temp_directory_path() /
-              ("tarnu-logging-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        fs::create_directories(dir);
-    }
+    void SetUp() override { fs::create_directories(dir); }
     void TearDown() override { fs::remove_all(dir); }
-
     std::string path(const std::string& name) const { return (dir / name).string(); }
 
-    fs::path dir;
+    const fs::path dir = fs::temp_directory_path() / ("tarnu-logging-" + std::to_string(::getpid()));
 };
 
 }
 
-TEST_F(Logging, ThresholdDropsLowerLevelsAndEveryLineCarriesTheClock)
+TEST_F(Logging, HeaderAndLinesCarryTheLocalDateAndClock)
 {
-    const std::string file = path("threshold.txt");
-    std::string before, after;
+    const std::string name = path("header.txt");
+    const std::string dayBefore = localNow("%Y:%m:%d"), clockBefore = localNow("%H:%M:%S");
     {
-        LogFile log(file, LogFile::ML_NORMAL);
-        before = localNow("%H:%M:%S");
-        log.logMessage("trivial", LogFile::ML_TRIVIAL);
-        log.logMessage("normal", LogFile::ML_NORMAL);
-        log.logMessage("critical", LogFile::ML_CRITICAL);
-        after = localNow("%H:%M:%S");
+        LogManager manager;
+        manager.createLog(name, LogFile::ML_CRITICAL, false, LogFile::ML_CRITICAL, false);
+        manager.logMessage(name, "kept", LogFile::ML_CRITICAL);
     }
-    const Strings lines = readLines(file);
-    EXPECT_EQ(messagesOf(lines, 0), (Strings{"normal", "critical", "Log File Closed."}));
-    ASSERT_FALSE(lines.empty());
-    const std::string clock = lines[0].substr(0, 8);
-    if (before <= after)  // not across midnight
-    {
-        EXPECT_LE(before, clock);
-        EXPECT_LE(clock, after);
-    }
+    const std::string dayAfter = localNow("%Y:%m:%d"), clockAfter = localNow("%H:%M:%S");
+
+    std::ifstream in(name);
+    std::string header, line;
+    std::getline(in, header);
+    std::getline(in, line);
+    const std::string lead = name + ": Logging file generated on ";
+    ASSERT_EQ(header.substr(0, lead.size()), lead);
+    const std::string stamp = header.substr(lead.size());
+    ASSERT_TRUE(std::regex_match(stamp, std::regex(R"(\d{4}:\d\d:\d\d at \d\d:\d\d:\d\d)"))) << stamp;
+    const std::string day = stamp.substr(0, 10);
+    EXPECT_TRUE(day == dayBefore || day == dayAfter) << day;
+    if (dayBefore == dayAfter)  // not across midnight
+        for (const std::string& clock : {stamp.substr(14), line.substr(0, 8)})
+        {
+            EXPECT_LE(clockBefore, clock);
+            EXPECT_LE(clock, clockAfter);
+        }
+    EXPECT_EQ(messagesOf(name), (Strings{"kept", "Log File Closed."}));
 }
 
 TEST_F(Logging, EchoShowsOnlyMessagesAtTheEchoLevelWithoutTheClock)
@@ -116,84 +102,27 @@ TEST_F(Logging, EchoShowsOnlyMessagesAtTheEchoLevelWithoutTheClock)
         silent.logMessage("quiet", LogFile::ML_CRITICAL);
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "critical\nLog File Closed.\n");
-    EXPECT_EQ(messagesOf(readLines(path("echo.txt")), 0),
-              (Strings{"trivial", "normal", "critical", "Log File Closed."}));
+    EXPECT_EQ(messagesOf(path("echo.txt"), 0), (Strings{"trivial", "normal", "critical", "Log File Closed."}));
 }
 
-TEST_F(Logging, HeaderOpensTheFileWhateverTheThreshold)
+TEST_F(Logging, FailedCreateLogRegistersNothingAndLeavesTheFirstLogWorking)
 {
-    const std::string name = path("header.txt");
-    const std::string dayBefore = localNow("%Y:%m:%d"), clockBefore = localNow("%H:%M:%S");
-    {
-        LogManager manager;
-        manager.createLog(name, LogFile::ML_CRITICAL, false, LogFile::ML_CRITICAL, false);
-        manager.logMessage(name, "dropped", LogFile::ML_NORMAL);
-    }
-    const std::string dayAfter = localNow("%Y:%m:%d"), clockAfter = localNow("%H:%M:%S");
-
-    const Strings lines = readLines(name);
-    ASSERT_EQ(lines.size(), 2u);
-    const std::string lead = name + ": Logging file generated on ";
-    ASSERT_EQ(lines[0].substr(0, lead.size()), lead);
-    const std::string stamp = lines[0].substr(lead.size());
-    ASSERT_TRUE(std::regex_match(stamp, std::regex(R"(\d{4}:\d\d:\d\d at \d\d:\d\d:\d\d)"))) << stamp;
-    const std::string day = stamp.substr(0, 10), clock = stamp.substr(14);
-    EXPECT_TRUE(day == dayBefore || day == dayAfter) << day;
-    if (dayBefore == dayAfter)
-    {
-        EXPECT_LE(clockBefore, clock);
-        EXPECT_LE(clock, clockAfter);
-    }
-    EXPECT_EQ(messageOf(lines[1]), "Log File Closed.");
-}
-
-TEST_F(Logging, SecondLogOfTheSameNameFailsAndTheFirstKeepsWorking)
-{
-    const std::string name = path("twice.txt");
+    const std::string name = path("twice.txt"), unopenable = path("missing-folder/log.txt");
     {
         LogManager manager;
         LogFile* first = manager.createLog(name, LogFile::ML_NORMAL, false, LogFile::ML_CRITICAL, false);
         manager.logMessage(name, "before");
         EXPECT_EQ(errorText([&] { manager.createLog(name, LogFile::ML_TRIVIAL, false, LogFile::ML_CRITICAL, true); }),
                   "Log '" + name + "' already exists.");
+        for (int attempt = 0; attempt < 2; ++attempt)
+            EXPECT_EQ(errorText([&] {
+                          manager.createLog(unopenable, LogFile::ML_NORMAL, false, LogFile::ML_CRITICAL, true);
+                      }),
+                      "Cannot open log file.");
+        EXPECT_EQ(manager.getLog(unopenable), nullptr);
         EXPECT_EQ(manager.getLog(name), first);
         manager.logMessage(name, "after");
-        manager.logMessageToDefault("nowhere");  // the failed call must not have made a default
+        manager.logMessageToDefault("nowhere");  // the failed calls must not have made a default
     }
-    const Strings lines = readLines(name);
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[0].rfind(name + ": Logging file generated on ", 0), 0u);
-    EXPECT_EQ(messagesOf(lines, 1), (Strings{"before", "after", "Log File Closed."}));
-}
-
-TEST_F(Logging, UnopenableFileFailsAndRegistersNothing)
-{
-    const std::string name = path("missing-folder/log.txt");
-    LogManager manager;
-    for (int attempt = 0; attempt < 2; ++attempt)
-        EXPECT_EQ(errorText([&] { manager.createLog(name, LogFile::ML_NORMAL, false, LogFile::ML_CRITICAL, true); }),
-                  "Cannot open log file.");
-    EXPECT_EQ(manager.getLog(name), nullptr);
-    manager.logMessage(name, "nowhere", LogFile::ML_CRITICAL, true);
-}
-
-TEST_F(Logging, AlsoToDefaultWritesToTheDefaultLogAsWellAndShutdownEndsIt)
-{
-    const std::string main = path("main.txt"), side = path("side.txt");
-    {
-        LogManager manager;
-        manager.logMessageToDefault("before any default");
-        manager.createLog(main, LogFile::ML_NORMAL, false, LogFile::ML_CRITICAL, true);
-        manager.createLog(side, LogFile::ML_TRIVIAL, false, LogFile::ML_CRITICAL, false);
-        manager.logMessage(main, "twice", LogFile::ML_NORMAL, true);
-        manager.logMessage(side, "both", LogFile::ML_NORMAL, true);
-        manager.logMessage(side, "side only", LogFile::ML_NORMAL, false);
-        manager.logMessage(path("unknown.txt"), "default only", LogFile::ML_NORMAL, true);
-        manager.logMessage(side, "trivial", LogFile::ML_TRIVIAL, true);
-        manager.logMessageToDefault("to default");
-    }
-    EXPECT_EQ(messagesOf(readLines(main), 1), (Strings{"twice", "twice", "both", "default only", "to default",
-                                                       "Log manager shut down.", "Log File Closed."}));
-    EXPECT_EQ(messagesOf(readLines(side), 1), (Strings{"both", "side only", "trivial", "Log File Closed."}));
-    EXPECT_FALSE(fs::exists(path("unknown.txt")));
+    EXPECT_EQ(messagesOf(name), (Strings{"before", "after", "Log File Closed."}));
 }

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -18,10 +17,9 @@ namespace
 using Strings = std::vector<std::string>;
 
 // Writes every call it receives into a shared log, in the order received.
-class Probe : public Process
+struct Probe : Process
 {
-public:
-    Probe(std::string name, Strings& log, std::uint32_t priority, std::uint32_t rate, bool suspended = false,
+    Probe(std::string name, Strings& log, std::uint32_t priority, std::uint32_t rate = 1, bool suspended = false,
           double suspendTime = 0.0)
         : Process(rate, priority, suspended, suspendTime), name(std::move(name)), log(log)
     {
@@ -45,8 +43,6 @@ public:
 
     std::vector<double> steps;
     std::function<void()> onUpdate, onTerminated;
-
-private:
     std::string name;
     Strings& log;
 };
@@ -66,7 +62,6 @@ struct Rig
         for (int i = 0; i < times; ++i)
             manager->updateProcess(dt);
     }
-    long count(const std::string& entry) const { return std::count(log.begin(), log.end(), entry); }
 
     Strings log;
     std::shared_ptr<ProcessManager> manager = ProcessManager::createNew(0.0);
@@ -84,7 +79,7 @@ TEST(ProcessOrder, HigherPriorityFirstAndEqualPrioritiesInTheOrderAdded)
     // Created in one order and added in the reverse, so address order would give the opposite.
     std::vector<std::shared_ptr<Probe>> equals;
     for (int i = 0; i < 5; ++i)
-        equals.push_back(std::make_shared<Probe>("7-" + std::to_string(i), rig.log, 7, 1));
+        equals.push_back(std::make_shared<Probe>("7-" + std::to_string(i), rig.log, 7));
     for (auto p = equals.rbegin(); p != equals.rend(); ++p)
         rig.manager->addProcess(*p);
     rig.log.clear();
@@ -92,68 +87,48 @@ TEST(ProcessOrder, HigherPriorityFirstAndEqualPrioritiesInTheOrderAdded)
     EXPECT_EQ(rig.log, (Strings{"max", "default", "10", "7-4", "7-3", "7-2", "7-1", "7-0", "5"}));
 }
 
-TEST(ProcessRate, RateThreeRunsOnStepsOneAndFourWithTheStepsSummed)
+TEST(ProcessRate, RunsEveryRateStepsWithTheStepsSummedAndLoweringToTheCounterRestartsIt)
 {
     Rig rig;
-    auto p = rig.add("p", Process::DEFAULT_PRIORITY, 3);
-    rig.step(0.1, 5);
-    ASSERT_EQ(p->steps.size(), 2u);
-    EXPECT_NEAR(p->steps[0], 0.1, 1e-12);
-    EXPECT_NEAR(p->steps[1], 0.3, 1e-12);
+    auto three = rig.add("three", 1, 3);
+    auto lowered = rig.add("lowered", 1, 3);
+    auto zero = rig.add("zero", 1, 0);  // a rate of 0 means every step
+    rig.step(0.1, 2);
+    lowered->setUpdateRate(2);
+    zero->setUpdateRate(0);
+    rig.step(0.1, 3);
+    EXPECT_EQ(three->steps.size(), 2u);
+    EXPECT_NEAR(three->steps.at(0), 0.1, 1e-12);
+    EXPECT_NEAR(three->steps.at(1), 0.3, 1e-12);
+    EXPECT_EQ(lowered->steps, (std::vector<double>{0.1, 0.1 + 0.1, 0.1 + 0.1}));
+    EXPECT_EQ(zero->getUpdateRate(), 1u);
+    EXPECT_EQ(zero->steps.size(), 5u);
     EXPECT_NEAR(rig.manager->getCurrentTime(), 0.5, 1e-12);
 }
 
-TEST(ProcessRate, LoweringTheRateToTheCounterRestartsItAndZeroMeansOne)
-{
-    Rig rig;
-    auto p = rig.add("p", Process::DEFAULT_PRIORITY, 3);
-    auto zero = rig.add("zero", Process::DEFAULT_PRIORITY, 0);
-    rig.step(0.1, 2);
-    p->setUpdateRate(2);
-    zero->setUpdateRate(0);
-    rig.step(0.1);
-    EXPECT_EQ(p->steps, (std::vector<double>{0.1, 0.1 + 0.1}));
-    EXPECT_EQ(zero->getUpdateRate(), 1u);
-    EXPECT_EQ(zero->steps.size(), 3u);
-}
-
-TEST(ProcessSuspension, TimedSuspensionWakesOnTheThirdStepAndRunsOnTheFourth)
+TEST(ProcessSuspension, TimedSuspensionEndsAtZeroTimeLeftAndZeroTimeNever)
 {
     Rig rig;
     auto p = rig.add("p");
+    auto forever = rig.add("forever");
     // Suspended from its constructor: no notification, but counted down all the same.
-    rig.manager->addProcess(std::make_shared<Probe>("born", rig.log, 1, 1, true, 0.25));
-    p->suspend(true, 0.25);
-    EXPECT_FALSE(p->isActive());
+    rig.manager->addProcess(std::make_shared<Probe>("born", rig.log, 1, 1, true, 0.2));
     rig.log.clear();
-
-    rig.step(0.1, 3);
-    EXPECT_EQ(rig.log, (Strings{"p resumed", "born resumed"}));
-    EXPECT_TRUE(p->isActive());
-    rig.step(0.1);
-    EXPECT_EQ(rig.log, (Strings{"p resumed", "born resumed", "p", "born"}));
-    EXPECT_NEAR(p->steps.at(0), 0.1, 1e-12);
-}
-
-TEST(ProcessSuspension, ZeroTimeLastsUntilResumedAndRepeatedSuspendOnlyResetsTheTime)
-{
-    Rig rig;
-    auto forever = rig.add("forever", 10);
-    auto twice = rig.add("twice", 5);
-    rig.log.clear();
-    twice->suspend(false, 5.0);  // not suspended: nothing to resume
     forever->suspend(true, 0.0);
-    twice->suspend(true, 100.0);
-    twice->suspend(true, 0.15);
-    rig.step(0.1, 20);
-    EXPECT_EQ(rig.count("twice suspended"), 1);
-    EXPECT_EQ(rig.count("twice resumed"), 1);
-    EXPECT_EQ(rig.count("twice"), 18);  // awake from the second step, running from the third
-    EXPECT_TRUE(forever->getSuspended());
+    p->suspend(false, 5.0);  // not suspended: nothing to resume
+    p->suspend(true, 100.0);
+    p->suspend(true, 0.25);  // already suspended: only the time changes
+    EXPECT_FALSE(p->isActive());
 
-    forever->suspend(false, 0.0);
-    rig.step(0.1);
-    EXPECT_EQ(rig.count("forever"), 1);
+    // Woken processes are not updated in the step that wakes them.
+    rig.step(0.1, 3);
+    EXPECT_EQ(rig.log, (Strings{"forever suspended", "p suspended", "born resumed", "p resumed", "born"}));
+    EXPECT_TRUE(p->isActive());
+    rig.step(0.1, 20);
+    EXPECT_EQ(p->steps.size(), 20u);
+    EXPECT_NEAR(p->steps.at(0), 0.1, 1e-12);
+    EXPECT_TRUE(forever->getSuspended());
+    EXPECT_TRUE(forever->steps.empty());
 }
 
 TEST(ProcessKill, ProcessKillingItselfLeavesAfterThePassAndCanRejoin)
@@ -169,14 +144,12 @@ TEST(ProcessKill, ProcessKillingItselfLeavesAfterThePassAndCanRejoin)
     rig.log.clear();
     rig.step(0.1);
     EXPECT_EQ(rig.log, (Strings{"self", "next", "self terminated"}));
-    EXPECT_EQ(self->getProcessManager(), nullptr);
     EXPECT_FALSE(self->isActive());
 
     self->onUpdate = nullptr;
     rig.manager->addProcess(self);
     rig.step(0.1);
-    EXPECT_EQ(rig.count("self"), 2);
-    EXPECT_EQ(rig.count("self started"), 1);
+    EXPECT_EQ(rig.log, (Strings{"self", "next", "self terminated", "self started", "self", "next"}));
 }
 
 TEST(ProcessKill, ProcessesKilledOrAddedDuringAPassWaitOrRunByTheirPlace)
@@ -184,8 +157,9 @@ TEST(ProcessKill, ProcessesKilledOrAddedDuringAPassWaitOrRunByTheirPlace)
     Rig rig;
     auto killer = rig.add("killer", 10);
     auto victim = rig.add("victim", 5);
-    auto low = std::make_shared<Probe>("low", rig.log, 1, 1);
-    auto high = std::make_shared<Probe>("high", rig.log, 20, 1);
+    auto low = std::make_shared<Probe>("low", rig.log, 1);
+    auto high = std::make_shared<Probe>("high", rig.log, 20);
+    low->killProcess();  // not in a manager yet: must leave no mark
     killer->onUpdate = [&] {
         victim->killProcess();
         rig.manager->addProcess(low);
@@ -194,22 +168,6 @@ TEST(ProcessKill, ProcessesKilledOrAddedDuringAPassWaitOrRunByTheirPlace)
     rig.log.clear();
     rig.step(0.1);
     EXPECT_EQ(rig.log, (Strings{"killer", "low started", "high started", "low", "victim terminated"}));
-}
-
-TEST(ProcessAdd, OwnedNullOrSelfAdditionsAreIgnoredAndDetachedKillsLeaveNoMark)
-{
-    Rig rig, other;
-    auto p = std::make_shared<Probe>("p", rig.log, 1, 1);
-    p->killProcess();
-    rig.manager->addProcess(p);
-    rig.manager->addProcess(p);
-    other.manager->addProcess(p);
-    rig.manager->addProcess(nullptr);
-    rig.manager->addProcess(rig.manager);
-    EXPECT_EQ(p->getProcessManager(), rig.manager);
-    other.step(0.1);
-    rig.step(0.1);
-    EXPECT_EQ(rig.log, (Strings{"p started", "p"}));
 }
 
 TEST(ProcessPass, ReenteringAPassWarnsOncePerCallAndChangesNothing)
@@ -255,29 +213,18 @@ TEST(ProcessPass, ManagerReleasedByItsOwnProcessLivesUntilThePassEnds)
     EXPECT_EQ(after->getProcessManager(), nullptr);
 }
 
-TEST(ProcessTerminate, TerminateAllEndsEveryProcessOnceEvenFromInsideAPass)
+TEST(ProcessTerminate, TerminateAllFromInsideAPassEndsEveryProcessOnceAfterThePass)
 {
     Rig rig;
     auto a = rig.add("a", 10);
     auto b = rig.add("b", 5);
-    rig.log.clear();
-    rig.manager->terminateAll();
-    EXPECT_EQ(rig.log, (Strings{"a terminated", "b terminated"}));
-    EXPECT_EQ(a->getProcessManager(), nullptr);
-    rig.step(0.1);
-    EXPECT_EQ(rig.log.size(), 2u);
-
-    rig.log.clear();
-    rig.manager->addProcess(a);
-    rig.manager->addProcess(b);
     a->onUpdate = [&] { rig.manager->terminateAll(); };
+    rig.log.clear();
     rig.step(0.1);
-    EXPECT_EQ(rig.log, (Strings{"a started", "b started", "a", "a terminated", "b terminated"}));
-
-    a->onUpdate = nullptr;
-    rig.manager->addProcess(a);
-    rig.manager.reset();
-    EXPECT_EQ(rig.count("a terminated"), 2);
+    EXPECT_EQ(rig.log, (Strings{"a", "a terminated", "b terminated"}));
+    EXPECT_EQ(b->getProcessManager(), nullptr);
+    rig.step(0.1);
+    EXPECT_EQ(rig.log.size(), 3u);
 }
 
 TEST(ProcessTerminate, ProcessTerminatedMayAddKillOrTerminateProcesses)
@@ -286,7 +233,7 @@ TEST(ProcessTerminate, ProcessTerminatedMayAddKillOrTerminateProcesses)
     auto adder = rig.add("adder", 30);
     auto killer = rig.add("killer", 20);
     auto victim = rig.add("victim", 10);
-    auto newcomer = std::make_shared<Probe>("newcomer", rig.log, 5, 1);
+    auto newcomer = std::make_shared<Probe>("newcomer", rig.log, 5);
     adder->onTerminated = [&] {
         rig.manager->addProcess(newcomer);
         rig.manager->addProcess(adder);

@@ -61,22 +61,7 @@ protected:
 
 }
 
-TEST_F(PythonComponentTest, FoundUnderEveryNameOfItsChainButComponent)
-{
-    Embedded::runPython("factory.registerType(Base())\n", space);
-    auto entity = Entity::createNew("hero");
-    auto left = make("Left");
-    ASSERT_TRUE(entity->addComponent(left));
-    EXPECT_EQ(Component::getComponent("Left", entity.get()), left);
-    EXPECT_EQ(Component::getComponent("Base", entity.get()), left);
-    EXPECT_EQ(Component::getComponent("Component", entity.get()), nullptr);
-
-    entity->removeComponent(left);
-    EXPECT_EQ(Component::getComponent("Left", entity.get()), nullptr);
-    EXPECT_EQ(Component::getComponent("Base", entity.get()), nullptr);
-}
-
-TEST_F(PythonComponentTest, DetachingOneComponentLeavesAnotherComponentsEntry)
+TEST_F(PythonComponentTest, FoundUnderEveryNameOfItsChainUntilItsOwnDetachNeedingNoFactory)
 {
     Embedded::runPython("factory.registerType(Base())\n", space);
     auto entity = Entity::createNew("hero");
@@ -84,19 +69,15 @@ TEST_F(PythonComponentTest, DetachingOneComponentLeavesAnotherComponentsEntry)
     auto right = make("Right");
     ASSERT_TRUE(entity->addComponent(left));
     ASSERT_TRUE(entity->addComponent(right));
+    EXPECT_EQ(Component::getComponent("Left", entity.get()), left);
+    EXPECT_EQ(Component::getComponent("Base", entity.get()), left);
+    EXPECT_EQ(Component::getComponent("Component", entity.get()), nullptr);
+
     // "Base" belongs to the first; the second leaving must not take it along.
     entity->removeComponent(right);
     EXPECT_EQ(Component::getComponent("Base", entity.get()), left);
     EXPECT_EQ(Component::getComponent("Right", entity.get()), nullptr);
-    EXPECT_EQ(Component::getComponent("Left", entity.get()), left);
-}
 
-TEST_F(PythonComponentTest, DetachNeedsNoFactory)
-{
-    Embedded::runPython("factory.registerType(Base())\n", space);
-    auto entity = Entity::createNew("hero");
-    auto left = make("Left");
-    ASSERT_TRUE(entity->addComponent(left));
     factory.reset();
     entity->removeAllComponents();
     EXPECT_EQ(Component::getComponent("Base", entity.get()), nullptr);
@@ -115,9 +96,20 @@ TEST_F(PythonComponentTest, UnregisteredOrRepeatingChainIsRefused)
     EXPECT_TRUE(entity->getComponents().empty());
 }
 
-TEST_F(PythonComponentTest, FactoryChecksWhatAPythonPrototypeMakes)
+TEST_F(PythonComponentTest, FactoryMakesFromTheFirstPrototypeAndChecksWhatItMakes)
 {
     Embedded::runPython(R"(
+class Labelled(Base):
+    super = tarnu.Component
+    def __init__(self, label):
+        Base.__init__(self)
+        self.label = label
+    def createNew(self, params):
+        return Labelled(self.label + ' made')
+class Null(Base):
+    super = tarnu.Component
+    def createNew(self, params):
+        return None
 class Liar(Base):
     super = tarnu.Component
     def createNew(self, params):
@@ -128,26 +120,26 @@ class Turncoat(Base):
         made = Turncoat()
         made.super = Base
         return made
-factory.registerType(Base())
-factory.registerType(Liar())
-factory.registerType(Turncoat())
-try:
-    factory.create('Liar', tarnu.ParameterList())
+for prototype in (Labelled('first'), Labelled('second'), None, Null(), Liar(), Turncoat()):
+    factory.registerType(prototype)
+
+def error(call):
+    try:
+        call()
+    except RuntimeError as error:
+        return str(error)
     raise AssertionError('no error')
-except RuntimeError as error:
-    assert str(error) == "Factory object created by 'Liar' has different type of 'Base.", str(error)
-try:
-    factory.create('Turncoat', tarnu.ParameterList())
-    raise AssertionError('no error')
-except RuntimeError as error:
-    assert str(error) == ("Factory object created by Turncoat has different super type of 'Base' "
-                          "instead of 'Component'."), str(error)
-try:
-    factory.create('Nothing', tarnu.ParameterList())
-    raise AssertionError('no error')
-except RuntimeError as error:
-    assert str(error) == "Unregistered factory type 'Nothing'.", str(error)
-made = factory.create('Base', tarnu.ParameterList())
-assert type(made) is Base
+def create(name):
+    return factory.create(name, tarnu.ParameterList())
+made = create('Labelled')
+assert type(made) is Labelled and made.label == 'first made' and made.getEntity() is None
+assert error(lambda: create('Nothing')) == "Unregistered factory type 'Nothing'."
+assert error(lambda: create('Null')) == "Create function returned null for type 'Null'."
+assert error(lambda: create('Liar')) == "Factory object created by 'Liar' has different type of 'Base."
+assert error(lambda: create('Turncoat')) == ("Factory object created by Turncoat has different super type of "
+                                             "'Base' instead of 'Component'.")
+named_component = type('Component', (Base,), {'super': tarnu.Component})
+assert error(lambda: factory.registerType(named_component())) == "attempt to register object with type 'Component'."
+assert not factory.isRegistered('Component') and factory.getRegistered('Nothing') is None
 )", space);
 }

@@ -22,14 +22,21 @@ class Explosion(tarnu.FactoryEvent):
         return Explosion(time, self.power)
 )";
 
+/// A namespace in which "factory" is the given factory and Explosion is defined.
+py::dict spaceWith(EventFactory& factory)
+{
+    py::dict space = Embedded::pythonNamespace();
+    space["factory"] = py::ptr(&factory);
+    Embedded::runPython(eventClass, space);
+    return space;
+}
+
 }
 
 TEST(PythonFactoryEvent, DroppedPrototypeStillCreatesItsOwnClass)
 {
-    py::dict space = Embedded::pythonNamespace();
     EventFactory factory;
-    space["factory"] = py::ptr(&factory);
-    Embedded::runPython(eventClass, space);
+    py::dict space = spaceWith(factory);
     Embedded::runPython("factory.registerType(Explosion())\ngc.collect()\n", space);
 
     ASSERT_TRUE(factory.isRegistered("Explosion"));
@@ -42,24 +49,22 @@ TEST(PythonFactoryEvent, DroppedPrototypeStillCreatesItsOwnClass)
 
     space["made"] = made;
     Embedded::runPython("assert type(made).__name__ == 'Explosion', type(made)\n"
-                    "assert made.power == 9\n"
-                    "copy = made.createCopy(2.5)\n"
-                    "assert copy.eventTime == 2.5 and copy.power == 9\n"
-                    "assert factory.create('Explosion', tarnu.ParameterList()).power == 1\n",
-                    space);
+                        "assert made.power == 9\n"
+                        "copy = made.createCopy(2.5)\n"
+                        "assert copy.eventTime == 2.5 and copy.power == 9\n"
+                        "assert factory.create('Explosion', tarnu.ParameterList()).power == 1\n",
+                        space);
 }
 
 TEST(PythonFactoryEvent, FactoryTypeIsTheClassNameTakenOnce)
 {
-    py::dict space = Embedded::pythonNamespace();
     EventFactory factory;
-    space["factory"] = py::ptr(&factory);
-    Embedded::runPython(eventClass, space);
+    py::dict space = spaceWith(factory);
     Embedded::runPython("prototype = Explosion()\n"
-                    "factory.registerType(prototype)\n"
-                    "Explosion.__name__ = 'Renamed'\n"
-                    "factory.registerType(Explosion())\n",
-                    space);
+                        "factory.registerType(prototype)\n"
+                        "Explosion.__name__ = 'Renamed'\n"
+                        "factory.registerType(Explosion())\n",
+                        space);
     // The second prototype asks its (renamed) class for the first time.
     EXPECT_TRUE(factory.isRegistered("Explosion"));
     EXPECT_TRUE(factory.isRegistered("Renamed"));
@@ -67,9 +72,8 @@ TEST(PythonFactoryEvent, FactoryTypeIsTheClassNameTakenOnce)
 
 TEST(PythonFactoryEvent, FailedCreateReachesTheScriptAsItsOwnError)
 {
-    py::dict space = Embedded::pythonNamespace();
     EventFactory factory;
-    space["factory"] = py::ptr(&factory);
+    py::dict space = spaceWith(factory);
     Embedded::runPython(R"(
 class Broken(tarnu.FactoryEvent):
     def __init__(self):
@@ -78,30 +82,21 @@ class Broken(tarnu.FactoryEvent):
         return 42
     def createCopy(self, time):
         return None
-factory.registerType(Broken())
-try:
-    factory.create('Broken', tarnu.ParameterList())
-    raise AssertionError('no error')
-except TypeError:
-    pass
-try:
-    factory.create('Missing', tarnu.ParameterList())
-    raise AssertionError('no error')
-except RuntimeError as error:
-    assert str(error) == 'Unregistered factory type Missing.', str(error)
-)", space);
-
-    // A None result is an empty pointer, which the factory reports itself.
-    Embedded::runPython(R"(
 class Empty(Broken):
     def createNew(self, params):
         return None
+factory.registerType(Broken())
 factory.registerType(Empty())
-try:
-    factory.create('Empty', tarnu.ParameterList())
-    raise AssertionError('no error')
-except RuntimeError as error:
-    assert str(error) == 'Create function returned null for type Empty.', str(error)
+def failure(name):
+    try:
+        factory.create(name, tarnu.ParameterList())
+    except Exception as error:
+        return type(error).__name__ + ': ' + str(error)
+    return 'no error'
+assert failure('Broken').startswith('TypeError'), failure('Broken')
+assert failure('Missing') == 'RuntimeError: Unregistered factory type Missing.', failure('Missing')
+# A None result is an empty pointer, which the factory reports itself.
+assert failure('Empty') == 'RuntimeError: Create function returned null for type Empty.', failure('Empty')
 )", space);
 }
 

@@ -25,11 +25,6 @@ std::vector<std::string> linesOf(const std::filesystem::path& path)
     return lines;
 }
 
-bool endsWith(const std::string& text, const std::string& end)
-{
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 }
 
 TEST(PythonManager, NamespaceHasTheModulesNamesAndBuiltins)
@@ -59,8 +54,8 @@ TEST(PythonManager, NamespaceHasTheModulesNamesAndBuiltins)
     const std::vector<std::string> lines = linesOf(folder / PythonManager::LOG_NAME);
     ASSERT_GE(lines.size(), 4u);
     EXPECT_EQ(lines[0].rfind("PythonSystemLog.txt: Logging file generated on ", 0), 0u);
-    EXPECT_TRUE(endsWith(lines[1], ": Initialized python subsytem"));
-    EXPECT_TRUE(endsWith(lines[2], ": Python subsytem shut down."));
-    EXPECT_TRUE(endsWith(lines.back(), ": Log File Closed."));
+    EXPECT_TRUE(lines[1].ends_with(": Initialized python subsytem"));
+    EXPECT_TRUE(lines[2].ends_with(": Python subsytem shut down."));
+    EXPECT_TRUE(lines.back().ends_with(": Log File Closed."));
     std::filesystem::remove_all(folder);
 }

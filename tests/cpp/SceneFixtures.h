@@ -1,9 +1,8 @@
 #pragma once
-// What the scene-layer tests share: component classes that write what they
-// hear into a log, listeners that record scene and entity events, counting
-// render and physics managers, and a fixture that fails a test which leaves
-// entities or components alive. Every log line names who heard what, so one
-// comparison shows order, repetition and omission at once.
+// What the scene-layer tests share: components and listeners that write what
+// they hear into one log (so one comparison shows order, repetition and
+// omission), counting render and physics managers, and a fixture that fails a
+// test which leaves entities or components alive.
 
 #include "core/EventListener.h"
 #include "core/Process.h"
@@ -18,7 +17,6 @@
 #include "scene/SceneEvent.h"
 #include "scene/SceneManager.h"
 #include "scene/SceneNode.h"
-#include "scene/Visitor.h"
 
 #include <gtest/gtest.h>
 
@@ -44,10 +42,7 @@ public:
 
     explicit Tracer(std::string label = "", Log* log = nullptr) : label(std::move(label)), log(log) {}
 
-    std::shared_ptr<Component> createNew(const ParameterList&) const override
-    {
-        return std::make_shared<Tracer>(label + " made", log);
-    }
+    std::shared_ptr<Component> createNew(const ParameterList&) const override { return createCopy(); }
     std::shared_ptr<Component> createCopy() const override { return std::make_shared<Tracer>(*this); }
 
     void entityChanged(const std::shared_ptr<Entity>& now, const std::shared_ptr<Entity>& before) override
@@ -59,8 +54,6 @@ public:
     void managerChanged(const std::shared_ptr<SceneManager>& now, const std::shared_ptr<SceneManager>& before) override
     {
         write("manager " + nameOf(now) + "<-" + nameOf(before));
-        if (onManagerChanged)
-            onManagerChanged(now, before);
     }
     bool attach(Entity* entity, const std::shared_ptr<Component>& self) override
     {
@@ -77,7 +70,6 @@ public:
     std::string label;
     Log* log;
     std::function<void(const std::shared_ptr<Entity>&, const std::shared_ptr<Entity>&)> onEntityChanged;
-    std::function<void(const std::shared_ptr<SceneManager>&, const std::shared_ptr<SceneManager>&)> onManagerChanged;
 
 private:
     void write(const std::string& what)
@@ -87,35 +79,21 @@ private:
     }
 };
 
-// Silent classes: an entity may carry one of each besides a Tracer.
-class Marker : public ComponentClass<Marker>
+// A silent component class named by the template argument, below the given base.
+template <const std::string& TYPE, class Base = Component>
+class Silent : public ComponentClass<Silent<TYPE, Base>, Base>
 {
 public:
-    static inline const std::string FACTORY_TYPE = "Marker";
-    std::shared_ptr<Component> createNew(const ParameterList&) const override { return std::make_shared<Marker>(); }
-    std::shared_ptr<Component> createCopy() const override { return std::make_shared<Marker>(*this); }
-};
-
-// One class level below the engine's renderable base.
-class Sprite : public ComponentClass<Sprite, Renderable>
-{
-public:
-    static inline const std::string FACTORY_TYPE = "Sprite";
-    std::shared_ptr<Component> createNew(const ParameterList&) const override { return std::make_shared<Sprite>(); }
-    std::shared_ptr<Component> createCopy() const override { return std::make_shared<Sprite>(*this); }
-    const AxisAlignedBox& getLocalBox() const override { return localBox; }
+    static inline const std::string& FACTORY_TYPE = TYPE;
+    std::shared_ptr<Component> createNew(const ParameterList&) const override { return createCopy(); }
+    std::shared_ptr<Component> createCopy() const override { return std::make_shared<Silent>(*this); }
+    const AxisAlignedBox& getLocalBox() const { return localBox; }
     AxisAlignedBox localBox{Vector2(-1, -1), Vector2(1, 1)};
 };
-
-class Body : public ComponentClass<Body, Collidable>
-{
-public:
-    static inline const std::string FACTORY_TYPE = "Body";
-    std::shared_ptr<Component> createNew(const ParameterList&) const override { return std::make_shared<Body>(); }
-    std::shared_ptr<Component> createCopy() const override { return std::make_shared<Body>(*this); }
-    const AxisAlignedBox& getLocalBox() const override { return localBox; }
-    AxisAlignedBox localBox{Vector2(-1, -1), Vector2(1, 1)};
-};
+inline const std::string MARKER = "Marker", SPRITE = "Sprite", BODY = "Body";
+using Marker = Silent<MARKER>;
+using Sprite = Silent<SPRITE, Renderable>;  // one class level below the engine's renderable base
+using Body = Silent<BODY, Collidable>;
 
 inline std::string labelOf(const std::shared_ptr<Component>& component)
 {
@@ -124,8 +102,8 @@ inline std::string labelOf(const std::shared_ptr<Component>& component)
     return component ? component->getType() : "none";
 }
 
-// Records the events of one type: component and scene events in words, any
-// other as "event <type>"; keeps their times apart.
+// Records the events of one type: component events in words, any other as
+// "event <type>"; keeps their times apart.
 class EventRecorder : public EventListener
 {
 public:
@@ -140,9 +118,6 @@ public:
         if (auto entityEvent = std::dynamic_pointer_cast<EntityEvent>(event))
             log.push_back(prefix + (entityEvent->getType() == EntityEvent::COMPONENT_ADDED ? "added " : "removed ") +
                           labelOf(entityEvent->getComponent()));
-        else if (auto sceneEvent = std::dynamic_pointer_cast<SceneEvent>(event))
-            log.push_back(prefix + (sceneEvent->getType() == SceneEvent::ENTITY_ADDED ? "entered " : "left ") +
-                          nameOf(sceneEvent->getEntity()));
         else
             log.push_back(prefix + "event " + std::to_string(event->getEventType()));
         if (onEvent)
@@ -165,8 +140,6 @@ public:
     void entityAdded(const std::shared_ptr<SceneEvent>& event) override
     {
         log.push_back("added " + nameOf(event->getEntity()));
-        if (onAdded)
-            onAdded(event);
     }
     void entityRemoved(const std::shared_ptr<SceneEvent>& event) override
     {
@@ -175,7 +148,7 @@ public:
             onRemoved(event);
     }
 
-    std::function<void(const std::shared_ptr<SceneEvent>&)> onAdded, onRemoved;
+    std::function<void(const std::shared_ptr<SceneEvent>&)> onRemoved;
 
 private:
     Log& log;
@@ -215,14 +188,6 @@ public:
 
 private:
     std::function<void()> action;
-};
-
-template <class T>
-class Collector : public Visitor<T>
-{
-public:
-    void visit(const T& element) override { seen.push_back(element); }
-    std::vector<T> seen;
 };
 
 /// A free node carrying a new entity of that name with the components added.

@@ -39,6 +39,8 @@ class TestProcessManager:
         assert process.getProcessManager() is None and not process.isActive()
         manager.addProcess(process)
         assert process.isActive()
+        assert process.getProcessManager() == manager
+        assert process.getProcessManager() != ProcessManager.createNew(5.0)
         process.getProcessManager().updateProcess(0.25)
         assert manager.getCurrentTime() == 5.25 and process.calls == ["started", ("update", 0.25)]
 

@@ -58,6 +58,9 @@ def test_scene_and_event_offer_every_listed_name():
     assert [name for name in names if name not in SceneManager.__dict__] == []
     assert issubclass(SceneManager, EventManager) and issubclass(SceneManager, ProcessManager)
     assert issubclass(SceneEvent, Event)
+    # In the class's own order: the members, then the enumeration and its values.
+    event_names = ["TYPE", "manager", "entity", "type", "EventType", "ENTITY_ADDED", "ENTITY_REMOVED"]
+    assert [name for name in SceneEvent.__dict__ if name in event_names] == event_names
     for cls in (SceneManager, SceneEvent):
         with pytest.raises(RuntimeError, match="cannot be instantiated"):
             cls()

@@ -15,6 +15,7 @@
 #include "core/python/Bindings.h"
 #include "core/python/CoreBridges.h"
 #include "core/python/EventTypeProperty.h"
+#include "core/python/Identity.h"
 #include "core/python/LiveSingleton.h"
 #include "core/python/ValueCopies.h"
 
@@ -47,13 +48,22 @@ T getOrThrow(const ParameterList& params, const std::string& name)
     return value;
 }
 
-template <class T>
-void defineValueReads(py::class_<ParameterList>& cls)
+// The forms that fill a value object in place, one per value type a script reads.
+template <class... T>
+void defineValueGets(py::class_<ParameterList>& cls)
 {
-    using Get = ParameterList::QueryResult (ParameterList::*)(const std::string&, T&) const;
-    using GetThrow = void (ParameterList::*)(const std::string&, T&, const std::string&) const;
-    cls.def("get", static_cast<Get>(&ParameterList::get<T>));
-    cls.def("getThrowOnFail", static_cast<GetThrow>(&ParameterList::getThrowOnFail<T>));
+    (cls.def("get", static_cast<ParameterList::QueryResult (ParameterList::*)(const std::string&, T&) const>(
+                        &ParameterList::get<T>)),
+     ...);
+}
+
+template <class... T>
+void defineValueGetThrowOnFails(py::class_<ParameterList>& cls)
+{
+    (cls.def("getThrowOnFail",
+             static_cast<void (ParameterList::*)(const std::string&, T&, const std::string&) const>(
+                 &ParameterList::getThrowOnFail<T>)),
+     ...);
 }
 
 void exportLogging()
@@ -94,18 +104,15 @@ void exportParameterList()
         .def("remove", &ParameterList::remove)
         .def("clear", &ParameterList::clear)
         .def("contains", &ParameterList::contains);
-    defineValueReads<Vector2>(cls);
-    defineValueReads<Vector3>(cls);
-    defineValueReads<Complex>(cls);
-    defineValueReads<Scale>(cls);
-    defineValueReads<AxisAlignedBox>(cls);
+    defineValueGets<Vector2, Vector3, Complex, Scale, AxisAlignedBox>(cls);
     cls.def("get", static_cast<GetText>(&ParameterList::get), py::return_value_policy<py::copy_const_reference>())
         .def("getFloat", &getOr<double>)
         .def("getInt", &getOr<int>)
         .def("getBool", &getOr<bool>)
         .def("getThrowOnFail", static_cast<GetText>(&ParameterList::getThrowOnFail),
-             py::return_value_policy<py::copy_const_reference>())
-        .def("getFloatThrowOnFail", &getOrThrow<double>)
+             py::return_value_policy<py::copy_const_reference>());
+    defineValueGetThrowOnFails<Vector2, Vector3, Complex, Scale, AxisAlignedBox>(cls);
+    cls.def("getFloatThrowOnFail", &getOrThrow<double>)
         .def("getIntThrowOnFail", &getOrThrow<int>)
         .def("getBoolThrowOnFail", &getOrThrow<bool>)
         .def("size", &ParameterList::size)
@@ -158,13 +165,16 @@ void exportProcesses()
         .def("processTerminated", &Process::processTerminated, &PythonProcess::defaultProcessTerminated);
     py::register_ptr_to_python<std::shared_ptr<Process>>();
 
-    py::class_<ProcessManager, py::bases<Process>, std::shared_ptr<ProcessManager>, boost::noncopyable>(
-        "ProcessManager", py::no_init)
-        .def("createNew", &ProcessManager::createNew)
+    py::class_<ProcessManager, py::bases<Process>, std::shared_ptr<ProcessManager>, boost::noncopyable> manager(
+        "ProcessManager", py::no_init);
+    manager.def("createNew", &ProcessManager::createNew)
         .staticmethod("createNew")
         .def("addProcess", &ProcessManager::addProcess)
         .def("getCurrentTime", &ProcessManager::getCurrentTime)
         .def("terminateAll", &ProcessManager::terminateAll);
+    // getProcessManager hands out a new wrapper of the manager each time; it
+    // still compares equal to the script's own reference.
+    defineIdentity(manager);
 }
 
 void exportFactoryEvents()

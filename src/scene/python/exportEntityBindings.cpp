@@ -76,14 +76,6 @@ void exportEntity()
 void exportSceneNode()
 {
     py::class_<SceneNode, std::shared_ptr<SceneNode>, boost::noncopyable> cls("SceneNode", py::no_init);
-    {
-        py::scope inside = cls;
-        py::enum_<SceneNode::TransformSpace>("TransformSpace")
-            .value("LOCAL", SceneNode::LOCAL)
-            .value("PARENT", SceneNode::PARENT)
-            .value("WORLD", SceneNode::WORLD)
-            .export_values();
-    }
     cls.def("createNew", &SceneNode::createNew,
             (py::arg("pos") = Vector2::ZERO, py::arg("ori") = Complex::IDENTITY, py::arg("scl") = Scale::IDENTITY))
         .staticmethod("createNew")
@@ -117,6 +109,15 @@ void exportSceneNode()
         .def("getWorldOrientation", &SceneNode::getWorldOrientation, CopyResult())
         .def("getWorldScale", &SceneNode::getWorldScale, CopyResult());
     defineIdentity(cls);
+    // The enumeration comes after the methods, so the class lists them first.
+    {
+        py::scope inside = cls;
+        py::enum_<SceneNode::TransformSpace>("TransformSpace")
+            .value("LOCAL", SceneNode::LOCAL)
+            .value("PARENT", SceneNode::PARENT)
+            .value("WORLD", SceneNode::WORLD)
+            .export_values();
+    }
 }
 
 void exportSceneManager()
@@ -138,6 +139,11 @@ void exportSceneManager()
 
     py::class_<SceneEvent, py::bases<Event>, std::shared_ptr<SceneEvent>, boost::noncopyable> event("SceneEvent",
                                                                                                     py::no_init);
+    addEventType(event, &SceneEvent::TYPE);
+    event.add_property("manager", py::make_function(&SceneEvent::getManager, CopyResult()))
+        .add_property("entity", py::make_function(&SceneEvent::getEntity, CopyResult()))
+        .add_property("type", &SceneEvent::getType);
+    // As for SceneNode: the enumeration after the members.
     {
         py::scope inside = event;
         py::enum_<SceneEvent::EventType>("EventType")
@@ -145,10 +151,6 @@ void exportSceneManager()
             .value("ENTITY_REMOVED", SceneEvent::ENTITY_REMOVED)
             .export_values();
     }
-    addEventType(event, &SceneEvent::TYPE);
-    event.add_property("manager", py::make_function(&SceneEvent::getManager, CopyResult()))
-        .add_property("entity", py::make_function(&SceneEvent::getEntity, CopyResult()))
-        .add_property("type", &SceneEvent::getType);
 }
 
 void exportComponent()
