@@ -1,28 +1,12 @@
 #include "core/ProcessManager.h"
 
+#include "core/FlagGuard.h"
+
 #include <iostream>
 #include <vector>
 
 namespace Tarnu
 {
-
-namespace
-{
-
-/// Clears a flag however the scope is left, so that a throwing process cannot wedge its manager.
-class FlagGuard
-{
-public:
-    explicit FlagGuard(bool& flag) : flag(flag) { flag = true; }
-    ~FlagGuard() { flag = false; }
-    FlagGuard(const FlagGuard&) = delete;
-    FlagGuard& operator=(const FlagGuard&) = delete;
-
-private:
-    bool& flag;
-};
-
-}
 
 ProcessManager::ProcessManager(double startTime) : currentTime(startTime)
 {

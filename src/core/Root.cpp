@@ -1,6 +1,7 @@
 #include "core/Root.h"
 
 #include "core/EngineRoster.h"
+#include "core/FlagGuard.h"
 #include "core/FrameClock.h"
 #include "core/InputEvents.h"
 #include "core/InputManager.h"
@@ -39,19 +40,6 @@ public:
     void keyReleased(const std::shared_ptr<KeyEvent>&) override {}
 
     bool quit = false;
-};
-
-/// Clears a flag however the scope is left.
-class RunningScope
-{
-public:
-    explicit RunningScope(bool& flag) : flag(flag) { flag = true; }
-    ~RunningScope() { flag = false; }
-    RunningScope(const RunningScope&) = delete;
-    RunningScope& operator=(const RunningScope&) = delete;
-
-private:
-    bool& flag;
 };
 
 void reportSceneGraphLeaks()
@@ -167,7 +155,7 @@ void Root::run(const std::shared_ptr<ProcessManager>& processManager,
     InputManager& input = InputManager::getSingleton();
     QuitListener quitListener;
     input.addEventListener(&quitListener);
-    RunningScope scope(running);
+    FlagGuard scope(running);
 
     SdlClock clock;
     MainLoop loop(clock, fps);

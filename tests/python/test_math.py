@@ -4,6 +4,7 @@ itself is covered by the C++ tests."""
 
 import copy
 import math
+import operator
 
 import pytest
 
@@ -18,38 +19,32 @@ def ri(c):
     return (c.r, c.i)
 
 
-COMMON = "__eq__ __ne__ __str__ toString __copy__ __deepcopy__ __neg__ __mul__ __imul__ ".split()
+COMMON = "__eq__ __ne__ __str__ toString __copy__ __deepcopy__ __neg__ __mul__ __imul__ "
 VECTOR = COMMON + """__add__ __iadd__ __sub__ __isub__ __rmul__ __div__ __idiv__ __truediv__
     __itruediv__ dot magnitude squaredMagnitude distance squaredDistance unit normalize
-    midpoint minimum maximum clampMin clampMax ZERO UNIT_X UNIT_Y NEGATIVE_UNIT_X
-    NEGATIVE_UNIT_Y""".split()
+    midpoint minimum maximum clampMin clampMax ZERO UNIT_X UNIT_Y NEGATIVE_UNIT_X NEGATIVE_UNIT_Y """
 NAMES = {
-    Vector2: VECTOR + ["x", "y"],
-    Vector3: VECTOR + "x y z UNIT_Z NEGATIVE_UNIT_Z".split(),
+    Vector2: VECTOR + "x y",
+    Vector3: VECTOR + "x y z UNIT_Z NEGATIVE_UNIT_Z",
     Complex: COMMON + """r i __add__ __iadd__ __sub__ __isub__ __rmul__ unit conjugate norm
-        modulus getAngle normalize setAngle IDENTITY ROT_45 ROT_90 ROT_180 ROT_270""".split(),
-    Scale: COMMON + "x y __rmul__ __div__ __idiv__ __truediv__ __itruediv__ IDENTITY ZERO".split(),
+        modulus getAngle normalize setAngle IDENTITY ROT_45 ROT_90 ROT_180 ROT_270""",
+    Scale: COMMON + "x y __rmul__ __div__ __idiv__ __truediv__ __itruediv__ IDENTITY ZERO",
 }
 
 
 @pytest.mark.parametrize("cls", list(NAMES), ids=lambda cls: cls.__name__)
 def test_every_listed_name_exists(cls):
-    assert [name for name in NAMES[cls] if not hasattr(cls, name)] == []
+    assert [name for name in NAMES[cls].split() if not hasattr(cls, name)] == []
 
 
-def test_constructor_forms():
+def test_constructor_forms_and_independent_copies():
     assert (Vector3(Vector2(1, 2), 3).z, Vector3(Vector3(4, 5, 6)).x) == (3, 4)
     assert ri(Complex(math.pi / 2)) == (math.cos(math.pi / 2), 1.0)
-    assert ri(Complex(Vector2(-3, 4))) == (-0.6, 0.8)
-    assert ri(Complex(Complex(3, 4))) == (3, 4)
+    assert (ri(Complex(Vector2(-3, 4))), ri(Complex(Complex(3, 4)))) == ((-0.6, 0.8), (3, 4))
     assert (xy(Scale(3)), xy(Scale(Vector2(2, 5))), xy(Scale(Scale(7, 8)))) == ((3, 3), (2, 5), (7, 8))
-
-
-def test_copies_are_independent():
     for original in (Vector2(1, 2), Vector3(1, 2, 3), Complex(1, 2), Scale(1, 2)):
         field = "r" if isinstance(original, Complex) else "x"
-        for duplicate in (type(original)(original), copy.copy(original),
-                          copy.deepcopy(original), original.__deepcopy__(None)):
+        for duplicate in (type(original)(original), copy.copy(original), copy.deepcopy(original)):
             assert duplicate == original and duplicate is not original
             setattr(duplicate, field, 99)
             assert getattr(original, field) == 1
@@ -62,35 +57,32 @@ def test_constants_are_copies_and_cannot_be_assigned():
     Complex.IDENTITY.setAngle(1.0)
     Vector3.UNIT_X.normalize().x = 7
     assert (xy(Vector2.ZERO), ri(Complex.IDENTITY), Vector3.UNIT_X.x) == ((0, 0), (1, 0), 1)
+    assert xy(Scale.IDENTITY) == (1, 1)
     assert ri(Complex.ROT_45) == (1.0 / math.sqrt(2.0), 1.0 / math.sqrt(2.0))
     for cls, name in ((Vector2, "ZERO"), (Vector3, "UNIT_Z"), (Complex, "ROT_90"), (Scale, "IDENTITY")):
         with pytest.raises(AttributeError):
             setattr(cls, name, getattr(cls, name))
         with pytest.raises(AttributeError):
             setattr(getattr(cls, name), name, None)
-    assert xy(Scale.IDENTITY) == (1, 1)
 
 
-def test_str_and_to_string_give_the_text_forms():
+def test_text_forms_and_exact_comparisons():
     assert str(Vector2(1, 2.5)) == "<1,2.5>" == Vector2(1, 2.5).toString()
-    assert str(Complex.IDENTITY) == "(1,0)"
-    assert str(Vector3(1, -2, 1.0 / 3)) == "(1,-2,0.333333)"
+    assert (str(Complex.IDENTITY), str(Vector3(1, -2, 1.0 / 3))) == ("(1,0)", "(1,-2,0.333333)")
     assert str(Scale(1234567)) == "(1.23457e+06,1.23457e+06)"
-
-
-def test_comparisons_are_exact():
     nan = Vector2(float("nan"), 0)
     assert Vector2.ZERO == Vector2(-0.0, 0.0) and not nan == nan and nan != nan
-    assert Complex(0.1 + 0.2, 0) != Complex(0.3, 0)
+    assert Complex(0.1 + 0.2, 0) != Complex(0.3, 0) and Vector2(1, 2) != (1, 2)
 
 
-def test_products_with_a_vector_on_either_side():
+def test_products_with_a_vector_on_either_side_and_division_by_zero():
     for product in (Vector2(1, 0) * Complex.ROT_90, Complex.ROT_90 * Vector2(1, 0)):
         assert type(product) is Vector2 and xy(product) == (0, 1)
     for product in (Vector2(2, 3) * Scale(2, 10), Scale(2, 10) * Vector2(2, 3)):
         assert type(product) is Vector2 and xy(product) == (4, 30)
     assert ri(Complex(1, 2) * Complex(3, 4)) == (-5, 10)
     assert xy(2 * Scale(1, 3) / Scale(2, 2)) == (1, 3)
+    assert xy(Vector2(1, -1) / 0) == (math.inf, -math.inf)
 
 
 def test_in_place_operators_keep_the_same_object():
@@ -101,32 +93,29 @@ def test_in_place_operators_keep_the_same_object():
     v /= 4
     v *= Scale(2, -1)
     assert v is original and xy(v) == (1, -0.25)
-
     w = original = Vector3(1, 2, 3)
     w -= Vector3(1, 1, 1)
     w /= 0.5
     assert w is original and (w.x, w.y, w.z) == (0, 2, 4)
-
     c = original = Complex(1, 2)
     c *= Complex(3, 4)
     c -= Complex(0, 10)
-    assert c is original and ri(c) == (-5, 0)
-
+    c *= Vector2(0, 2)
+    assert c is original and ri(c) == (0, -5)
     s = original = Scale(2, 4)
     s /= Scale(4, 4)
     s *= 2
-    assert s is original and xy(s) == (1, 2)
+    s *= Vector2(3, 4)
+    assert s is original and xy(s) == (3, 8)
 
 
 def test_in_place_methods_change_and_answer_the_object_itself():
     v = Vector2(0, -2)
     v.normalize().x = 0.25
-    assert xy(v) == (0.25, -1)
-    low = Vector2(0, 10)
+    low, high = Vector2(0, 10), Vector2(0, 10)
     low.clampMin(Vector2(2, 2)).y = 20
-    high = Vector2(0, 10)
     high.clampMax(Vector2(2, 2)).x = -1
-    assert (xy(low), xy(high)) == ((2, 20), (-1, 2))
+    assert (xy(v), xy(low), xy(high)) == ((0.25, -1), (2, 20), (-1, 2))
     w = Vector3(0, 10, 5)
     w.clampMin(Vector3(2, 2, 6)).clampMax(Vector3(2, 2, 2)).normalize()
     assert w.x == w.y == w.z == 2 / math.sqrt(12)
@@ -136,36 +125,13 @@ def test_in_place_methods_change_and_answer_the_object_itself():
     assert c.setAngle(0.0) is None and ri(c) == (1, 0)
 
 
-def test_a_vector_stands_in_for_a_complex_or_a_scale():
-    rotation = Complex(1, 0)
-    rotation *= Vector2(0, 2)
-    scale = Scale(1, 2)
-    scale *= Vector2(3, 4)
-    assert (ri(rotation), xy(scale)) == ((0, 1), (3, 8))
-
-
-def test_division_by_zero_is_not_trapped():
-    assert xy(Vector2(1, -1) / 0) == (math.inf, -math.inf)
-    assert math.isnan(Complex(0, 0).unit().r)
-
-
 @pytest.mark.parametrize("operation", [
-    lambda: Vector2(1, 2) + 3,
-    lambda: Vector2(1, 2) * "a",
-    lambda: Vector2(1, 2) * Vector2(1, 2),
-    lambda: Vector2(1, 2) - Complex(1, 0),
-    lambda: Vector3(1, 2, 3) * Vector2(1, 2),
-    lambda: Complex(1, 0) / 2,
-    lambda: Scale(1, 2) + Scale(1, 2),
-    lambda: Vector2("a", 2),
+    lambda v: v + 3, lambda v: v * "a", lambda v: v * Vector2(1, 2), lambda v: v - Complex(1, 0),
+    lambda v: Vector3(1, 2, 3) * v, lambda v: Complex(1, 0) / 2, lambda v: Scale(1, 2) + Scale(1, 2),
+    lambda v: Vector2("a", 2), lambda v: operator.iadd(v, 1),
 ])
-def test_operand_of_another_type_is_a_type_error(operation):
-    with pytest.raises(TypeError):
-        operation()
-
-
-def test_failed_in_place_operator_leaves_the_value_alone():
+def test_operand_of_another_type_is_a_type_error_and_changes_nothing(operation):
     v = Vector2(1, 2)
     with pytest.raises(TypeError):
-        v += 1
-    assert xy(v) == (1, 2) and v != (1, 2)
+        operation(v)
+    assert xy(v) == (1, 2)

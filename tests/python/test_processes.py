@@ -11,7 +11,7 @@ from tarnu import (Event, EventListener, EventManager, Process, ProcessManager, 
 
 
 class Traced(Process):
-    """Records every call the engine makes into a list of its own."""
+    """Records every call the engine makes, calling the defaults too as a subclass may."""
 
     def __init__(self, *args):
         Process.__init__(self, *args)
@@ -23,47 +23,52 @@ class Traced(Process):
 
     def processStarted(self):
         self.calls.append("started")
+        Process.processStarted(self)
 
     def processSuspended(self, suspended):
         self.calls.append(("suspended", suspended))
+        super().processSuspended(suspended)
 
     def processTerminated(self):
         self.calls.append("terminated")
+        Process.processTerminated(self)
 
 
 class TestProcessManager:
-    def test_added_process_is_active_and_reaches_its_manager(self):
-        manager = ProcessManager.createNew(5.0)
+    def test_added_process_reaches_its_manager_also_through_a_nested_one(self):
+        outer, manager = ProcessManager.createNew(5.0), ProcessManager.createNew(5.0)
         process = Traced()
-        assert manager.getCurrentTime() == 5.0 and manager.getProcessManager() is None
-        assert process.getProcessManager() is None and not process.isActive()
         manager.addProcess(process)
-        assert process.isActive()
+        assert process.isActive() and manager.getProcessManager() is None
         assert process.getProcessManager() == manager
         assert process.getProcessManager() != ProcessManager.createNew(5.0)
-        process.getProcessManager().updateProcess(0.25)
+        outer.addProcess(manager)
+        outer.updateProcess(0.25)
+        assert manager.isActive() and isinstance(manager.getProcessManager(), ProcessManager)
         assert manager.getCurrentTime() == 5.25 and process.calls == ["started", ("update", 0.25)]
 
-    def test_dropped_python_process_keeps_running_with_its_attributes_until_it_leaves(self):
+    @pytest.mark.parametrize("ending", ["kill", "drop the manager"])
+    def test_dropped_python_process_keeps_running_with_its_attributes_until_it_leaves(self, ending):
         manager = ProcessManager.createNew(0.0)
         process = Traced()
         process.label = "runner"
-        calls = process.calls
-        alive = weakref.ref(process)
+        calls, alive = process.calls, weakref.ref(process)
         manager.addProcess(process)
         del process
         gc.collect()
         manager.updateProcess(0.1)
         manager.updateProcess(0.2)
         assert alive() is not None and alive().label == "runner"
-        assert calls == ["started", ("update", 0.1), ("update", 0.2)]
-        alive().killProcess()
-        manager.updateProcess(0.1)
+        if ending == "kill":
+            alive().killProcess()
+            manager.updateProcess(0.1)
+        else:
+            del manager
         gc.collect()
         assert alive() is None
-        assert calls[-1] == "terminated"
+        assert calls == ["started", ("update", 0.1), ("update", 0.2), "terminated"]
 
-    def test_notifications_arrive_in_order_with_python_values(self):
+    def test_notifications_arrive_in_order_with_python_values_and_reach_the_defaults(self):
         manager = ProcessManager.createNew(0.0)
         process = Traced()
         manager.addProcess(process)
@@ -80,55 +85,11 @@ class TestProcessManager:
     def test_adding_again_or_to_another_manager_or_nothing_is_ignored(self):
         manager, other = ProcessManager.createNew(0.0), ProcessManager.createNew(0.0)
         process = Traced()
-        manager.addProcess(process)
-        manager.addProcess(process)
-        other.addProcess(process)
-        manager.addProcess(None)
-        manager.addProcess(manager)
+        for target, added in [(manager, process), (manager, process), (other, process), (manager, None),
+                              (manager, manager)]:
+            target.addProcess(added)
         other.updateProcess(0.1)
-        assert process.calls == ["started"]
-        assert manager.getProcessManager() is None
-
-    def test_dropping_the_manager_terminates_and_releases_its_processes(self):
-        manager = ProcessManager.createNew(0.0)
-        process = Traced()
-        calls = process.calls
-        alive = weakref.ref(process)
-        manager.addProcess(process)
-        del process, manager
-        gc.collect()
-        assert alive() is None
-        assert calls == ["started", "terminated"]
-
-    def test_subclass_may_call_the_default_notifications_without_recursion(self):
-        class Polite(Traced):
-            def processStarted(self):
-                Traced.processStarted(self)
-                Process.processStarted(self)
-
-            def processSuspended(self, suspended):
-                Traced.processSuspended(self, suspended)
-                super(Traced, self).processSuspended(suspended)
-
-            def processTerminated(self):
-                Traced.processTerminated(self)
-                Process.processTerminated(self)
-
-        manager = ProcessManager.createNew(0.0)
-        process = Polite()
-        manager.addProcess(process)
-        process.suspend(True, 0.0)
-        manager.terminateAll()
-        assert process.calls == ["started", ("suspended", True), "terminated"]
-
-    def test_nested_manager_updates_its_processes_with_the_outer_step(self):
-        outer, inner = ProcessManager.createNew(0.0), ProcessManager.createNew(0.0)
-        outer.addProcess(inner)
-        process = Traced()
-        inner.addProcess(process)
-        outer.updateProcess(0.3)
-        assert inner.isActive() and isinstance(inner.getProcessManager(), ProcessManager)
-        assert process.calls == ["started", ("update", 0.3)] and inner.getCurrentTime() == 0.3
+        assert process.calls == ["started"] and manager.getProcessManager() is None
 
 
 class TimeUpRecorder(TimerListener):
@@ -149,37 +110,32 @@ class TypeRecorder(EventListener):
         self.events.append(event)
 
 
+class Events(EventManager):
+    pass
+
+
 @pytest.fixture
 def timers():
     """A process manager at time 10, an event manager and a timer listener on it."""
-    manager = ProcessManager.createNew(10.0)
-    events = EventManager()
-    listener = TimeUpRecorder()
+    manager, events, listener = ProcessManager.createNew(10.0), EventManager(), TimeUpRecorder()
     events.addEventListener(listener)
     return manager, events, listener
 
 
 class TestTimers:
     @pytest.mark.parametrize("step, firing_step", [(0.5, 3), (0.4, 3), (0.15, 7)])
-    def test_fires_once_when_the_time_left_drops_below_zero(self, timers, step, firing_step):
+    def test_fires_once_when_the_time_left_drops_below_zero_at_the_managers_time(self, timers, step, firing_step):
         manager, events, listener = timers
         manager.addProcess(Timer(1.0, events, "alarm"))
-        fired_at = []
+        times = []
         for number in range(1, 10):
             manager.updateProcess(step)
-            if listener.events and not fired_at:
-                fired_at.append(number)
-        assert fired_at == [firing_step] and len(listener.events) == 1
-
-    def test_timer_event_carries_the_name_and_the_managers_current_time(self, timers):
-        manager, events, listener = timers
-        manager.addProcess(Timer(0.15, events, "alarm"))
-        manager.updateProcess(0.1)
-        manager.updateProcess(0.1)
+            times.append(manager.getCurrentTime())
+            assert len(listener.events) == (number >= firing_step), number
         event, = listener.events
         assert type(event) is TimerEvent and event.name == "alarm"
         assert event.eventType == TimerEvent.TYPE == listener.eventType
-        assert event.eventTime == manager.getCurrentTime() == pytest.approx(10.2)
+        assert event.eventTime == times[firing_step - 1] == pytest.approx(10 + step * firing_step)
 
     def test_event_type_form_posts_a_plain_event_and_type_zero_a_nameless_timer_event(self, timers):
         manager, events, listener = timers
@@ -195,9 +151,9 @@ class TestTimers:
         event, = listener.events
         assert type(event) is TimerEvent and event.name == ""
 
-    def test_timer_keeps_its_event_manager_alive_until_it_fires(self, timers):
+    def test_timer_keeps_its_python_event_manager_alive_until_it_fires(self, timers):
         manager, _, listener = timers
-        events = EventManager()
+        events = Events()
         events.addEventListener(listener)
         events_alive = weakref.ref(events)
         timer = Timer(0.0, events, "late")
@@ -208,42 +164,21 @@ class TestTimers:
         manager.updateProcess(0.1)
         del timer
         gc.collect()
-        assert len(listener.events) == 1 and events_alive() is None
+        assert [event.name for event in listener.events] == ["late"] and events_alive() is None
 
-    def test_killed_timer_never_fires_and_reset_restarts_the_countdown(self, timers):
+    def test_reset_restarts_the_countdown_and_a_direct_update_uses_time_zero(self, timers):
         manager, events, listener = timers
-        killed = Timer(0.2, events, "killed")
-        reset = Timer(0.25, events, "reset")
-        manager.addProcess(killed)
+        reset, direct = Timer(0.25, events, "reset"), Timer(0.5, events, "direct")
         manager.addProcess(reset)
-        killed.killProcess()
         manager.updateProcess(0.1)
         reset.reset(0.25)
         for _ in range(4):
             manager.updateProcess(0.1)
+        direct.updateProcess(0.3)
         assert [(event.name, event.eventTime) for event in listener.events] == [("reset", pytest.approx(10.4))]
-        assert killed.getProcessManager() is None
-
-    def test_updating_a_timer_directly_runs_its_own_countdown(self, timers):
-        manager, events, listener = timers
-        timer = Timer(0.5, events, "direct")
-        timer.updateProcess(0.3)
-        assert listener.events == []
-        timer.updateProcess(0.3)
-        timer.updateProcess(5.0)
-        assert [(event.name, event.eventTime) for event in listener.events] == [("direct", 0.0)]
-
-    def test_accepts_a_python_subclass_of_event_manager(self, timers):
-        manager, _, listener = timers
-
-        class Events(EventManager):
-            pass
-
-        events = Events()
-        events.addEventListener(listener)
-        manager.addProcess(Timer(0.0, events, "sub"))
-        manager.updateProcess(0.1)
-        assert [event.name for event in listener.events] == ["sub"]
+        for _ in range(3):
+            direct.updateProcess(0.3)
+        assert [(event.name, event.eventTime) for event in listener.events][1:] == [("direct", 0.0)]
 
     @pytest.mark.parametrize("args, message", [
         ((-0.1, "events", "x"), "Timer constructor: Illegal time value."),
@@ -256,4 +191,3 @@ class TestTimers:
         with pytest.raises(RuntimeError) as error:
             Timer(*args)
         assert str(error.value) == message
-
