@@ -1,20 +1,23 @@
-#include "core/EventManager.h"
 #include "core/InputEvents.h"
 #include "core/InputManager.h"
 #include "core/KeyTable.h"
 
-#include "InputFixtures.h"
+#include "EmbeddedPython.h"
 
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 
+#include <cstdlib>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 using namespace Tarnu;
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace
 {
@@ -26,19 +29,13 @@ std::string describe(const char* call, const KeyEvent& e)
     return std::string(call) + " " + std::to_string(e.getKey()) + " " + std::to_string(e.getState()) + " @" +
            std::to_string(e.getEventTime());
 }
-
 std::string describe(const char* call, const MouseEvent& e)
 {
     return std::string(call) + " " + std::to_string(e.getX()) + "," + std::to_string(e.getY()) + " d" +
            std::to_string(e.getDx()) + "," + std::to_string(e.getDy()) + " b" + std::to_string(e.getButton());
 }
 
-std::string describe(const char* call, const WindowEvent& e)
-{
-    return std::string(call) + " " + std::to_string(e.getState());
-}
-
-// The three recorders write into one shared log, so that order across classes shows.
+// The recorders write into one shared log, so that order across classes shows.
 struct Keys : KeyListener
 {
     explicit Keys(Strings& log) : log(log) {}
@@ -46,7 +43,6 @@ struct Keys : KeyListener
     void keyReleased(const std::shared_ptr<KeyEvent>& e) override { log.push_back(describe("released", *e)); }
     Strings& log;
 };
-
 struct Mouse : MouseListener
 {
     explicit Mouse(Strings& log) : log(log) {}
@@ -55,35 +51,71 @@ struct Mouse : MouseListener
     void mouseMoved(const std::shared_ptr<MouseEvent>& e) override { log.push_back(describe("moved", *e)); }
     Strings& log;
 };
-
 struct Window : WindowListener
 {
     using E = const std::shared_ptr<WindowEvent>&;
     explicit Window(Strings& log) : log(log) {}
-    void windowIconified(E e) override { log.push_back(describe("iconified", *e)); }
-    void windowDeiconified(E e) override { log.push_back(describe("deiconified", *e)); }
-    void windowInputFocusGained(E e) override { log.push_back(describe("inputGained", *e)); }
-    void windowInputFocusLost(E e) override { log.push_back(describe("inputLost", *e)); }
-    void windowMouseFocusGained(E e) override { log.push_back(describe("mouseGained", *e)); }
-    void windowMouseFocusLost(E e) override { log.push_back(describe("mouseLost", *e)); }
+    void windowIconified(E e) override { write("iconified", e); }
+    void windowDeiconified(E e) override { write("deiconified", e); }
+    void windowInputFocusGained(E e) override { write("inputGained", e); }
+    void windowInputFocusLost(E e) override { write("inputLost", e); }
+    void windowMouseFocusGained(E e) override { write("mouseGained", e); }
+    void windowMouseFocusLost(E e) override { write("mouseLost", e); }
+    void write(const char* call, E e) { log.push_back(std::string(call) + " " + std::to_string(e->getState())); }
     Strings& log;
 };
 
-// A recorder of each listener class registered with the input manager.
-class Input : public Testing::SdlInput
+// Headless SDL with a small hidden window (positions are clamped to it) and an input manager
+// with a recorder of each listener class. Pushed events meet the manager's filter as the
+// platform's own do (1: queued, 0: filtered out); unnamed fields are meant to be zero.
+class Input : public testing::Test
 {
 protected:
+    static constexpr int WIDTH = 64, HEIGHT = 48;
+
     void SetUp() override
     {
-        SdlInput::SetUp();
-        if (HasFatalFailure())
-            return;
+        ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        window = SDL_CreateWindow("input", 0, 0, WIDTH, HEIGHT, SDL_WINDOW_HIDDEN);
+        ASSERT_NE(window, nullptr) << SDL_GetError();
+        id = SDL_GetWindowID(window);
+        input = std::make_unique<InputManager>();
         input->addEventListener(&keys);
         input->addEventListener(&mouse);
         input->addEventListener(&windowActivity);
     }
 
-    /// What one pump delivered.
+    void TearDown() override
+    {
+        input.reset();
+        SDL_DestroyWindow(window);
+        SDL_Quit();
+    }
+
+    static int push(SDL_Event event) { return SDL_PushEvent(&event); }
+    static int pushType(Uint32 type) { return push({.type = type}); }
+    static int pushKey(Uint32 type, SDL_Keycode key, Uint8 repeat = 0)
+    {
+        return push({.key = {.type = type, .repeat = repeat, .keysym = {.sym = key}}});
+    }
+    int pushMotion(Sint32 x, Sint32 y, Sint32 dx, Sint32 dy, Uint32 held = 0) const
+    {
+        return push({.motion = {.type = SDL_MOUSEMOTION, .windowID = id, .state = held, .x = x, .y = y,
+                                .xrel = dx, .yrel = dy}});
+    }
+    int pushButton(Uint32 type, Uint8 button, Sint32 x, Sint32 y) const
+    {
+        return push({.button = {.type = type, .windowID = id, .button = button, .x = x, .y = y}});
+    }
+    /// The wheel, always at (7, 9).
+    int pushWheel(Sint32 up, Uint32 direction = SDL_MOUSEWHEEL_NORMAL, Sint32 sideways = 0) const
+    {
+        return push({.wheel = {.type = SDL_MOUSEWHEEL, .windowID = id, .x = sideways, .y = up,
+                               .direction = direction, .mouseX = 7, .mouseY = 9}});
+    }
+    int pushWindow(Uint8 change) const { return push({.window = {SDL_WINDOWEVENT, 0, id, change}}); }
+
     Strings pump(bool expectedAnswer = true, double time = 0.0)
     {
         log.clear();
@@ -91,6 +123,9 @@ protected:
         return log;
     }
 
+    SDL_Window* window = nullptr;
+    Uint32 id = 0;
+    std::unique_ptr<InputManager> input;
     Strings log;
     Keys keys{log};
     Mouse mouse{log};
@@ -98,6 +133,8 @@ protected:
 };
 
 }
+
+#pragma GCC diagnostic pop
 
 TEST_F(Input, FilterDropsKeyRepeatsAndEverythingButInputQuitAndJoystick)
 {
@@ -116,21 +153,14 @@ TEST_F(Input, FilterDropsKeyRepeatsAndEverythingButInputQuitAndJoystick)
     // The keycode arrives as the engine's key number, stamped with the pump's time.
     EXPECT_EQ(pump(true, 2.5), (Strings{"pressed 273 2 @2.500000", "released 273 3 @2.500000"}));
     EXPECT_EQ(pump(), Strings{});
-
-    // Once the manager is gone, SDL filters nothing again.
-    input.reset();
-    EXPECT_EQ(pushType(SDL_TEXTINPUT), 1);
-    EXPECT_EQ(pushKey(SDL_KEYDOWN, SDLK_a, 1), 1);
 }
 
 TEST(InputKeyTable, SdlKeycodesMapToEngineKeysAndEveryNamedKeyIsReachableAndNamed)
 {
     const std::vector<std::pair<SDL_Keycode, std::uint32_t>> cases = {
-        {SDLK_KP_0, KeyEvent::KEY_KP0},   {SDLK_KP_EQUALS, KeyEvent::KEY_KP_EQUALS},
-        {SDLK_PAGEDOWN, KeyEvent::KEY_PGDN}, {SDLK_F15, KeyEvent::KEY_F15},
-        {SDLK_NUMLOCKCLEAR, KeyEvent::KEY_NUMLOCK}, {SDLK_LALT, KeyEvent::KEY_LALT},
-        {SDLK_PRINTSCREEN, KeyEvent::KEY_PRINT}, {SDLK_DELETE, KeyEvent::KEY_DELETE},
-        {SDLK_LGUI, 311}, {SDLK_RGUI, 312}, {SDLK_APPLICATION, 319},
+        {SDLK_KP_0, KeyEvent::KEY_KP0}, {SDLK_PAGEDOWN, KeyEvent::KEY_PGDN}, {SDLK_F15, KeyEvent::KEY_F15},
+        {SDLK_NUMLOCKCLEAR, KeyEvent::KEY_NUMLOCK}, {SDLK_PRINTSCREEN, KeyEvent::KEY_PRINT},
+        {SDLK_DELETE, KeyEvent::KEY_DELETE}, {SDLK_LGUI, 311}, {SDLK_RGUI, 312}, {SDLK_APPLICATION, 319},
         // No SDL 1.2 symbol: the SDL2 number passes through unchanged.
         {SDLK_PERCENT, 37}, {SDLK_F16, static_cast<std::uint32_t>(SDLK_F16)},
     };
@@ -142,7 +172,6 @@ TEST(InputKeyTable, SdlKeycodesMapToEngineKeysAndEveryNamedKeyIsReachableAndName
         reached.insert(keyFromSdl(keycode));
     for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode)
         reached.insert(keyFromSdl(SDL_SCANCODE_TO_KEYCODE(scancode)));
-    EXPECT_EQ(std::size(NAMED_KEYS), 122u);
     std::uint32_t previous = 0;
     for (const NamedKey& named : NAMED_KEYS)
     {
@@ -151,26 +180,17 @@ TEST(InputKeyTable, SdlKeycodesMapToEngineKeysAndEveryNamedKeyIsReachableAndName
         EXPECT_TRUE(reached.count(named.key)) << named.name;
         EXPECT_NE(KeyEvent::getKeyName(named.key), "unknown key") << named.name;
     }
-
-    // SDL 1.2 named some numbers that are no KeyType.
-    EXPECT_STREQ(sdlKeyName(233), "world 73");
-    EXPECT_STREQ(sdlKeyName(311), "left super");
-    EXPECT_STREQ(sdlKeyName(322), "undo");
-    for (std::uint32_t unnamed : {0u, 37u, 128u, 297u, 323u, 0x40000000u})
-        EXPECT_STREQ(sdlKeyName(unnamed), "unknown key") << unnamed;
 }
 
-TEST_F(Input, PositionsAreClampedToTheWindowAndMotionNamesNoButtonEvenWhileOneIsHeld)
+TEST_F(Input, PositionsAreClampedMotionNamesNoButtonAndTheWheelIsButtonsFourAndFive)
 {
     pushMotion(-5, HEIGHT + 40, 1, 1, SDL_BUTTON_LMASK);
     pushMotion(WIDTH, -1, 0, 0);
     pushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, -300, 12);
     pushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, WIDTH - 1, HEIGHT - 1);
     EXPECT_EQ(pump(), (Strings{"moved 0,47 d1,1 b0", "moved 63,0 d0,0 b0", "down 0,12 d0,0 b1", "up 63,47 d0,0 b1"}));
-}
 
-TEST_F(Input, WheelIsAPressAndReleaseOfButtonFourUpOrFiveDownAndExtraButtonsSkipThem)
-{
+    // The wheel is a press and release of button 4 (up) or 5 (down); extra buttons come after them.
     pushWheel(1);
     pushWheel(-3);
     pushWheel(1, SDL_MOUSEWHEEL_FLIPPED);
@@ -204,23 +224,32 @@ TEST_F(Input, QuitAnswersFalseAndTheEventsAroundItAreEachPostedOnce)
     EXPECT_EQ(pump(true), Strings{});
 }
 
-TEST(InputListeners, AnEventOfTheirTypeButAnotherClassIsIgnored)
+TEST_F(Input, PythonListenerDroppedDuringADeliveryIsNeverCalledAgain)
 {
-    Strings log;
-    Keys keys(log);
-    Mouse mouse(log);
-    Window window(log);
-    EventManager events;
-    events.addEventListener(&keys);
-    events.addEventListener(&mouse);
-    events.addEventListener(&window);
-    for (std::uint32_t type : {KeyEvent::TYPE, MouseEvent::TYPE, WindowEvent::TYPE})
-        events.postEvent(std::make_shared<Event>(type, 0.0));
-    events.postEvent(std::make_shared<WindowEvent>(static_cast<WindowEvent::WindowState>(9), 0.0));
-    EXPECT_EQ(log, Strings{});
-
-    events.postEvent(std::make_shared<KeyEvent>(KeyEvent::KeyType(5000), KeyEvent::KEY_RELEASED, 1.0));
-    events.postEvent(std::make_shared<MouseEvent>(MouseEvent::MOUSE_MOTION, 1, 2, -1, -2, 0, 0.0));
-    events.postEvent(std::make_shared<WindowEvent>(WindowEvent::WINDOW_ICONIFIED, 0.0));
-    EXPECT_EQ(log, (Strings{"released 5000 3 @1.000000", "moved 1,2 d-1,-2 b0", "iconified 1"}));
+    auto space = Embedded::pythonNamespace();
+    Embedded::runPython(R"(
+calls = []
+class DropsItself(tarnu.KeyListener):
+    def keyPressed(self, event):
+        calls.append('first')
+        global first
+        del first
+class DropsTheThird(tarnu.KeyListener):
+    def keyPressed(self, event):
+        calls.append('second')
+        global third
+        third = None
+class Third(tarnu.KeyListener):
+    def keyPressed(self, event):
+        calls.append('third')
+first, second, third = DropsItself(), DropsTheThird(), Third()
+for listener in (first, second, third):
+    tarnu.InputManager.getSingleton().addEventListener(listener)
+del listener
+)", space);
+    pushKey(SDL_KEYDOWN, SDLK_a);
+    pushKey(SDL_KEYDOWN, SDLK_b);
+    EXPECT_TRUE(input->pumpEvents(0.0));
+    Embedded::runPython("assert calls == ['first', 'second', 'second'], calls\n"
+                        "assert 'first' not in globals() and third is None\n", space);
 }

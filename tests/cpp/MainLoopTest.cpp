@@ -5,6 +5,7 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace Tarnu;
@@ -23,8 +24,7 @@ struct ScriptedClock : FrameClock
     }
     void sleepUntil(std::uint32_t from, int sleepTime) override { ticks = from + sleepTime + overshoot; }
 
-    std::uint32_t ticks = 1000;
-    std::uint32_t overshoot = 0;
+    std::uint32_t ticks = 1000, overshoot = 0;
     int delays = 0;
 };
 
@@ -37,31 +37,22 @@ struct Loop
     void run(const std::vector<int>& frameCosts)
     {
         steps.clear();
-        renders = 0;
         std::size_t frame = 0;
-        bool firstOfFrame = true;
+        int cost = frameCosts.at(0);  // still to be spent in the current frame
         std::ostringstream fps;
         loop.run([&] { return frame >= frameCosts.size(); },
                  [&](double timeStep) {
                      steps.push_back(timeStep);
-                     if (firstOfFrame)
-                         clock.ticks += frameCosts[frame];
-                     firstOfFrame = false;
+                     clock.ticks += std::exchange(cost, 0);
                      return true;
                  },
-                 [&] {
-                     ++renders;
-                     ++frame;
-                     firstOfFrame = true;
-                 },
-                 fps);
+                 [&] { cost = ++frame < frameCosts.size() ? frameCosts[frame] : 0; }, fps);
         fpsOutput = fps.str();
     }
 
     ScriptedClock clock;
     MainLoop loop;
     std::vector<double> steps;  // the time step of every update, catch-ups included
-    int renders = 0;
     std::string fpsOutput;
 };
 
@@ -76,60 +67,45 @@ std::string frameLine(int timeDiff, int sleepTime, int over)
 TEST(MainLoop, PeriodIsTheWholeMillisecondsOfAFrame)
 {
     ScriptedClock clock;
-    EXPECT_EQ(MainLoop(clock, 60.0f).getPeriod(), 16);
-    EXPECT_DOUBLE_EQ(MainLoop(clock, 60.0f).getTimeStep(), 0.016);
-    EXPECT_EQ(MainLoop(clock, 30.0f).getPeriod(), 33);
-    EXPECT_DOUBLE_EQ(MainLoop(clock, 30.0f).getTimeStep(), 0.033);
-    EXPECT_EQ(MainLoop(clock, 2000.0f).getPeriod(), 0);
+    for (auto [fps, period] : {std::pair{60.0f, 16}, {30.0f, 33}, {2000.0f, 0}})
+    {
+        EXPECT_EQ(MainLoop(clock, fps).getPeriod(), period);
+        EXPECT_DOUBLE_EQ(MainLoop(clock, fps).getTimeStep(), period / 1000.0);
+    }
 }
 
-TEST(MainLoop, OnTimeFramesSleepTheRestOfThePeriod)
+TEST(MainLoop, FramesSleepTheRestOfThePeriodOrWorkOffTheirLateness)
 {
-    Loop run;
-    run.run({5, 10});
-    EXPECT_EQ(run.loop.frameReport(), "timeDiff:5 sleepTime:11 overTime:0\ntimeDiff:10 sleepTime:6 overTime:0\n");
-    EXPECT_EQ(run.steps.size(), 2u);
-    EXPECT_EQ(run.renders, 2);
-    EXPECT_EQ(run.loop.getRunTime(), 32u);
-}
-
-TEST(MainLoop, OversleepShortensTheNextSleep)
-{
-    Loop run(60.0f, 2);
-    run.run({5, 5});
-    EXPECT_EQ(run.loop.frameReport(), frameLine(5, 11, 2) + frameLine(5, 16 - 5 - 2, 2));
-}
-
-TEST(MainLoop, FrameOfExactlyThePeriodIsLateAndAddsNoOvertime)
-{
-    Loop run;
-    run.run({16, 16, 16, 16});
-    EXPECT_EQ(run.loop.frameReport(), frameLine(16, 0, 0) + frameLine(16, 0, 0) + frameLine(16, 0, 0) +
-                                          frameLine(16, 0, 0));
-    // From the fourth late frame on, each late frame yields for a millisecond.
-    EXPECT_EQ(run.clock.delays, 1);
-    EXPECT_EQ(run.steps.size(), 4u);
-}
-
-TEST(MainLoop, LatenessIsCappedAndWorkedOffByAtMostFiveUpdates)
-{
-    Loop run;
-    // 130 ms over the period: overtime is capped at 100, five catch-ups leave 20,
-    // and the next frame works off one more period, leaving 4.
-    run.run({146, 0, 0});
-    EXPECT_EQ(run.loop.frameReport(), frameLine(146, -130, 130) + frameLine(0, 16, 0) + frameLine(0, 16, 0));
-    EXPECT_EQ(run.steps.size(), 1u + 5u + 1u + 1u + 1u);
-    EXPECT_EQ(run.renders, 3);
-    for (double step : run.steps)
-        EXPECT_DOUBLE_EQ(step, 0.016);
-}
-
-TEST(MainLoop, OvertimeEqualToThePeriodRunsNoCatchUp)
-{
-    Loop run;
-    run.run({32});
-    EXPECT_EQ(run.loop.frameReport(), frameLine(32, -16, 16));
-    EXPECT_EQ(run.steps.size(), 1u);
+    const std::string late = frameLine(16, 0, 0);
+    struct Case
+    {
+        const char* name;
+        std::uint32_t overshoot;
+        std::vector<int> costs;
+        std::string report;
+        std::size_t updates;
+    } cases[] = {
+        {"on time", 0, {5, 10}, frameLine(5, 11, 0) + frameLine(10, 6, 0), 2},
+        {"oversleep shortens the next sleep", 2, {5, 5}, frameLine(5, 11, 2) + frameLine(5, 16 - 5 - 2, 2), 2},
+        {"exactly the period is late, adds no overtime", 0, {16, 16, 16, 16}, late + late + late + late, 4},
+        // 130 ms over: capped at 100 overtime, five catch-ups leave 20, the next frame works off one more period.
+        {"130 ms late", 0, {146, 0, 0}, frameLine(146, -130, 130) + frameLine(0, 16, 0) + frameLine(0, 16, 0),
+         1 + 5 + 1 + 1 + 1},
+        {"overtime of one period runs no catch-up", 0, {32}, frameLine(32, -16, 16), 1},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Loop run(60.0f, c.overshoot);
+        run.run(c.costs);
+        EXPECT_EQ(run.loop.frameReport(), c.report);
+        EXPECT_EQ(run.steps, std::vector<double>(c.updates, 0.016));
+    }
+    Loop onTime, fourLate;
+    onTime.run({5, 10});
+    fourLate.run({16, 16, 16, 16});
+    EXPECT_EQ(onTime.loop.getRunTime(), 32u);
+    EXPECT_EQ(fourLate.clock.delays, 1);  // from the fourth late frame on, each late frame yields a millisecond
 }
 
 TEST(MainLoop, FrameRateLineAfterEveryFourHundredFrames)
@@ -141,15 +117,4 @@ TEST(MainLoop, FrameRateLineAfterEveryFourHundredFrames)
     run.run(std::vector<int>(800, 0));
     EXPECT_EQ(run.fpsOutput.find("FPS: "), 0u);
     EXPECT_NE(run.fpsOutput.find("\nFPS: "), std::string::npos);
-}
-
-TEST(MainLoop, StepAnsweringFalseEndsTheLoopAfterTheFrame)
-{
-    ScriptedClock clock;
-    MainLoop loop(clock, 60.0f);
-    int steps = 0, renders = 0;
-    std::ostringstream fps;
-    loop.run([] { return false; }, [&](double) { return ++steps < 2; }, [&] { ++renders; }, fps);
-    EXPECT_EQ(steps, 2);
-    EXPECT_EQ(renders, 2);
 }

@@ -1,5 +1,4 @@
 #include "core/math/Complex.h"
-#include "core/math/Matrix3.h"
 #include "core/math/Scale.h"
 #include "core/math/Vector2.h"
 #include "core/math/Vector3.h"
@@ -7,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <numbers>
 #include <sstream>
 #include <string>
@@ -18,8 +16,6 @@ using namespace Tarnu;
 
 namespace
 {
-
-const double NaN = std::numeric_limits<double>::quiet_NaN();
 
 // Success as the parameter list judges it: the stream is not left failed.
 template <class T>
@@ -38,53 +34,18 @@ void expectReads(const std::vector<std::pair<std::string, T>>& good, const std::
     for (const auto& [text, expected] : good)
     {
         T target = initial;
-        EXPECT_TRUE(readInto(text, target)) << text;
-        EXPECT_EQ(target, expected) << text;
+        EXPECT_TRUE(readInto(text, target) && target == expected) << text;
     }
     for (const std::string& text : bad)
     {
         T target = initial;
-        EXPECT_FALSE(readInto(text, target)) << text;
-        EXPECT_EQ(target, initial) << text;
+        EXPECT_TRUE(!readInto(text, target) && target == initial) << text;
     }
 }
 
 }
 
-TEST(MathComparison, NaNEqualsNothingInEveryType)
-{
-    EXPECT_TRUE(Vector3(1, 2, NaN) != Vector3(1, 2, NaN));
-    EXPECT_TRUE(Complex(NaN, 0) != Complex(NaN, 0));
-    EXPECT_TRUE(Scale(1, NaN) != Scale(1, NaN));
-    Matrix3 m;
-    EXPECT_EQ(m.m[0][0] + m.m[1][1] + m.m[2][2], 3.0);
-    EXPECT_EQ(m, Matrix3());
-    m.m[2][1] = NaN;
-    EXPECT_FALSE(m == m);
-}
-
-TEST(MathVector, MeasuresAndComponentWiseExtremes)
-{
-    const Vector2 a(3, 4);
-    EXPECT_EQ(a.magnitude(), 5.0);
-    EXPECT_EQ(a.squaredDistance(Vector2(0, 8)), 25.0);
-    EXPECT_EQ(a.midpoint(Vector2(-1, 1)), Vector2(1, 2.5));
-    EXPECT_EQ(a.unit(), Vector2(0.6, 0.8));
-    EXPECT_TRUE(std::isnan(Vector2::ZERO.unit().x));
-    EXPECT_EQ(Vector2(1, 5).minimum(Vector2(1, 3)), Vector2(1, 3));
-    EXPECT_EQ(Vector2(1, 5).maximum(Vector2(4, 3)), Vector2(4, 5));
-    // Ties take the other vector's component; only the sign of zero shows it.
-    EXPECT_TRUE(std::signbit(Vector2(0.0, 0.0).minimum(Vector2(-0.0, 0.0)).x));
-    EXPECT_TRUE(std::signbit(Vector2(0.0, 0.0).maximum(Vector2(-0.0, 0.0)).x));
-
-    EXPECT_EQ(Vector3(0, 0, 5).maximum(Vector3(0, 9, 1)), Vector3(0, 9, 5));
-    EXPECT_EQ(Vector3(0, 0, 5).minimum(Vector3(0, 9, 1)), Vector3(0, 0, 1));
-    EXPECT_EQ(Vector3(2, 3, 6).distance(Vector3(2, 3, 0)), 6.0);
-    EXPECT_EQ(Vector3(2, 3, 6).magnitude(), 7.0);
-    EXPECT_EQ(Vector3(Vector2(0, 0), -4).unit(), Vector3::NEGATIVE_UNIT_Z);
-}
-
-TEST(MathComplex, ProductUsesThreeMultiplications)
+TEST(MathComplex, ProductUsesThreeMultiplicationsAndAnglesSpanMinusPiToPi)
 {
     // Operands for which the textbook form rounds differently.
     const double expected = (0.1 + 0.2) * (0.3 + 0.7) - 0.1 * 0.3 - 0.2 * 0.7;
@@ -93,18 +54,12 @@ TEST(MathComplex, ProductUsesThreeMultiplications)
     EXPECT_EQ(&(c *= Complex(0.3, 0.7)), &c);
     EXPECT_EQ(c, Complex(0.1 * 0.3 - 0.2 * 0.7, expected));
     EXPECT_EQ(Complex(0.1, 0.2) * Complex(0.3, 0.7), c);
-}
 
-TEST(MathComplex, AnglesDirectionsAndUnitLength)
-{
     EXPECT_EQ(Complex(-1, 0).getAngle(), std::numbers::pi);
     EXPECT_EQ(Complex(0, -1).getAngle(), -std::numbers::pi / 2);
-    Complex c(5, 5);
     c.setAngle(std::numbers::pi / 3);
     EXPECT_EQ(c, Complex(std::cos(std::numbers::pi / 3), std::sin(std::numbers::pi / 3)));
     EXPECT_EQ(Complex(Vector2(0, 2)), Complex::ROT_90);
-    EXPECT_EQ(Complex(3, 4).unit(), Complex(0.6, 0.8));
-    EXPECT_EQ(Complex(3, 4).conjugate(), Complex(3, -4));
 }
 
 TEST(MathText, ReadersAcceptAnyPunctuationButNeedAllOfIt)

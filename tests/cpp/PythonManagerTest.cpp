@@ -13,21 +13,7 @@
 namespace py = boost::python;
 using namespace Tarnu;
 
-namespace
-{
-
-std::vector<std::string> linesOf(const std::filesystem::path& path)
-{
-    std::ifstream file(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(file, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-}
-
-TEST(PythonManager, NamespaceHasTheModulesNamesAndBuiltins)
+TEST(PythonManager, FreshNamespacesHaveTheModulesNamesAndTheLogTellsStartAndShutDown)
 {
     Embedded::ensurePython();
     const auto folder = std::filesystem::temp_directory_path() / "tarnu-python-manager";
@@ -36,22 +22,21 @@ TEST(PythonManager, NamespaceHasTheModulesNamesAndBuiltins)
     std::filesystem::current_path(folder);
     {
         LogManager logs;
-        {
-            PythonManager manager;
-            py::dict space = manager.createNamespace();
-            EXPECT_TRUE(space.has_key("__builtins__"));
-            EXPECT_TRUE(space.has_key("Entity"));
-            EXPECT_TRUE(space.has_key("ParameterList"));
-            // Each namespace is fresh: what one script defines, the next does not see.
-            py::exec("mine = 1", space, space);
-            EXPECT_FALSE(manager.createNamespace().has_key("mine"));
-            EXPECT_THROW(PythonManager(), std::runtime_error);
-        }
-        EXPECT_EQ(PythonManager::getSingletonPtr(), nullptr);
+        PythonManager manager;
+        py::dict space = manager.createNamespace();
+        for (const char* name : {"__builtins__", "Entity", "ParameterList"})
+            EXPECT_TRUE(space.has_key(name)) << name;
+        py::exec("mine = 1", space, space);
+        EXPECT_FALSE(manager.createNamespace().has_key("mine"));
+        EXPECT_THROW(PythonManager(), std::runtime_error);
     }
+    EXPECT_EQ(PythonManager::getSingletonPtr(), nullptr);
     std::filesystem::current_path(previous);
 
-    const std::vector<std::string> lines = linesOf(folder / PythonManager::LOG_NAME);
+    std::ifstream file(folder / PythonManager::LOG_NAME);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);)
+        lines.push_back(line);
     ASSERT_GE(lines.size(), 4u);
     EXPECT_EQ(lines[0].rfind("PythonSystemLog.txt: Logging file generated on ", 0), 0u);
     EXPECT_TRUE(lines[1].ends_with(": Initialized python subsytem"));

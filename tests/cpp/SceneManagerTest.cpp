@@ -1,8 +1,11 @@
 #include "SceneFixtures.h"
 
+#include "scene/EntityTracker.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 using namespace Tarnu;
 using namespace Tarnu::Testing;
@@ -12,17 +15,14 @@ namespace
 
 constexpr std::uint32_t PING = 3101;
 
-std::shared_ptr<Event> ping(double time)
-{
-    return std::make_shared<Event>(PING, time);
-}
+std::shared_ptr<Event> ping(double time) { return std::make_shared<Event>(PING, time); }
 
 // A scene whose entering and leaving entities are logged.
 struct Watched
 {
-    Watched() { scene->addEventListener(&recorder); }
-    // The hooks refer to the test's locals, which are gone by the time the scene clears itself.
-    ~Watched() { recorder.onRemoved = nullptr; }
+    explicit Watched(double time = 0.0) : scene(SceneManager::createNew(time)) { scene->addEventListener(&recorder); }
+    // The hook refers to the test's locals, which are gone by the time the scene clears itself.
+    ~Watched() { recorder.onEvent = nullptr; }
 
     std::shared_ptr<SceneNode> add(const std::string& name)
     {
@@ -30,55 +30,41 @@ struct Watched
         scene->addNode(node);
         return node;
     }
-
     long count(const std::string& line) const { return std::count(log.begin(), log.end(), line); }
 
     Log log;
-    SceneRecorder recorder{log};
-    std::shared_ptr<SceneManager> scene = SceneManager::createNew();
+    EventRecorder recorder{log, SceneEvent::TYPE};
+    std::shared_ptr<SceneManager> scene;
 };
 
-using SceneManagerStep = SceneTest;
-using SceneManagerEvents = SceneTest;
-using SceneManagerLifetime = SceneTest;
+constexpr std::uint32_t FOUND = 4001, LOST = 4002;
+const std::string F = "event 4001", L = "event 4002";
+
+// A scene at time 3 with a target entity whose found and lost events are heard.
+struct Stage : Watched
+{
+    Stage() : Watched(3.0)
+    {
+        target->addEventListener(&found);
+        target->addEventListener(&lost);
+    }
+
+    Log heard;
+    std::shared_ptr<Entity> target = add("target")->getEntity();
+    EventRecorder found{heard, FOUND}, lost{heard, LOST};
+};
+
+using SceneManagerTest = SceneTest;
+using EntityTrackerTest = SceneTest;
 
 }
 
-TEST_F(SceneManagerStep, ProcessesRunThenQueuedEventsThenKilledEntitiesLeave)
+TEST_F(SceneManagerTest, KillsDuringTheStepAreNeitherRepeatedNorLost)
 {
     Watched w;
-    auto victim = w.add("victim")->getEntity();
-    auto node = w.add("e");
-    auto entity = node->getEntity();
-    EventRecorder onScene(w.log, PING, "scene: ");
-    EventRecorder onEntity(w.log, PING, "e: ");
-    w.scene->addEventListener(&onScene);
-    entity->addEventListener(&onEntity);
-    onEntity.onEvent = [&](auto) {
-        w.log.push_back("victim found " + std::to_string(w.scene->getEntity("victim") == victim));
-    };
-    w.scene->addProcess(std::make_shared<Step>([&] {
-        w.log.push_back("process");
-        victim->kill();
-        w.scene->queueEvent(ping(w.scene->getCurrentTime()));
-        entity->queueEvent(ping(w.scene->getCurrentTime()));
-    }));
-    w.log.clear();
-
-    w.scene->updateProcess(1.0);
-
-    EXPECT_EQ(w.log, (Log{"process", "scene: event 3101", "e: event 3101", "victim found 1", "removed victim"}));
-    EXPECT_EQ(w.scene->getEntity("victim"), nullptr);
-    EXPECT_EQ(onEntity.times, std::vector<double>{1.0});
-}
-
-TEST_F(SceneManagerStep, KillsDuringTheStepAreNeitherRepeatedNorLost)
-{
-    Watched w;
-    auto a = w.add("a")->getEntity();
-    auto b = w.add("b")->getEntity();
-    w.recorder.onRemoved = [&](const std::shared_ptr<SceneEvent>& event) {
-        if (event->getEntity() == a)
+    auto a = w.add("a")->getEntity(), b = w.add("b")->getEntity();
+    w.recorder.onEvent = [&](const std::string& line) {
+        if (line == "removed a")
             b->kill();
     };
     a->kill();
@@ -92,7 +78,7 @@ TEST_F(SceneManagerStep, KillsDuringTheStepAreNeitherRepeatedNorLost)
     EXPECT_EQ(w.scene->getNumEntities(), 0u);
 }
 
-TEST_F(SceneManagerStep, EntityDrainedAndDestroyedElsewhereIsNeverDispatched)
+TEST_F(SceneManagerTest, EntityDrainedAndDestroyedElsewhereIsNeverDispatched)
 {
     Log log;
     auto scene = SceneManager::createNew();
@@ -102,16 +88,10 @@ TEST_F(SceneManagerStep, EntityDrainedAndDestroyedElsewhereIsNeverDispatched)
     EventRecorder heard(log, PING);
     entity->addEventListener(&heard);
 
-    entity->queueEvent(ping(0.0));
-    entity->dispatchEvents(0.0);
-    entity->queueEvent(ping(0.0));
-    scene->updateProcess(1.0);
-    EXPECT_EQ(heard.times.size(), 2u) << "listed twice, each event still delivered once";
-
     entity->queueEvent(ping(1.0));
     scene->removeNode(node);
     scene->updateProcess(1.0);
-    EXPECT_EQ(heard.times.size(), 2u) << "an entity that left is no longer the scene's to dispatch";
+    EXPECT_EQ(heard.times.size(), 0u) << "an entity that left is no longer the scene's to dispatch";
 
     scene->addNode(node);
     entity->dispatchEvents(1.0);
@@ -120,19 +100,17 @@ TEST_F(SceneManagerStep, EntityDrainedAndDestroyedElsewhereIsNeverDispatched)
     entity.reset();
     EXPECT_EQ(liveEntities(), 0);
     scene->updateProcess(1.0);
-    EXPECT_EQ(heard.times.size(), 3u);
+    EXPECT_EQ(heard.times.size(), 1u);
 }
 
-TEST_F(SceneManagerStep, EntityRemovedByItsOwnListenerLivesUntilItsDispatchEnds)
+TEST_F(SceneManagerTest, EntityRemovedByItsOwnListenerLivesUntilItsDispatchEnds)
 {
     Log log;
     auto scene = SceneManager::createNew();
-    std::weak_ptr<SceneNode> node = [&] {
-        auto made = entityNode("e");
-        scene->addNode(made);
-        return made;
-    }();
-    Entity* entity = node.lock()->getEntity().get();
+    auto made = entityNode("e");
+    scene->addNode(made);
+    std::weak_ptr<SceneNode> node = made;
+    Entity* entity = std::exchange(made, nullptr)->getEntity().get();
     EventRecorder heard(log, PING);
     heard.onEvent = [&](auto) {
         scene->removeNode(node.lock());
@@ -148,16 +126,15 @@ TEST_F(SceneManagerStep, EntityRemovedByItsOwnListenerLivesUntilItsDispatchEnds)
     EXPECT_EQ(liveEntities(), 0);
 }
 
-TEST_F(SceneManagerEvents, SiblingRemovedFromInsideRemoveAllLeavesOnce)
+TEST_F(SceneManagerTest, SiblingRemovedFromInsideRemoveAllLeavesOnce)
 {
     Watched w;
     auto parent = w.add("parent");
-    auto first = entityNode("first");
     auto second = entityNode("second");
-    parent->addChild(first);
+    parent->addChild(entityNode("first"));
     parent->addChild(second);
-    w.recorder.onRemoved = [&](const std::shared_ptr<SceneEvent>& event) {
-        if (event->getEntity() == first->getEntity())
+    w.recorder.onEvent = [&](const std::string& line) {
+        if (line == "removed first")
             parent->removeChild(second);
     };
 
@@ -166,20 +143,19 @@ TEST_F(SceneManagerEvents, SiblingRemovedFromInsideRemoveAllLeavesOnce)
     EXPECT_EQ(w.count("removed first"), 1);
     EXPECT_EQ(w.count("removed second"), 1);
     EXPECT_FALSE(parent->hasChildren());
-    EXPECT_EQ(second->getParent(), nullptr);
     EXPECT_EQ(second->getManager(), nullptr);
     EXPECT_EQ(w.scene->getNumEntities(), 1u);
 }
 
-TEST_F(SceneManagerEvents, ClearSurvivesCallbacksThatRemoveAddAndClear)
+TEST_F(SceneManagerTest, ClearSurvivesCallbacksThatRemoveAddAndClear)
 {
     Watched w;
     auto a = w.add("a");
-    auto b = w.add("b");
+    w.add("b");
     auto c = w.add("c");
     auto newcomer = entityNode("newcomer");
-    w.recorder.onRemoved = [&](const std::shared_ptr<SceneEvent>& event) {
-        if (event->getEntity() != a->getEntity())
+    w.recorder.onEvent = [&](const std::string& line) {
+        if (line != "removed a")
             return;
         w.scene->removeNode(c);
         w.scene->addNode(newcomer);
@@ -189,43 +165,79 @@ TEST_F(SceneManagerEvents, ClearSurvivesCallbacksThatRemoveAddAndClear)
     w.scene->clear();
 
     EXPECT_EQ(w.log, (Log{"removed a", "removed c", "added newcomer", "removed b"}));
-    EXPECT_EQ(w.scene->getNumEntities(), 1u);
     EXPECT_EQ(w.scene->getEntity("newcomer"), newcomer->getEntity());
 
-    w.recorder.onRemoved = [&](auto) { w.scene->clear(); };
     w.scene->addNode(a);
+    w.recorder.onEvent = [&](const std::string& line) {
+        if (line.starts_with("removed"))
+            w.scene->clear();
+    };
     w.scene->clear();
     EXPECT_EQ(w.count("removed newcomer"), 1);
     EXPECT_EQ(w.count("removed a"), 2);
     EXPECT_EQ(w.scene->getNumEntities(), 0u);
 }
 
-TEST_F(SceneManagerLifetime, DroppingASceneReleasesEverythingInIt)
+TEST_F(EntityTrackerTest, FoundOnceWhetherPresentAtConnectingOrJoiningLaterAndZeroTypesPostNothing)
 {
-    Log log;
-    SceneRecorder recorder(log);
-    auto renderer = std::make_shared<CountingRenderer>();
+    for (bool presentAtConnecting : {true, false})
     {
-        auto scene = SceneManager::createNew();
-        scene->addEventListener(&recorder);
-        renderer->connect(scene);
-        auto top = entityNode("top", {std::make_shared<Tracer>(), std::make_shared<Sprite>()});
-        auto left = entityNode("left", {std::make_shared<Marker>()});
-        left->addChild(entityNode("child"));
-        top->addChild(left);
-        top->addChild(entityNode("right"));
-        scene->addNode(top);
-        scene->addNode(entityNode("other"));
-        scene->getEntity("child")->queueEvent(ping(5.0));
-        EXPECT_EQ(liveEntities(), 5);
-        EXPECT_EQ(liveComponents(), 3);
+        SCOPED_TRACE(presentAtConnecting ? "present at connecting" : "joining later");
+        Stage stage;
+        std::shared_ptr<SceneNode> hero = presentAtConnecting ? stage.add("hero") : nullptr;
+        EntityTracker tracker("hero"), silent("hero");
+        tracker.connect(stage.scene, stage.target, FOUND, LOST);
+        tracker.connect(stage.scene, nullptr, 0, 0);
+        silent.connect(stage.scene, stage.target, 0, 0);
+        if (!presentAtConnecting)
+            hero = stage.add("hero");
+        stage.scene->removeNode(stage.add("extra"));
+
+        EXPECT_EQ(stage.heard, Log{F});
+        EXPECT_EQ(stage.found.times, std::vector<double>{3.0});
+        EXPECT_EQ(tracker.getEntity(), hero->getEntity());
+        EXPECT_EQ(silent.getEntity(), hero->getEntity());
+        stage.scene->removeNode(hero);
+        EXPECT_EQ(silent.getEntity(), nullptr);
+        EXPECT_EQ(stage.heard, (Log{F, L}));
     }
-    // Parents enter first and leave last, each subtree whole.
-    EXPECT_EQ(log, (Log{"added top", "added left", "added child", "added right", "added other", "removed child",
-                        "removed left", "removed right", "removed top", "removed other"}));
-    EXPECT_EQ(liveEntities(), 0);
-    EXPECT_EQ(liveComponents(), 0);
-    EXPECT_EQ(renderer->getSceneManagerPointer(), nullptr);
-    EXPECT_EQ(renderer.use_count(), 1);
 }
 
+TEST_F(EntityTrackerTest, KilledEntityIsLostAtTheStepsEndAndAwaitedUntilDisconnecting)
+{
+    Stage stage;
+    auto hero = stage.add("hero");
+    EntityTracker tracker("hero");
+    tracker.connect(stage.scene, stage.target, FOUND, LOST);
+
+    hero->getEntity()->kill();
+    EXPECT_EQ(stage.heard, Log{F});
+    stage.scene->updateProcess(1.0);
+    EXPECT_EQ(stage.heard, (Log{F, L}));
+    EXPECT_EQ(stage.lost.times, std::vector<double>{4.0});
+
+    auto successor = stage.add("hero");
+    EXPECT_EQ(tracker.getEntity(), successor->getEntity());
+    tracker.disconnect();
+    EXPECT_EQ(stage.heard, (Log{F, L, F, L}));
+    stage.scene->removeNode(successor);
+    stage.scene->addNode(successor);
+    EXPECT_EQ(stage.heard.size(), 4u);
+}
+
+TEST_F(EntityTrackerTest, TrackerOutlivingItsSceneDoesNothingHarmful)
+{
+    EntityTracker tracking("hero"), waiting("ghost");
+    {
+        Stage stage;
+        stage.add("hero");
+        tracking.connect(stage.scene, stage.target, FOUND, LOST);
+        waiting.connect(stage.scene, stage.target, FOUND, LOST);
+        ASSERT_NE(tracking.getEntity(), nullptr);
+    }
+    EXPECT_EQ(tracking.getEntity(), nullptr) << "the tracked entity left with its scene";
+    waiting.setEntity("hero");
+    EXPECT_EQ(waiting.getEntity(), nullptr);
+    tracking.disconnect();
+    waiting.disconnect();
+}

@@ -19,6 +19,7 @@
 #include <regex>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 using namespace Tarnu;
@@ -43,12 +44,7 @@ Strings messagesIn(const fs::path& file)
     return messages;
 }
 
-std::string openedLine(const std::string& mode)
-{
-    return "Initialized video subsytem. Using video mode: " + mode + ".";
-}
-
-const std::string SHUT_DOWN = "Video subsystem shut down.";
+std::string openedLine(const std::string& m) { return "Initialized video subsytem. Using video mode: " + m + "."; }
 
 // Each test runs in a fresh directory, so the logs and the icon path are its own,
 // with SDL started the way the root starts it and a default log beside the video log.
@@ -80,89 +76,60 @@ protected:
     Strings videoLog() const { return messagesIn(dir / VideoManager::LOG_NAME); }
     Strings defaultLog() const { return messagesIn(dir / "TarnuLog.txt"); }
 
-    fs::path home;
-    fs::path dir;
+    fs::path home, dir;
     std::unique_ptr<LogManager> logs;
 };
 
 }
 
-TEST_F(Video, WindowOpensAtTheRequestedSizeRefusesASecondManagerAndClosesCleanly)
+TEST_F(Video, WindowOpensAtTheRequestedSizeDrawsAndClosesCleanly)
 {
     auto video = std::make_unique<VideoManager>(VideoMode{800, 600, 0, false});
-    EXPECT_EQ(&VideoManager::getSingleton(), video.get());
     EXPECT_EQ(video->getVideoMode(), (VideoMode{800, 600, 32, false}));
-    EXPECT_EQ(std::tuple(video->getWidth(), video->getHeight(), video->getBitDepth(), video->isFullScreen()),
-              std::tuple(800u, 600u, 32u, false));
-
     SDL_Window* window = SDL_GL_GetCurrentWindow();
     ASSERT_NE(window, nullptr);
     int width = 0, height = 0;
     SDL_GetWindowSize(window, &width, &height);
-    EXPECT_EQ(width, 800);
-    EXPECT_EQ(height, 600);
-    EXPECT_STREQ(SDL_GetWindowTitle(window), "Tarnu");
-    EXPECT_EQ(SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN, 0u);
-    const Uint32 windowId = SDL_GetWindowID(window);
+    EXPECT_EQ(std::pair(width, height), std::pair(800, 600));
 
-    EXPECT_EQ(errorText([] { VideoManager second(VideoMode{640, 480, 32, false}); }),
-              "Error: attempt to reconstruct singleton class Tarnu::VideoManager!");
-    EXPECT_EQ(&VideoManager::getSingleton(), video.get());
-    EXPECT_EQ(SDL_GL_GetCurrentWindow(), window);
-    EXPECT_EQ(video->getVideoMode(), (VideoMode{800, 600, 32, false}));
-
-    video.reset();
-    EXPECT_EQ(VideoManager::getSingletonPtr(), nullptr);
-    EXPECT_EQ(SDL_GetWindowFromID(windowId), nullptr);
-    EXPECT_EQ(SDL_GL_GetCurrentWindow(), nullptr);
-    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
-    const Strings lived{openedLine("Width: 800 Height: 600 BitDepth: 32 FullScreen: false"), SHUT_DOWN};
-    EXPECT_EQ(videoLog(), lived);
-    EXPECT_EQ(defaultLog(), lived);
-}
-
-TEST_F(Video, FixedFunctionStateIsSetAndClearsReachTheFramebuffer)
-{
-    VideoManager video(VideoMode{64, 48, 32, false});
     EXPECT_TRUE(glIsEnabled(GL_VERTEX_ARRAY));
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
     glClearColor(51 / 255.0f, 153 / 255.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     std::array<GLubyte, 4> corner{};
-    glReadPixels(63, 47, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, corner.data());
+    glReadPixels(799, 599, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, corner.data());
     EXPECT_EQ(corner, (std::array<GLubyte, 4>{51, 153, 255, 255}));
-    video.swapBuffers();
+    video->swapBuffers();
     // A core profile would have refused the manager's fixed-function set-up.
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    video.reset();
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
+    const Strings lived{openedLine("Width: 800 Height: 600 BitDepth: 32 FullScreen: false"),
+                       "Video subsystem shut down."};
+    EXPECT_EQ(videoLog(), lived);
 }
 
 TEST_F(Video, ModesThatCannotBeShownFailAndLeaveNothingBehind)
 {
-    struct Case
-    {
-        VideoMode mode;
-        std::string givenDepth;
-        std::string text;
-    };
-    const std::vector<Case> cases{
+    const std::vector<std::tuple<VideoMode, std::string, std::string>> cases{
         {{800, 0, 0, false}, "32", "Width: 800 Height: 0 BitDepth: 0 FullScreen: false"},
         {{800, 20000, 32, false}, "32", "Width: 800 Height: 20000 BitDepth: 0 FullScreen: false"},
         {{800, 600, 7, false}, "7", "Width: 800 Height: 600 BitDepth: 0 FullScreen: false"},
-        {{800, 600, 33, false}, "33", "Width: 800 Height: 600 BitDepth: 0 FullScreen: false"},
         // The offscreen display is 1024x768.
         {{1025, 768, 32, true}, "32", "Width: 1025 Height: 768 BitDepth: 0 FullScreen: true"},
     };
 
     Strings expected;
-    for (const Case& failing : cases)
+    for (const auto& [mode, givenDepth, text] : cases)
     {
-        SCOPED_TRACE(failing.text);
-        EXPECT_EQ(errorText([&] { VideoManager video(failing.mode); }), "Video mode not supported.");
+        SCOPED_TRACE(text);
+        EXPECT_EQ(errorText([&] { VideoManager video(mode); }), "Video mode not supported.");
         EXPECT_EQ(VideoManager::getSingletonPtr(), nullptr);
         EXPECT_EQ(SDL_GL_GetCurrentWindow(), nullptr);
-        expected.push_back("Warning: Given bit depth of " + failing.givenDepth +
+        expected.push_back("Warning: Given bit depth of " + givenDepth +
                            " not supported; attempting to use bit depth of 0.");
-        expected.push_back("Video mode not supported: " + failing.text + ", aborting initialization.");
+        expected.push_back("Video mode not supported: " + text + ", aborting initialization.");
     }
     EXPECT_EQ(videoLog(), expected);
     EXPECT_EQ(defaultLog(), expected);
