@@ -30,28 +30,7 @@ def test_log_lines_go_only_where_they_are_addressed(run_script, tmp_path):
         "both", "default only", "normal", "Log manager shut down."] + [CLOSED]
     assert not (tmp_path / "NoSuchLog.txt").exists()
     own = (tmp_path / "Own.txt").read_text().splitlines()
-    assert len(own) == 1 and LINE.match(own[0]).group("text") == "Log File Closed."
-
-
-def test_default_notifications_do_nothing_and_log_nothing(run_script, tmp_path):
-    result = run_script(LOGS + """
-    class OnlyUpdate(Process):
-        def updateProcess(self, time):
-            print("update", time)
-
-    manager = ProcessManager.createNew(0.0)
-    process = OnlyUpdate()
-    manager.addProcess(process)
-    process.suspend(True, 0.0)
-    process.suspend(False, 0.0)
-    manager.updateProcess(0.5)
-    process.killProcess()
-    manager.updateProcess(0.5)
-    print(process.getProcessManager())
-    """ + CLOSE_LOGS)
-    assert result.returncode == 0, result
-    assert result.stdout == "update 0.5\nNone\n" and result.stderr == ""
-    assert read_log(tmp_path / "PythonSystemLog.txt") == [CLOSED]
+    assert len(own) == 1 and LINE.match(own[0]).group("text") == CLOSED
 
 
 def test_each_failure_is_logged_under_its_method_and_the_engine_carries_on(run_script, tmp_path):

@@ -1,5 +1,4 @@
-"""Entities as a script sees them: names, creation forms, copies, identity,
-their place under scene nodes, and routing events into an entity's queue."""
+"""Entities from a script: names, creation, copies, identity, place under nodes, and routed events."""
 
 import copy
 import gc
@@ -16,8 +15,7 @@ class Tag(Component):
 
     def __init__(self, text):
         Component.__init__(self)
-        self.text = text
-        self.owners = []
+        self.text, self.owners = text, []
 
     def createCopy(self):
         return Tag("copy of " + self.text)
@@ -39,56 +37,25 @@ def xy(value):
     return (value.x, value.y)
 
 
-def test_interface_and_names():
-    names = ("createNew createEntity createCopy __copy__ getName addComponent getSceneNode getSceneManager "
-             "getParentEntity getWorldPosition getWorldOrientation getWorldScale kill __eq__ __hash__").split()
-    assert [name for name in names if name not in Entity.__dict__] == []
-    assert issubclass(Entity, EventManager) and issubclass(EventRouter, EventListener)
+def test_created_entity_has_a_free_node_and_copies_carry_copies_of_the_components_and_no_node():
     with pytest.raises(RuntimeError, match="cannot be instantiated"):
         Entity()
-    # Missing or empty names are generated and distinct; given names are kept even when shared.
-    generated = {entity.getName() for entity in (Entity.createNew(), Entity.createNew(""), Entity.createNew())}
+    generated = {Entity.createNew().getName(), Entity.createNew("").getName(), Entity.createNew().getName()}
     assert len(generated) == 3 and all(name.startswith("\x01") and len(name) > 1 for name in generated)
-    first, second = Entity.createNew("twin"), Entity.createNew("twin")
-    assert first.getName() == second.getName() == "twin" and first != second
-
-
-@pytest.mark.parametrize("extra, expected", [
-    ((), ((0, 0), (1, 0), (1, 1))),
-    (("n",), ((0, 0), (1, 0), (1, 1))),
-    (("n", Vector2(2, 3)), ((2, 3), (1, 0), (1, 1))),
-    (("n", Vector2(2, 3), Complex(0, 1)), ((2, 3), (0, 1), (1, 1))),
-    (("n", Vector2(2, 3), Complex(0, 1), Scale(4, 5)), ((2, 3), (0, 1), (4, 5))),
-])
-def test_create_entity_gives_a_free_node_and_each_trailing_argument_may_be_left_out(extra, expected):
-    tag = Tag("t")
-    node = Entity.createEntity(tag, *extra)
-    entity, orientation = node.getEntity(), node.getOrientation()
-    assert (xy(node.getPosition()), (orientation.r, orientation.i), xy(node.getScale())) == expected
-    assert entity.getName() == "n" if extra else entity.getName().startswith("\x01")
-    assert entity.getSceneNode() == node and node.getParent() is None and entity.getSceneManager() is None
-    assert Component.getComponent("Tag", entity) is tag and tag.owners == [entity.getName()]
-
-
-def test_copy_carries_copies_of_the_components_and_no_node():
-    source = Entity.createEntity(Tag("original"), "source").getEntity()
+    tag = Tag("original")
+    node = Entity.createEntity(tag, "source", Vector2(2, 3), Complex(0, 1), Scale(4, 5))
+    source, orientation = node.getEntity(), node.getOrientation()
+    assert (xy(node.getPosition()), (orientation.r, orientation.i), xy(node.getScale())) == ((2, 3), (0, 1), (4, 5))
+    assert source.getSceneNode() == node and node.getParent() is None and source.getSceneManager() is None
+    assert Component.getComponent("Tag", source) is tag and tag.owners == ["source"]
     duplicate = Entity.createCopy(source, "duplicate")
     tag = Component.getComponent("Tag", duplicate)
     assert duplicate.getName() == "duplicate" and duplicate != source and duplicate.getSceneNode() is None
     assert tag.text == "copy of original" and tag.owners == ["duplicate"]
-    assert tag is not Component.getComponent("Tag", source)
-    assert Entity.createCopy(source).getName().startswith("\x01")
-    assert source.__copy__("named").getName() == "named"
     with pytest.raises(TypeError):
         copy.copy(source)
-    for args in ((None,), (None, "name")):
-        with pytest.raises(RuntimeError, match="^entity to copy is null$"):
-            Entity.createCopy(*args)
-
-
-def world(entity):
-    orientation = entity.getWorldOrientation()
-    return xy(entity.getWorldPosition()), (orientation.r, orientation.i), xy(entity.getWorldScale())
+    with pytest.raises(RuntimeError, match="^entity to copy is null$"):
+        Entity.createCopy(None, "name")
 
 
 def test_parent_entity_and_world_values_come_from_the_graph_or_are_neutral_without_it():
@@ -98,10 +65,11 @@ def test_parent_entity_and_world_values_come_from_the_graph_or_are_neutral_witho
     top.addChild(bare)
     bare.addChild(leaf)
     entity, free = leaf.getEntity(), Entity.createNew()
-    assert entity.getParentEntity() == top.getEntity()
-    assert top.getEntity().getParentEntity() is None and free.getParentEntity() is None
-    assert world(entity) == tuple(pytest.approx(value) for value in ((7, 2), (0, 1), (2, 3)))
-    assert world(free) == ((0, 0), (1, 0), (1, 1))
+    assert entity.getParentEntity() == top.getEntity() and free.getParentEntity() is None
+    orientation, neutral = entity.getWorldOrientation(), free.getWorldOrientation()
+    assert (xy(entity.getWorldPosition()), orientation.r, orientation.i, xy(entity.getWorldScale())) == (
+        pytest.approx((7, 2)), pytest.approx(0), 1, (2, 3))
+    assert (xy(free.getWorldPosition()), neutral.r, neutral.i, xy(free.getWorldScale())) == ((0, 0), 1, 0, (1, 1))
 
 
 def test_router_queues_on_its_entity_and_ignores_a_dead_entity_while_a_dropped_one_leaves():
@@ -110,8 +78,7 @@ def test_router_queues_on_its_entity_and_ignores_a_dead_entity_while_a_dropped_o
     scene.addNode(node)
     # Wrappers of one entity are equal and hash alike.
     found = scene.getEntity("target")
-    assert found == node.getEntity() and {found: "value"}[node.getEntity()] == "value"
-    assert found.getSceneManager() == scene and found != None and not (found == None)  # noqa: E711
+    assert found == node.getEntity() and {found: "value"}[node.getEntity()] == "value" and found != None  # noqa
     inbox, missed = Inbox(40), Inbox(40)
     node.getEntity().addEventListener(inbox)
     dropped.addEventListener(missed)

@@ -35,17 +35,27 @@ class Traced(Process):
 
 
 class TestProcessManager:
-    def test_added_process_reaches_its_manager_also_through_a_nested_one(self):
-        outer, manager = ProcessManager.createNew(5.0), ProcessManager.createNew(5.0)
+    def test_added_once_reaching_its_manager_through_a_nested_one_notified_in_order(self):
+        outer, manager, other = (ProcessManager.createNew(5.0) for _ in range(3))
         process = Traced()
-        manager.addProcess(process)
+        for target, added in [(manager, process), (manager, process), (other, process), (manager, None),
+                              (manager, manager)]:
+            target.addProcess(added)
         assert process.isActive() and manager.getProcessManager() is None
-        assert process.getProcessManager() == manager
-        assert process.getProcessManager() != ProcessManager.createNew(5.0)
+        assert process.getProcessManager() == manager and process.getProcessManager() != other
+        other.updateProcess(0.1)
         outer.addProcess(manager)
         outer.updateProcess(0.25)
         assert manager.isActive() and isinstance(manager.getProcessManager(), ProcessManager)
-        assert manager.getCurrentTime() == 5.25 and process.calls == ["started", ("update", 0.25)]
+        process.suspend(True, 0.0)
+        outer.updateProcess(0.1)
+        process.suspend(False, 0.0)
+        outer.updateProcess(0.5)
+        manager.terminateAll()
+        assert manager.getCurrentTime() == 5.85 and process.calls == [
+            "started", ("update", 0.25), ("suspended", True), ("suspended", False), ("update", 0.5), "terminated"]
+        assert type(process.calls[2][1]) is bool and type(process.calls[1][1]) is float
+        assert process.getProcessManager() is None and not process.isActive()
 
     @pytest.mark.parametrize("ending", ["kill", "drop the manager"])
     def test_dropped_python_process_keeps_running_with_its_attributes_until_it_leaves(self, ending):
@@ -68,44 +78,13 @@ class TestProcessManager:
         assert alive() is None
         assert calls == ["started", ("update", 0.1), ("update", 0.2), "terminated"]
 
-    def test_notifications_arrive_in_order_with_python_values_and_reach_the_defaults(self):
-        manager = ProcessManager.createNew(0.0)
-        process = Traced()
-        manager.addProcess(process)
-        process.suspend(True, 0.0)
-        manager.updateProcess(0.1)
-        process.suspend(False, 0.0)
-        manager.updateProcess(0.2)
-        manager.terminateAll()
-        assert process.calls == ["started", ("suspended", True), ("suspended", False), ("update", 0.2),
-                                 "terminated"]
-        assert type(process.calls[1][1]) is bool and type(process.calls[3][1]) is float
-        assert process.getProcessManager() is None and not process.isActive()
 
-    def test_adding_again_or_to_another_manager_or_nothing_is_ignored(self):
-        manager, other = ProcessManager.createNew(0.0), ProcessManager.createNew(0.0)
-        process = Traced()
-        for target, added in [(manager, process), (manager, process), (other, process), (manager, None),
-                              (manager, manager)]:
-            target.addProcess(added)
-        other.updateProcess(0.1)
-        assert process.calls == ["started"] and manager.getProcessManager() is None
-
-
-class TimeUpRecorder(TimerListener):
-    def __init__(self):
-        TimerListener.__init__(self)
-        self.events = []
-
+class Heard(TimerListener):
     def timeUp(self, event):
         self.events.append(event)
 
 
-class TypeRecorder(EventListener):
-    def __init__(self, eventType):
-        EventListener.__init__(self, eventType)
-        self.events = []
-
+class Plain(EventListener):
     def handleEvent(self, event):
         self.events.append(event)
 
@@ -117,7 +96,8 @@ class Events(EventManager):
 @pytest.fixture
 def timers():
     """A process manager at time 10, an event manager and a timer listener on it."""
-    manager, events, listener = ProcessManager.createNew(10.0), EventManager(), TimeUpRecorder()
+    manager, events, listener = ProcessManager.createNew(10.0), EventManager(), Heard()
+    listener.events = []
     events.addEventListener(listener)
     return manager, events, listener
 
@@ -137,57 +117,34 @@ class TestTimers:
         assert event.eventType == TimerEvent.TYPE == listener.eventType
         assert event.eventTime == times[firing_step - 1] == pytest.approx(10 + step * firing_step)
 
-    def test_event_type_form_posts_a_plain_event_and_type_zero_a_nameless_timer_event(self, timers):
+    def test_event_type_forms_and_a_python_event_manager_kept_alive_until_the_timer_fires(self, timers):
         manager, events, listener = timers
-        plain = TypeRecorder(77)
+        plain = Plain(77)
+        plain.events = []
         events.addEventListener(plain)
         manager.addProcess(Timer(0.0, events, 77))
         manager.updateProcess(0.5)
         assert listener.events == []
         event, = plain.events
         assert type(event) is Event and (event.eventType, event.eventTime) == (77, 10.5)
-        manager.addProcess(Timer(0.0, events, 0))
-        manager.updateProcess(0.5)
-        event, = listener.events
-        assert type(event) is TimerEvent and event.name == ""
-
-    def test_timer_keeps_its_python_event_manager_alive_until_it_fires(self, timers):
-        manager, _, listener = timers
         events = Events()
         events.addEventListener(listener)
-        events_alive = weakref.ref(events)
-        timer = Timer(0.0, events, "late")
+        alive, timer = weakref.ref(events), Timer(0.0, events, 0)
         del events
         gc.collect()
-        assert events_alive() is not None
         manager.addProcess(timer)
-        manager.updateProcess(0.1)
+        assert alive() is not None
+        manager.updateProcess(0.5)
         del timer
         gc.collect()
-        assert [event.name for event in listener.events] == ["late"] and events_alive() is None
-
-    def test_reset_restarts_the_countdown_and_a_direct_update_uses_time_zero(self, timers):
-        manager, events, listener = timers
-        reset, direct = Timer(0.25, events, "reset"), Timer(0.5, events, "direct")
-        manager.addProcess(reset)
-        manager.updateProcess(0.1)
-        reset.reset(0.25)
-        for _ in range(4):
-            manager.updateProcess(0.1)
-        direct.updateProcess(0.3)
-        assert [(event.name, event.eventTime) for event in listener.events] == [("reset", pytest.approx(10.4))]
-        for _ in range(3):
-            direct.updateProcess(0.3)
-        assert [(event.name, event.eventTime) for event in listener.events][1:] == [("direct", 0.0)]
+        event, = listener.events
+        assert type(event) is TimerEvent and event.name == "" and alive() is None
 
     @pytest.mark.parametrize("args, message", [
-        ((-0.1, "events", "x"), "Timer constructor: Illegal time value."),
-        ((-0.1, None, "x"), "Timer constructor: Illegal time value."),
-        ((1.0, None, "x"), "Timer constructor: Null pointer for manager."),
-        ((1.0, None, 5), "Timer constructor: Null pointer for manager."),
+        ((-0.1, EventManager(), "x"), "Illegal time value."), ((-0.1, None, "x"), "Illegal time value."),
+        ((1.0, None, "x"), "Null pointer for manager."), ((1.0, None, 5), "Null pointer for manager."),
     ])
     def test_constructor_errors(self, args, message):
-        args = tuple(EventManager() if arg == "events" else arg for arg in args)
         with pytest.raises(RuntimeError) as error:
             Timer(*args)
-        assert str(error.value) == message
+        assert str(error.value) == "Timer constructor: " + message

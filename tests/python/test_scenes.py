@@ -1,6 +1,5 @@
-"""Scenes as a script drives them: entities joining and leaving, scene events
-and their order, deferred removal, queued events in a scene step, and what a
-dropped scene leaves behind."""
+"""Scenes as a script drives them: entities joining and leaving, scene events and their order,
+deferred removal, queued events in a scene step, and what a dropped scene leaves behind."""
 
 import gc
 
@@ -11,8 +10,7 @@ from tarnu import (Component, Entity, Event, EventListener, EventManager, Proces
 
 
 class Witness(Component):
-    """Writes what it hears into a shared journal, by entity name and without
-    holding engine objects, so that it never keeps a scene or entity alive."""
+    """Journals what it hears by entity name, holding no engine objects that would keep them alive."""
     super = Component
 
     def __init__(self, journal):
@@ -48,22 +46,15 @@ def entity_node(name, *children):
 
 
 def test_scene_and_event_interface():
-    names = ("createNew addNode removeNode clear addToGarbage getRenderManager getPhysicsManager getEntity "
-             "getNumEntities __eq__ __hash__").split()
-    assert [name for name in names if name not in SceneManager.__dict__] == []
     assert issubclass(SceneManager, EventManager) and issubclass(SceneManager, ProcessManager)
-    assert issubclass(SceneEvent, Event)
     # In the class's own order: the members, then the enumeration and its values.
     event_names = ["TYPE", "manager", "entity", "type", "EventType", "ENTITY_ADDED", "ENTITY_REMOVED"]
     assert [name for name in SceneEvent.__dict__ if name in event_names] == event_names
-    for cls in (SceneManager, SceneEvent):
-        with pytest.raises(RuntimeError, match="cannot be instantiated"):
-            cls()
+    with pytest.raises(RuntimeError, match="cannot be instantiated"):
+        SceneEvent()
     assert [int(SceneEvent.ENTITY_ADDED), int(SceneEvent.ENTITY_REMOVED)] == [0, 1]
-    assert SceneEvent.ENTITY_REMOVED is SceneEvent.EventType.ENTITY_REMOVED
     with pytest.raises(AttributeError):
         SceneEvent.TYPE = 0
-    assert SceneEvent.TYPE > 0
 
 
 def test_membership_by_name_of_a_whole_subtree():
@@ -74,26 +65,14 @@ def test_membership_by_name_of_a_whole_subtree():
     assert scene.getNumEntities() == 3 and scene.getEntity("nobody") is None
     grandchild = scene.getEntity("grandchild")
     assert grandchild.getSceneManager() == scene and grandchild.getParentEntity().getName() == "child"
-    assert top.getManager() == scene and hash(top.getManager()) == hash(scene)
-    assert scene.getRenderManager() is None and scene.getPhysicsManager() is None
-    # A node of another scene, or nothing, is ignored.
-    for node in (top, None):
-        other.addNode(node)
-        other.removeNode(node)
-    assert top.getManager() == scene and other.getNumEntities() == 0 and scene.getNumEntities() == 3
+    other.removeNode(top)  # a node of another scene is ignored
+    assert top.getManager() == scene
     # A removed child node leaves its parent with its subtree.
     scene.removeNode(child)
     assert not top.hasChildren() and child.getParent() is None and child.getManager() is None
     assert scene.getEntity("grandchild") is None and scene.getEntity("top") == top.getEntity()
-    # The first of two namesakes answers, and its leaving hides the second.
-    first, second = entity_node("twin"), entity_node("twin")
-    scene.addNode(first)
-    scene.addNode(second)
-    assert scene.getEntity("twin") == first.getEntity() and scene.getNumEntities() == 3
-    scene.removeNode(first)
-    assert scene.getEntity("twin") is None and scene.getNumEntities() == 2
     scene.clear()
-    assert scene.getNumEntities() == 0 and top.getManager() is None and second.getManager() is None
+    assert scene.getNumEntities() == 0 and top.getManager() is None and other.getNumEntities() == 0
 
 
 def test_parents_are_announced_first_on_arrival_and_last_on_departure():
@@ -112,8 +91,6 @@ def test_parents_are_announced_first_on_arrival_and_last_on_departure():
     event = listener.heard[0]
     assert type(event) is SceneEvent and event.getEventTime() == 1.5 and event.getEventType() == SceneEvent.TYPE
     with pytest.raises(AttributeError):
-        event.type = SceneEvent.ENTITY_REMOVED
-    with pytest.raises(AttributeError):
         event.entity = None
     # The entity itself hears of its own arrival and departure, not of its children's.
     assert [(event.type, event.entity.getName()) for event in own.heard] == [(added, "top"), (removed, "top")]
@@ -130,40 +107,22 @@ def test_step_dispatches_due_entity_events_then_removes_killed_or_discarded_enti
     scene.getEntity("late").queueEvent(Event(60, 2.0))
     early.getEntity().kill()
     scene.addToGarbage(litter)
-    assert scene.getEntity("early") is not None and litter.getManager() == scene and inbox.heard == []
-    assert scene.getNumEntities() == 4
+    assert scene.getEntity("early") is not None and scene.getNumEntities() == 4 and inbox.heard == []
     scene.updateProcess(1.0)
-    assert [event.getEventTime() for event in inbox.heard] == [1.0]
-    assert scene.getEntity("early") is None and scene.getEntity("passenger") is None
-    assert litter.getManager() is None and scene.getNumEntities() == 1
+    assert [event.getEventTime() for event in inbox.heard] == [1.0] and scene.getEntity("passenger") is None
+    assert scene.getEntity("early") is None and litter.getManager() is None and scene.getNumEntities() == 1
     scene.updateProcess(1.0)
     assert [event.getEventTime() for event in inbox.heard] == [1.0, 2.0]
 
 
-def test_dropped_scene_tells_every_component_and_releases_the_entities_nobody_keeps():
+def test_script_exception_survives_a_scene_dropped_while_it_unwinds_and_releases_its_entities():
     journal = []
-    scene = SceneManager.createNew()
-    top = Entity.createEntity(Witness(journal), "top")
-    top.addChild(Entity.createEntity(Witness(journal), "child"))
     kept = Entity.createEntity(Witness(journal), "kept")
-    scene.addNode(top)
-    scene.addNode(kept)
-    del top
-    gc.collect()
-    del journal[:]
-    del scene
-    gc.collect()
-    assert journal == [("manager", False, True)] * 3 + [("entity", None, "top"), ("entity", None, "child")]
-    assert kept.getManager() is None and kept.getEntity().getSceneManager() is None
-    assert Component.getComponent("Witness", kept.getEntity()).journal is journal
-
-
-def test_script_exception_survives_a_scene_dropped_while_it_unwinds():
-    journal = []
 
     def scene_with(name):
         scene = SceneManager.createNew()
         scene.addNode(Entity.createEntity(Witness(journal), name))
+        scene.addNode(kept)
         return scene
 
     def fail_holding_a_scene():
@@ -174,4 +133,6 @@ def test_script_exception_survives_a_scene_dropped_while_it_unwinds():
     with pytest.raises(KeyError, match="the script's own error"):
         fail_holding_a_scene()
     gc.collect()
-    assert journal[-2:] == [("manager", False, True), ("entity", None, "inside")]
+    assert journal[-4:] == [("manager", True, False), ("manager", False, True), ("manager", False, True),
+                            ("entity", None, "inside")]
+    assert kept.getManager() is None and Component.getComponent("Witness", kept.getEntity()).journal is journal
