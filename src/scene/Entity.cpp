@@ -53,14 +53,10 @@ std::shared_ptr<Entity> Entity::createCopy(const std::shared_ptr<Entity>& source
     copy->components.reserve(originals.size());
     for (const std::shared_ptr<Component>& original : originals)
     {
-        std::shared_ptr<Component> component = original->createCopy();
+        const std::shared_ptr<Component> component = original->createCopy();
         // A copy that some other entity already owns is not ours to take.
-        if (!component || component->ownerPointer || !component->attach(copy.get(), component))
-            continue;
-        copy->components.push_back(component);
-        component->owner = copy;
-        component->ownerPointer = copy.get();
-        component->entityChanged(copy, nullptr);
+        if (copy->adopt(component))
+            component->entityChanged(copy, nullptr);
     }
     const std::vector<std::shared_ptr<Component>> added = copy->components;
     for (const std::shared_ptr<Component>& component : added)

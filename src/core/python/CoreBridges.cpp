@@ -7,12 +7,8 @@ namespace Tarnu
 
 const std::string& PythonFactoryEvent::getFactoryType() const
 {
-    namespace py = boost::python;
     if (factoryType.empty())
-    {
-        py::object self(py::handle<>(py::borrowed(getSelf())));
-        factoryType = py::extract<std::string>(self.attr("__class__").attr("__name__"));
-    }
+        factoryType = getClassName();
     return factoryType;
 }
 

@@ -29,6 +29,13 @@ void reportPythonException(const std::string& message) noexcept
         PyErr_Print();
 }
 
+std::string PythonBridge::getClassName() const
+{
+    namespace py = boost::python;
+    const py::object object(py::handle<>(py::borrowed(self)));
+    return py::extract<std::string>(object.attr("__class__").attr("__name__"));
+}
+
 void printPythonExceptionKeepingIt() noexcept
 {
     if (!PyErr_Occurred())

@@ -35,29 +35,20 @@ protected:
     template <class... Args>
     void callLogged(const char* method, const Args&... args) const noexcept
     {
-        callLoggedAs(std::string("Exception thrown in ") + method + " method.", method, args...);
+        // The message is built only on failure: processes and listeners are called every step.
+        callReporting([method] { return std::string("Exception thrown in ") + method + " method."; }, method,
+                      args...);
     }
 
     /// The same with a message of the caller's own.
     template <class... Args>
     void callLoggedAs(const std::string& message, const char* method, const Args&... args) const noexcept
     {
-        // The engine may call while a script's own exception is pending (objects
-        // freed as it unwinds): keep it aside, as the interpreter does around __del__.
-        PyObject* type = nullptr;
-        PyObject* value = nullptr;
-        PyObject* traceback = nullptr;
-        PyErr_Fetch(&type, &value, &traceback);
-        try
-        {
-            boost::python::call_method<void>(self, method, args...);
-        }
-        catch (...)
-        {
-            reportPythonException(message);
-        }
-        PyErr_Restore(type, value, traceback);
+        callReporting([&message] { return message; }, method, args...);
     }
+
+    /// The Python class's __name__, which bridges use as their type name.
+    std::string getClassName() const;
 
     template <class Result, class... Args>
     Result callRethrowing(const char* method, const Args&... args) const
@@ -74,6 +65,26 @@ protected:
     }
 
 private:
+    template <class Describe, class... Args>
+    void callReporting(const Describe& describe, const char* method, const Args&... args) const noexcept
+    {
+        // The engine may call while a script's own exception is pending (objects
+        // freed as it unwinds): keep it aside, as the interpreter does around __del__.
+        PyObject* type = nullptr;
+        PyObject* value = nullptr;
+        PyObject* traceback = nullptr;
+        PyErr_Fetch(&type, &value, &traceback);
+        try
+        {
+            boost::python::call_method<void>(self, method, args...);
+        }
+        catch (...)
+        {
+            reportPythonException(describe());
+        }
+        PyErr_Restore(type, value, traceback);
+    }
+
     // Borrowed: the Python object holds the bridge by value, so it outlives every call.
     PyObject* self;
 };

@@ -1,9 +1,14 @@
+// The value types of the engine's mathematics: vectors, complex rotations and
+// scales, held by value. Each operator is registered with the overload order
+// Boost.Python needs, since a Vector2 converts implicitly to Complex and Scale.
+
 #include "core/python/Bindings.h"
 
 #include "core/math/Complex.h"
 #include "core/math/Scale.h"
 #include "core/math/Vector2.h"
 #include "core/math/Vector3.h"
+#include "core/python/ValueCopies.h"
 
 #include <boost/python.hpp>
 
@@ -22,18 +27,6 @@ template <class T, const T& constant>
 T constantCopy()
 {
     return constant;
-}
-
-template <class T>
-T copyOf(const T& value)
-{
-    return value;
-}
-
-template <class T>
-T deepCopyOf(const T& value, const py::object& /*memo*/)
-{
-    return value;
 }
 
 // Boost.Python registers `/` as __truediv__ but `/=` only as __idiv__; Python 3

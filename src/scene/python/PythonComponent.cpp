@@ -28,10 +28,7 @@ void logToPython(const std::string& message, LogFile::MessageLevel level, bool a
 const std::string& PythonComponent::getType() const
 {
     if (typeName.empty())
-    {
-        py::object self(py::handle<>(py::borrowed(getSelf())));
-        typeName = py::extract<std::string>(self.attr("__class__").attr("__name__"));
-    }
+        typeName = getClassName();
     return typeName;
 }
 
