@@ -87,8 +87,12 @@ const T& as(const Bound& bound)
 
 bool intersects(const Bound& a, const Bound& b)
 {
+    const std::uint8_t kindOfA = a.getBoundType();
     const std::uint8_t kindOfB = b.getBoundType();
-    switch (a.getBoundType())
+    // Every test is symmetric: each pair of kinds is written once, the lower kind first.
+    if (kindOfB < kindOfA)
+        return intersects(b, a);
+    switch (kindOfA)
     {
     case BK_AXIS_ALIGNED_BOX:
         switch (kindOfB)
@@ -104,8 +108,6 @@ bool intersects(const Bound& a, const Bound& b)
     case BK_CIRCLE:
         switch (kindOfB)
         {
-        case BK_AXIS_ALIGNED_BOX:
-            return circleMeetsBox(as<Circle>(a).getCenter(), as<Circle>(a).getRadius(), as<AxisAlignedBox>(b));
         case BK_CIRCLE:
             return circlesMeet(as<Circle>(a), as<Circle>(b));
         case BK_ORIENTED_BOX:
@@ -113,15 +115,8 @@ bool intersects(const Bound& a, const Bound& b)
         }
         break;
     case BK_ORIENTED_BOX:
-        switch (kindOfB)
-        {
-        case BK_AXIS_ALIGNED_BOX:
-            return boxMeetsOriented(as<AxisAlignedBox>(b), as<OrientedBox>(a));
-        case BK_CIRCLE:
-            return circleMeetsOriented(as<Circle>(b), as<OrientedBox>(a));
-        case BK_ORIENTED_BOX:
+        if (kindOfB == BK_ORIENTED_BOX)
             return orientedBoxesMeet(as<OrientedBox>(a), as<OrientedBox>(b));
-        }
         break;
     }
     unknownKind();
