@@ -9,6 +9,7 @@ namespace Tarnu
 void exportCoreBindings();
 void exportMathBindings();
 void exportEntityBindings();
+void exportResourceBindings();
 void exportInputBindings();
 void exportBoundBindings();
 void exportPhysicsBindings();

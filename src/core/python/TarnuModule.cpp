@@ -43,6 +43,7 @@ BOOST_PYTHON_MODULE(tarnu)
     Tarnu::exportCoreBindings();
     Tarnu::exportMathBindings();
     Tarnu::exportEntityBindings();
+    Tarnu::exportResourceBindings();
     Tarnu::exportInputBindings();
     Tarnu::exportBoundBindings();
     Tarnu::exportPhysicsBindings();
