@@ -26,6 +26,12 @@ std::shared_ptr<ProcessManager> ProcessManager::createNew(double startTime)
 
 void ProcessManager::addProcess(const std::shared_ptr<Process>& process)
 {
+    // Killed and added back before the sweep: it keeps its place instead of being refused.
+    if (process && process->managerPtr == this && process->dead)
+    {
+        process->dead = false;
+        return;
+    }
     if (!process || process.get() == this || process->managerPtr)
         return;
     process->manager = self;
@@ -33,6 +39,16 @@ void ProcessManager::addProcess(const std::shared_ptr<Process>& process)
     process->frameCounter = 0;
     process->processStarted();
     processes.insert({process->getPriority(), nextSerial++, process});
+}
+
+void ProcessManager::removeProcess(Process* process)
+{
+    if (!process || process->managerPtr != this)
+        return;
+    process->dead = true;
+    // Outside a pass the sweep runs now, taking along whatever else was killed since the last one.
+    if (!updating)
+        removeDeadProcesses();
 }
 
 void ProcessManager::updateProcess(double dt)

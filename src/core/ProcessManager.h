@@ -23,7 +23,10 @@ public:
     /// The only way to make a free-standing manager: it must know its own shared pointer.
     static std::shared_ptr<ProcessManager> createNew(double startTime);
 
+    /// Adopts a process that has no manager; one of its own killed in this pass lives on.
     void addProcess(const std::shared_ptr<Process>& process);
+    /// Takes one of its processes out at once; during a pass it dies and leaves after the pass.
+    void removeProcess(Process* process);
     double getCurrentTime() const { return currentTime; }
     void terminateAll();
     void updateProcess(double time) override;

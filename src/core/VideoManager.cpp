@@ -1,6 +1,7 @@
 #include "core/VideoManager.h"
 
 #include "core/LogManager.h"
+#include "render/TextureManager.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -146,7 +147,8 @@ VideoManager::VideoManager(const VideoMode& requested)
 
 VideoManager::~VideoManager()
 {
-    // The texture manager, once it exists, is deleted here first: its textures live in this GL context.
+    // The texture manager is deleted here first: its textures live in this GL context.
+    delete TextureManager::getSingletonPtr();
     if (LogManager* logs = LogManager::getSingletonPtr())
         logs->logMessage(LOG_NAME, "Video subsystem shut down.", LogFile::ML_CRITICAL, true);
 }

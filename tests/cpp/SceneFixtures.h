@@ -76,10 +76,22 @@ private:
             log->push_back(label + " " + what);
     }
 };
+// A renderable with nothing to draw, for tests of what renderables share with all components.
+class BlankRenderable : public Renderable
+{
+public:
+    using Renderable::Renderable;
+    void setAlpha(float) override {}
+    RenderOperation& getRenderOperation(bool) override { return record; }
+
+private:
+    RenderOperation record;
+};
+
 inline const std::string TRACER = "Tracer", MARKER = "Marker", SPRITE = "Sprite", BODY = "Body";
 using Tracer = Traced<TRACER>;
 using Marker = Traced<MARKER>;
-using Sprite = Traced<SPRITE, Renderable>;  // one class level below the engine's renderable base
+using Sprite = Traced<SPRITE, BlankRenderable>;  // one class level below the engine's renderable base
 using Body = Traced<BODY, Collidable>;
 
 // Records the events of one type: component and scene events as "added/removed
@@ -116,6 +128,12 @@ struct CountingRenderer : RenderManager
 {
     void updateProcess(double) override {}
     void render() override {}
+    std::shared_ptr<Camera> getMainCamera() const override { return nullptr; }
+    void setMainCamera(const std::string&) override {}
+    void addRenderable(Renderable*) override {}
+    void removeRenderable(Renderable*) override {}
+    void addCamera(const std::shared_ptr<Camera>&) override {}
+    void removeCamera(const Camera*) override {}
     void renderableMoved(Renderable*) override { ++moves; }
     void notifyConnected() override {}
     void notifyDisconnected() override {}
