@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 namespace Tarnu
 {
@@ -35,8 +36,8 @@ Renderable::Renderable(const Renderable& other)
 Renderable::~Renderable()
 {
     // Normally gone already with its scene; a renderable never leaves a dangling entry behind.
-    if (renderManager)
-        renderManager->removeRenderable(this);
+    if (RenderManager* leaving = std::exchange(renderManager, nullptr))
+        leaving->removeRenderable(this);
 }
 
 void Renderable::managerChanged(const std::shared_ptr<SceneManager>& newManager,
@@ -44,8 +45,8 @@ void Renderable::managerChanged(const std::shared_ptr<SceneManager>& newManager,
 {
     if (oldManager)
     {
-        if (renderManager)
-            renderManager->removeRenderable(this);
+        if (RenderManager* leaving = std::exchange(renderManager, nullptr))
+            leaving->removeRenderable(this);
         disconnectAll();
     }
     if (newManager)

@@ -20,6 +20,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -130,14 +131,30 @@ struct CountingRenderer : RenderManager
     void render() override {}
     std::shared_ptr<Camera> getMainCamera() const override { return nullptr; }
     void setMainCamera(const std::string&) override {}
-    void addRenderable(Renderable*) override {}
-    void removeRenderable(Renderable*) override {}
+    // Filing as a render manager does it, as far as the renderables see.
+    void addRenderable(Renderable* renderable) override
+    {
+        renderable->setRenderManager(this);
+        renderable->clearMoved();
+        filed.insert(renderable);
+    }
+    void removeRenderable(Renderable* renderable) override
+    {
+        renderable->setRenderManager(nullptr);
+        filed.erase(renderable);
+    }
     void addCamera(const std::shared_ptr<Camera>&) override {}
     void removeCamera(const Camera*) override {}
     void renderableMoved(Renderable*) override { ++moves; }
     void notifyConnected() override {}
-    void notifyDisconnected() override {}
+    void notifyDisconnected() override
+    {
+        for (Renderable* renderable : filed)
+            renderable->setRenderManager(nullptr);
+        filed.clear();
+    }
     int moves = 0;
+    std::set<Renderable*> filed;
 };
 struct CountingPhysics : PhysicsManager
 {

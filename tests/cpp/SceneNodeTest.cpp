@@ -35,7 +35,6 @@ struct Linked
         renderer->connect(scene);
         physics->connect(scene);
         sprite->setRenderManager(renderer.get());
-        sprite->clearMoved();  // as a render manager does once it has filed the sprite
         body->setPhysicsManager(physics.get());
         node->setRenderableLink(sprite.get());
         node->setCollidableLink(body.get());
