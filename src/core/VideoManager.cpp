@@ -163,6 +163,7 @@ void VideoManager::openWindow(const VideoMode& used)
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
     SDL_GL_SetAttribute(SDL_GL_BUFFER_SIZE, static_cast<int>(used.bitDepth));
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
 
     const Uint32 flags = SDL_WINDOW_OPENGL | (used.fullScreen ? SDL_WINDOW_FULLSCREEN : 0);
     window.reset(SDL_CreateWindow("Tarnu", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,

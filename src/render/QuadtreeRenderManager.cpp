@@ -130,7 +130,8 @@ void QuadtreeRenderManager::removeRenderable(Renderable* renderable)
 
 void QuadtreeRenderManager::renderableMoved(Renderable* renderable)
 {
-    if (isFiled(renderable))
+    // Only a renderable filed here points at this manager.
+    if (renderable->getRenderManager() == this)
         moved.push_back(&renderable->getEntry());
 }
 
@@ -221,23 +222,36 @@ void QuadtreeRenderManager::render()
         logTrivial("Error: Main camera's view is empty or not finite, unable to render scene.");
         return;
     }
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(view.getMin().x, view.getMax().x, view.getMin().y, view.getMax().y, -100.0, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    project(view);
 
     withSlots = 0;
     auto collector = [this](RenderEntry& entry) { collect(entry); };
     root->query(viewport.getAxisAlignedBox(), collector);
     if (withSlots != 0)
         askPermissions();
-    std::sort(renderList.begin(), renderList.end(), [](const Renderable* a, const Renderable* b) {
-        return a->getZOrder() != b->getZOrder() ? a->getZOrder() < b->getZOrder()
-                                                : a->getEntry().serial < b->getEntry().serial;
-    });
-    drawRenderables(renderList);
+    std::sort(renderList.begin(), renderList.end());
+    drawPass.draw(renderList);
     renderList.clear();
+}
+
+void QuadtreeRenderManager::project(const AxisAlignedBox& view)
+{
+    // The viewport reaches past the window by a margin, with the projection widened to
+    // match, so the picture is the same; but what crosses the window's edge then needs
+    // no clipping, and the software rasterizer draws a frame of clipped sprites at half speed.
+    const VideoManager& video = VideoManager::getSingleton();
+    const GLint width = static_cast<GLint>(video.getWidth()), height = static_cast<GLint>(video.getHeight());
+    GLint largest[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest);
+    const GLint margin = std::max(0, std::min({VIEWPORT_MARGIN, (largest[0] - width) / 2, (largest[1] - height) / 2}));
+    const double perPixelX = view.getWidth() / width, perPixelY = view.getHeight() / height;
+    glViewport(-margin, -margin, width + 2 * margin, height + 2 * margin);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(view.getMin().x - margin * perPixelX, view.getMax().x + margin * perPixelX,
+            view.getMin().y - margin * perPixelY, view.getMax().y + margin * perPixelY, -100.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
 }
 
 void QuadtreeRenderManager::collect(RenderEntry& entry)
@@ -248,16 +262,17 @@ void QuadtreeRenderManager::collect(RenderEntry& entry)
     entry.operationChanged = false;
     if (op.count == 0)
         return;
-    if (op.texture)
+    if (Texture* texture = op.texture.get())
     {
         // Loaded on first use; a texture that could not be made draws nothing.
-        op.texture->load();
-        if (op.texture->wasLoadError())
+        if (!texture->isLoaded())
+            texture->load();
+        if (texture->wasLoadError())
             return;
     }
     if (renderable.getNumSlots() != 0)
         ++withSlots;
-    renderList.push_back(&renderable);
+    renderList.push_back({renderable.getZOrder(), entry.serial, &renderable});
 }
 
 bool QuadtreeRenderManager::isDrawable(Renderable* renderable) const
@@ -269,8 +284,9 @@ void QuadtreeRenderManager::askPermissions()
 {
     const std::uint64_t before = removals;
     std::size_t kept = 0;
-    for (Renderable* renderable : renderList)
+    for (const DrawItem& item : renderList)
     {
+        Renderable* renderable = item.renderable;
         if (removals != before && !isDrawable(renderable))
             continue;
         if (renderable->getNumSlots() != 0)
@@ -280,12 +296,12 @@ void QuadtreeRenderManager::askPermissions()
             if (held.get() != renderable || !renderable->emit(renderable))
                 continue;
         }
-        renderList[kept++] = renderable;
+        renderList[kept++] = item;
     }
     renderList.resize(kept);
     // What was kept before a later slot ran may have gone since.
     if (removals != before)
-        std::erase_if(renderList, [this](Renderable* renderable) { return !isDrawable(renderable); });
+        std::erase_if(renderList, [this](const DrawItem& item) { return !isDrawable(item.renderable); });
 }
 
 }

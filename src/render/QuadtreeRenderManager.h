@@ -12,6 +12,7 @@
 // entry and the render list keeps its capacity from frame to frame.
 
 #include "core/math/AxisAlignedBox.h"
+#include "render/DrawPass.h"
 #include "render/RenderManager.h"
 
 #include <cstdint>
@@ -49,6 +50,8 @@ public:
 
     static constexpr unsigned MAX_DEPTH = 6;
     static constexpr double ROOT_HALF_SIDE = 8192.0;
+    /// Pixels by which the viewport reaches past the window on each side.
+    static constexpr int VIEWPORT_MARGIN = 256;
 
 protected:
     void notifyConnected() override;
@@ -61,14 +64,18 @@ private:
     bool place(RenderEntry& entry);
     /// Files anew the moved renderables, and tries again those that had no box.
     void refile();
+    /// The orthographic projection of the view onto the window.
+    void project(const AxisAlignedBox& view);
     void collect(RenderEntry& entry);
     /// Drops from the render list what the permission slots refuse, and what they removed.
     void askPermissions();
     bool isFiled(Renderable* renderable) const { return renderables.count(renderable) != 0; }
-    /// Filed, and collected since: asked only of pointers that may have died, without touching them first.
+    /// Still filed, with a record of this pass; the filed set is asked first, so a renderable
+    /// that died meanwhile is never touched.
     bool isDrawable(Renderable* renderable) const;
 
-    std::vector<Renderable*> renderList;
+    std::vector<DrawItem> renderList;
+    DrawPass drawPass;
     std::unordered_set<Renderable*> renderables;
     std::vector<RenderEntry*> moved;
     // Filed without a box (a slave before its master): placed once they have one.

@@ -56,7 +56,8 @@ void Renderable::managerChanged(const std::shared_ptr<SceneManager>& newManager,
 
 const AxisAlignedBox& Renderable::getWorldBox()
 {
-    return computeWorldBox(*this, getLocalBox(), entry.worldBox);
+    // A filed renderable knows its node: re-filing, done for every move, skips the walk through the entity.
+    return computeWorldBox(entry.sceneNode ? entry.sceneNode : getSceneNodePointer(), getLocalBox(), entry.worldBox);
 }
 
 void Renderable::localBoxChanged()

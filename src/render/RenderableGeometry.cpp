@@ -16,24 +16,6 @@ constexpr std::uint8_t BOX_INDICES[] = {0, 1, 2, 3, 0};
 constexpr std::uint8_t CIRCLE_INDICES[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 0};
 static_assert(std::size(CIRCLE_INDICES) == std::size_t{RenderableCircle::POINTS} + 1);
 
-void outline(RenderOperation& operation, const std::uint8_t* indices, std::size_t count, const Vector2* vertices)
-{
-    operation.primitive = RenderOperation::LINE_STRIP;
-    operation.indexType = RenderOperation::UNSIGNED_BYTE;
-    operation.count = static_cast<std::int32_t>(count);
-    operation.indices = indices;
-    operation.vertices = coordinates(vertices);
-    operation.texCoords = coordinates(vertices);
-    operation.untransformed = RenderOperation::TRANSFORMED;
-}
-
-double readZOrder(const ParameterList& params)
-{
-    double zOrder = 0.0;
-    params.getThrowOnFail("zOrder", zOrder, "");
-    return zOrder;
-}
-
 }
 
 std::shared_ptr<RenderableGeometry> RenderableGeometry::createFromBound(const Bound& bound, double zOrder)
@@ -50,30 +32,42 @@ std::shared_ptr<RenderableGeometry> RenderableGeometry::createFromBound(const Bo
     }
 }
 
+template <class Outline, class Shape>
+std::shared_ptr<Component> RenderableGeometry::createOutline(const ParameterList& params)
+{
+    double zOrder = 0.0;
+    params.getThrowOnFail("zOrder", zOrder, "");
+    Shape shape;
+    shape.setFrom(params);
+    return std::make_shared<Outline>(shape, zOrder);
+}
+
+void RenderableGeometry::outline(const std::uint8_t* indices, std::size_t count, const Vector2* vertices)
+{
+    operation.primitive = RenderOperation::LINE_STRIP;
+    operation.indexType = RenderOperation::UNSIGNED_BYTE;
+    operation.count = static_cast<std::int32_t>(count);
+    operation.indices = indices;
+    operation.vertices = coordinates(vertices);
+    operation.texCoords = coordinates(vertices);
+    operation.untransformed = RenderOperation::TRANSFORMED;
+}
+
 RenderableBox::RenderableBox(const Bound& bound, double zOrder) : ComponentClass(zOrder)
 {
-    pointRecord();
+    outline(BOX_INDICES, std::size(BOX_INDICES), corners.data());
     update(bound);
 }
 
 RenderableBox::RenderableBox(const RenderableBox& other)
-    : ComponentClass(other), operation(other.operation), shape(other.shape), corners(other.corners),
-      localBox(other.localBox)
+    : ComponentClass(other), shape(other.shape), corners(other.corners)
 {
-    pointRecord();
-}
-
-void RenderableBox::pointRecord()
-{
-    outline(operation, BOX_INDICES, std::size(BOX_INDICES), corners.data());
+    outline(BOX_INDICES, std::size(BOX_INDICES), corners.data());
 }
 
 std::shared_ptr<Component> RenderableBox::createNew(const ParameterList& params) const
 {
-    const double zOrder = readZOrder(params);
-    OrientedBox box;
-    box.setFrom(params);
-    return std::make_shared<RenderableBox>(box, zOrder);
+    return createOutline<RenderableBox, OrientedBox>(params);
 }
 
 std::shared_ptr<Component> RenderableBox::createCopy() const
@@ -96,29 +90,20 @@ void RenderableBox::update(const Bound& bound)
 
 RenderableCircle::RenderableCircle(const Bound& bound, double zOrder) : ComponentClass(zOrder)
 {
-    pointRecord();
+    outline(CIRCLE_INDICES, std::size(CIRCLE_INDICES), points.data());
     if (bound.getBoundType() == BK_CIRCLE)
         setShape(static_cast<const Circle&>(bound));
 }
 
 RenderableCircle::RenderableCircle(const RenderableCircle& other)
-    : ComponentClass(other), operation(other.operation), shape(other.shape), points(other.points),
-      localBox(other.localBox)
+    : ComponentClass(other), shape(other.shape), points(other.points)
 {
-    pointRecord();
-}
-
-void RenderableCircle::pointRecord()
-{
-    outline(operation, CIRCLE_INDICES, std::size(CIRCLE_INDICES), points.data());
+    outline(CIRCLE_INDICES, std::size(CIRCLE_INDICES), points.data());
 }
 
 std::shared_ptr<Component> RenderableCircle::createNew(const ParameterList& params) const
 {
-    const double zOrder = readZOrder(params);
-    Circle circle;
-    circle.setFrom(params);
-    return std::make_shared<RenderableCircle>(circle, zOrder);
+    return createOutline<RenderableCircle, Circle>(params);
 }
 
 std::shared_ptr<Component> RenderableCircle::createCopy() const

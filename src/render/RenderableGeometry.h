@@ -9,6 +9,7 @@
 #include "render/Renderable.h"
 
 #include <array>
+#include <cstdint>
 
 namespace Tarnu
 {
@@ -18,13 +19,27 @@ class RenderableGeometry : public ComponentClass<RenderableGeometry, Renderable>
 public:
     static inline const std::string FACTORY_TYPE = "RenderableGeometry";
 
-    using ComponentClass::ComponentClass;
-
     /// A box outline for a box of either kind, a circle outline for a circle, else nothing.
     static std::shared_ptr<RenderableGeometry> createFromBound(const Bound& bound, double zOrder);
 
     /// Takes the new shape when the bound is of a kind the outline draws.
     virtual void update(const Bound& bound) = 0;
+
+    void setAlpha(float alpha) override { operation.setAlpha(alpha); }
+    RenderOperation& getRenderOperation(bool) override { return operation; }
+    const AxisAlignedBox& getLocalBox() const override { return localBox; }
+
+protected:
+    using ComponentClass::ComponentClass;
+
+    /// A new outline of the class from "zOrder", which must be there, and the shape's own keys.
+    template <class Outline, class Shape>
+    static std::shared_ptr<Component> createOutline(const ParameterList& params);
+    /// Points the record at a closed strip through the vertices.
+    void outline(const std::uint8_t* indices, std::size_t count, const Vector2* vertices);
+
+    RenderOperation operation;
+    AxisAlignedBox localBox;
 };
 
 class RenderableBox : public ComponentClass<RenderableBox, RenderableGeometry>
@@ -36,21 +51,13 @@ public:
     RenderableBox(const Bound& bound, double zOrder);
     RenderableBox(const RenderableBox& other);
 
-    /// Reads "zOrder", which must be there, and the oriented box's keys.
     std::shared_ptr<Component> createNew(const ParameterList& params) const override;
     std::shared_ptr<Component> createCopy() const override;
-    void setAlpha(float alpha) override { operation.setAlpha(alpha); }
-    RenderOperation& getRenderOperation(bool) override { return operation; }
-    const AxisAlignedBox& getLocalBox() const override { return localBox; }
     void update(const Bound& bound) override;
 
 private:
-    void pointRecord();
-
-    RenderOperation operation;
     OrientedBox shape;
     std::array<Vector2, 4> corners;
-    AxisAlignedBox localBox;
 };
 
 class RenderableCircle : public ComponentClass<RenderableCircle, RenderableGeometry>
@@ -63,22 +70,15 @@ public:
     RenderableCircle(const Bound& bound, double zOrder);
     RenderableCircle(const RenderableCircle& other);
 
-    /// Reads "zOrder", which must be there, and the circle's keys.
     std::shared_ptr<Component> createNew(const ParameterList& params) const override;
     std::shared_ptr<Component> createCopy() const override;
-    void setAlpha(float alpha) override { operation.setAlpha(alpha); }
-    RenderOperation& getRenderOperation(bool) override { return operation; }
-    const AxisAlignedBox& getLocalBox() const override { return localBox; }
     void update(const Bound& bound) override;
 
 private:
-    void pointRecord();
     void setShape(const Circle& circle);
 
-    RenderOperation operation;
     Circle shape;
     std::array<Vector2, POINTS> points;
-    AxisAlignedBox localBox;
 };
 
 }

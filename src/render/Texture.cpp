@@ -110,7 +110,7 @@ void Texture::releaseName()
 
 void Texture::applyWrap() const
 {
-    const GLint wrap = repeat ? GL_REPEAT : GL_CLAMP;
+    const GLint wrap = repeat ? GL_REPEAT : GL_CLAMP_TO_EDGE;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
 }

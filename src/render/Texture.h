@@ -17,7 +17,7 @@
 namespace Tarnu
 {
 
-class Texture : public Resource
+class Texture final : public Resource
 {
 public:
     Texture(const std::string& name, std::uint32_t handle, ManualResourceLoader* loader);
