@@ -339,3 +339,43 @@ say("errors", [attempt(lambda: make("StaticImage", texCoord="<0,0>,<1,1>", zOrde
     assert "Warning: invalid image format for texture wide.png: bpp: 32 width: 100 height: 64." in tarnu
     assert not any("bitdepth" in line for line in tarnu)
     assert tarnu.count("Initialized texture manager.") == 1 and tarnu.count("Texture manager shut down.") == 1
+
+
+def test_slots_that_change_the_scene_while_they_are_asked_leave_a_sound_frame(run_script):
+    said = run(run_script, """
+import gc
+class Meddler(Slot):
+    def __init__(self, act):
+        Slot.__init__(self)
+        self.act = act
+    def __call__(self, renderable):
+        self.act(renderable)
+        return True
+
+nodes = {name: place(quad(colour, z=z), name, x, 60)
+         for name, colour, z, x in (("a", (1, 0, 0), 1, 20), ("b", (0, 1, 0), 2, 60), ("c", (0, 0, 1), 3, 100),
+                                    ("d", (1, 1, 0), 4, 140))}
+def take(name):
+    # The node may hold the last references: the entity and its renderable die here.
+    node = nodes.pop(name, None)
+    if node is not None:
+        scene.removeNode(node)
+        gc.collect()
+# a's slot removes b, asked after it, and a itself; c's slot removes d.
+slots = [Meddler(lambda r: (take("b"), take("a"))), Meddler(lambda r: take("d"))]
+Component.getComponent("Renderable", scene.getEntity("a")).connect(slots[0])
+Component.getComponent("Renderable", scene.getEntity("c")).connect(slots[1])
+frame()
+say("removed", [at(20, 60), at(60, 60), at(100, 60), at(140, 60)])
+
+# A slot that disconnects the render manager in the middle of its pass.
+Component.getComponent("Renderable", scene.getEntity("c")).disconnectAll()
+late = place(quad((1, 0, 1), z=5), "late", 140, 60)
+stopper = Meddler(lambda r: renderer.disconnect())
+Component.getComponent("Renderable", scene.getEntity("late")).connect(stopper)
+frame()
+say("disconnected", [scene.getRenderManager() is None, at(100, 60), at(140, 60)])
+del nodes, late, slots, stopper
+""")
+    assert said["removed"] == [BLACK, BLACK, [0, 0, 255], BLACK]
+    assert said["disconnected"] == [True, BLACK, BLACK]
