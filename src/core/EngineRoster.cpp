@@ -3,6 +3,8 @@
 #include "core/EventFactory.h"
 #include "core/PythonManager.h"
 #include "core/StartupRollback.h"
+#include "game/Movable.h"
+#include "game/StaticCollidable.h"
 #include "scene/ComponentFactory.h"
 
 namespace Tarnu
@@ -29,7 +31,10 @@ Manager& create(StartupRollback& rollback)
 
 void startEngineRoster(StartupRollback& rollback)
 {
-    create<ComponentFactory>(rollback);
+    ComponentFactory& components = create<ComponentFactory>(rollback);
+    // The built-in prototypes in the roster's (alphabetical) order; the other entries come with their classes.
+    components.registerType(std::make_shared<Movable>());
+    components.registerType(std::make_shared<StaticCollidable>());
     create<EventFactory>(rollback);
     create<PythonManager>(rollback);
 }

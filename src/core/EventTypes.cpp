@@ -2,6 +2,8 @@
 
 #include "core/InputEvents.h"
 #include "core/Timer.h"
+#include "game/CollidableEvent.h"
+#include "game/MovableActionEvent.h"
 #include "scene/EntityEvent.h"
 #include "scene/SceneEvent.h"
 
@@ -19,7 +21,8 @@ void assignEventTypes()
 
     std::uint32_t counter = 0;
     for (std::uint32_t* type : {&TimerEvent::TYPE, &KeyEvent::TYPE, &MouseEvent::TYPE, &WindowEvent::TYPE,
-                                  &EntityEvent::TYPE, &SceneEvent::TYPE})
+                                  &EntityEvent::TYPE, &SceneEvent::TYPE, &CollidableEvent::TYPE,
+                                  &MovableActionEvent::TYPE})
         *type = ++counter;
 }
 

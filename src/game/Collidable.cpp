@@ -1,0 +1,59 @@
+#include "game/Collidable.h"
+
+#include "game/PhysicsManager.h"
+#include "scene/SceneManager.h"
+#include "scene/WorldBox.h"
+
+namespace Tarnu
+{
+
+Collidable::Collidable(const Collidable& other) : ComponentClass<Collidable>(other), Boundable(other)
+{
+}
+
+Collidable::~Collidable()
+{
+    if (physicsManager)
+        physicsManager->removeCollidable(this);
+}
+
+const AxisAlignedBox& Collidable::getWorldBox()
+{
+    return computeWorldBox(*this, getLocalBox(), worldBox);
+}
+
+void Collidable::managerChanged(const std::shared_ptr<SceneManager>& newManager,
+                                const std::shared_ptr<SceneManager>& oldManager)
+{
+    if (oldManager && physicsManager)
+        physicsManager->removeCollidable(this);
+    if (!newManager)
+        return;
+    PhysicsManager* manager = newManager->getPhysicsManager().get();
+    if (!manager)
+        return;
+    // Registered elsewhere still (a scene entered without leaving the last): one manager at a time.
+    if (physicsManager && physicsManager != manager)
+        physicsManager->removeCollidable(this);
+    physicsManager = manager;
+    manager->addCollidable(this);
+}
+
+bool Collidable::attach(Entity* entity, const std::shared_ptr<Component>& component)
+{
+    if (!ComponentClass<Collidable>::attach(entity, component))
+        return false;
+    self = std::static_pointer_cast<Collidable>(component);
+    return true;
+}
+
+void Collidable::markMoved()
+{
+    if (physicsManager && !record.queued)
+        physicsManager->collidableMoved(this);
+    record.queued = true;
+    record.boundStale = true;
+    record.moved = true;
+}
+
+}
