@@ -2,7 +2,7 @@
 
 #include "game/PhysicsManager.h"
 #include "scene/SceneManager.h"
-#include "scene/WorldBox.h"
+#include "scene/SceneNode.h"
 
 namespace Tarnu
 {
@@ -19,7 +19,11 @@ Collidable::~Collidable()
 
 const AxisAlignedBox& Collidable::getWorldBox()
 {
-    return computeWorldBox(*this, getLocalBox(), worldBox);
+    // The node link spares the walk through the entity while registered.
+    worldBox = getLocalBox();
+    if (SceneNode* node = sceneNode ? sceneNode : getSceneNodePointer())
+        worldBox.transformByMatrix(node->getTransformMatrix());
+    return worldBox;
 }
 
 void Collidable::managerChanged(const std::shared_ptr<SceneManager>& newManager,
@@ -53,7 +57,6 @@ void Collidable::markMoved()
         physicsManager->collidableMoved(this);
     record.queued = true;
     record.boundStale = true;
-    record.moved = true;
 }
 
 }

@@ -37,7 +37,7 @@ struct PhysicsRecord
     std::uint32_t collidableId = 0;  // 0 while unregistered
     bool queued = true;              // waits in the manager's queue of moved collidables
     bool boundStale = true;          // the world bound must be recomputed before the next exact test
-    bool moved = true;               // moved during the current step
+    std::uint32_t filedStep = 0;     // the manager's step that last filed it: it moved in that step
     std::size_t queueSlot = NO_SLOT;
     std::size_t registrySlot = NO_SLOT;
     std::vector<Contact*> contacts;  // the pairs this collidable is in

@@ -54,7 +54,6 @@ void CollisionGrid::file(Collidable& collidable)
     GridLevel* level = levels.back().get();
     while (level->parent && (width > level->cellWidth || height > level->cellHeight))
         level = level->parent;
-    record.oversized = width > level->cellWidth || height > level->cellHeight;
 
     const double fx = (min.x - level->origin.x) / level->cellWidth;
     const double fy = (min.y - level->origin.y) / level->cellHeight;
@@ -64,18 +63,47 @@ void CollisionGrid::file(Collidable& collidable)
     const bool inside = fx >= 0.0 && fy >= 0.0 && lx < level->countX && ly < level->countY && fx <= lx && fy <= ly;
     if (!inside)
     {
-        record.gridLevel = -1;
+        unfile(collidable);
         return;
     }
-    record.gridLevel = static_cast<int>(level->index);
-    record.firstX = static_cast<std::uint32_t>(fx);
-    record.firstY = static_cast<std::uint32_t>(fy);
-    record.lastX = static_cast<std::uint32_t>(lx);
-    record.lastY = static_cast<std::uint32_t>(ly);
-    record.multiCell = record.lastX != record.firstX || record.lastY != record.firstY;
-    for (std::uint32_t x = record.firstX; x <= record.lastX; ++x)
-        for (std::uint32_t y = record.firstY; y <= record.lastY; ++y)
+    const int index = static_cast<int>(level->index);
+    const auto firstX = static_cast<std::uint32_t>(fx), firstY = static_cast<std::uint32_t>(fy);
+    const auto lastX = static_cast<std::uint32_t>(lx), lastY = static_cast<std::uint32_t>(ly);
+    record.oversized = width > level->cellWidth || height > level->cellHeight;
+    if (record.gridLevel == index && record.firstX == firstX && record.firstY == firstY && record.lastX == lastX &&
+        record.lastY == lastY)
+        return;
+    unfile(collidable);
+    record.gridLevel = index;
+    record.firstX = firstX;
+    record.firstY = firstY;
+    record.lastX = lastX;
+    record.lastY = lastY;
+    record.multiCell = lastX != firstX || lastY != firstY;
+    for (std::uint32_t x = firstX; x <= lastX; ++x)
+        for (std::uint32_t y = firstY; y <= lastY; ++y)
             level->cell(x, y).collidables.push_back(&collidable);
+}
+
+void CollisionGrid::prefetch(const Collidable& collidable, bool list)
+{
+    const PhysicsRecord& record = collidable.getRecord();
+    if (record.gridLevel < 0)
+        return;
+    const GridCell& cell = levels[record.gridLevel]->cell(record.firstX, record.firstY);
+    if (!list)
+        __builtin_prefetch(&cell);
+    else if (!cell.collidables.empty())
+        __builtin_prefetch(cell.collidables.data());
+}
+
+void CollisionGrid::prefetchNeighbours(const Collidable& collidable)
+{
+    const PhysicsRecord& record = collidable.getRecord();
+    if (record.gridLevel < 0)
+        return;
+    for (const Collidable* other : levels[record.gridLevel]->cell(record.firstX, record.firstY).collidables)
+        __builtin_prefetch(&other->getRecord());
 }
 
 void CollisionGrid::unfile(Collidable& collidable)

@@ -6,10 +6,10 @@
 // box, in every cell its box touches: the intervals are closed, so two boxes
 // that touch always share a cell at one level or in one line of descent.
 //
-// Cells hold raw pointers in the order they were filed; filing appends and
-// unfiling keeps the order of the others, which the collision pass relies on.
-// A box not wholly inside the grid (NaN and infinite ones included) is in no
-// cell, so no index ever leaves a level's cell array.
+// A collidable that stays in the same cells keeps its places: only moving to
+// other cells touches them, since the collision pass tells by the collidables'
+// step stamps which of them moved. A box not wholly inside the grid (NaN and infinite ones
+// included) is in no cell, so no index ever leaves a level's cell array.
 
 #include "core/math/Vector2.h"
 
@@ -25,7 +25,7 @@ class Collidable;
 
 struct GridCell
 {
-    std::vector<Collidable*> collidables;
+    std::vector<Collidable*> collidables;  // in the order they were filed
     GridCell* parent = nullptr;  // the cell of the coarser level holding this one; null at level 0
     std::uint32_t x = 0, y = 0;
 };
@@ -59,10 +59,17 @@ public:
     GridLevel& getLevel(std::uint32_t index) { return *levels[index]; }
     std::uint32_t getLevelCount() const { return LEVEL_COUNT; }
 
-    /// Files the collidable by its cached world box and records where in it.
+    /// Files the collidable anew by its cached world box; where it stays in the
+    /// same cells it keeps its places.
     void file(Collidable& collidable);
     /// Takes the collidable out of the cells it was filed in.
     void unfile(Collidable& collidable);
+
+    /// Warms the caches for a walk that will soon reach the collidable's cells:
+    /// the first stage fetches the cell, the second the list it points to.
+    void prefetch(const Collidable& collidable, bool list);
+    /// The last stage: the collidables of the first cell.
+    void prefetchNeighbours(const Collidable& collidable);
 
     /// Subcell (i, j) of a cell of the level, on the next finer level.
     GridCell& subcell(GridLevel& level, const GridCell& cell, std::uint32_t i, std::uint32_t j)

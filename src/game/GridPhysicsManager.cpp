@@ -82,7 +82,7 @@ void GridPhysicsManager::addCollidable(Collidable* collidable)
     collidables.add(collidable);
     record.queued = false;
     collidableMoved(collidable);
-    record.queued = record.boundStale = record.moved = true;
+    record.queued = record.boundStale = true;
     record.collidableId = ++lastId;
 }
 
@@ -127,6 +127,7 @@ void GridPhysicsManager::addMovable(Movable* movable)
     if (!movable || movables.contains(*movable))
         return;
     movable->setPhysicsManager(this);
+    movable->setSceneNodeLink(movable->getSceneNodePointer());
     movables.add(movable);
 }
 
@@ -135,6 +136,7 @@ void GridPhysicsManager::removeMovable(Movable* movable)
     if (!movable || !movables.remove(movable))
         return;
     movable->setPhysicsManager(nullptr);
+    movable->setSceneNodeLink(nullptr);
 }
 
 void GridPhysicsManager::collidableMoved(Collidable* collidable)
@@ -180,6 +182,7 @@ void GridPhysicsManager::dropAll()
     for (Movable* movable : movables.takeAll())
     {
         movable->setPhysicsManager(nullptr);
+        movable->setSceneNodeLink(nullptr);
         movable->getPhysicsSlot() = SlotList<Movable>::NO_SLOT;
     }
     movedQueue.clear();
@@ -195,6 +198,7 @@ void GridPhysicsManager::updateProcess(double dt)
     const std::shared_ptr<PhysicsManager> keep = weak_from_this().lock();
     collidables.compact();
     movables.compact();
+    ++step;
     moveMovables(dt);
     if (grid)
     {
@@ -208,13 +212,19 @@ void GridPhysicsManager::updateProcess(double dt)
 void GridPhysicsManager::moveMovables(double dt)
 {
     // Moving calls nothing but the node and its managers, so the list holds still meanwhile.
-    for (std::size_t slot = 0; slot < movables.size(); ++slot)
+    // It waits on memory: each movable, then its node, is asked for some places ahead.
+    const std::size_t count = movables.size();
+    for (std::size_t slot = 0; slot < count; ++slot)
     {
+        if (slot + 16 < count && movables[slot + 16])
+            __builtin_prefetch(movables[slot + 16]);
+        if (slot + 8 < count && movables[slot + 8])
+            __builtin_prefetch(movables[slot + 8]->getSceneNodeLink());
         Movable* movable = movables[slot];
         if (!movable)
             continue;
         movable->applyAffectors(dt);
-        SceneNode* node = movable->getSceneNodePointer();
+        SceneNode* node = movable->getSceneNodeLink();
         if (!node)
             continue;
         const double turn = movable->getRotationalVelocity() * dt;
@@ -236,15 +246,38 @@ void GridPhysicsManager::moveMovables(double dt)
 
 void GridPhysicsManager::refile()
 {
-    for (Collidable* collidable : movedQueue)
+    for (std::size_t slot = 0; slot < movedQueue.size(); ++slot)
     {
+        prefetchAhead(slot);
+        Collidable* collidable = movedQueue[slot];
         if (!collidable || !collidable->getRecord().queued)
             continue;
         collidable->getWorldBox();
-        grid->unfile(*collidable);
         grid->file(*collidable);
+        collidable->getRecord().filedStep = step;
         collidable->getRecord().queued = false;
     }
+}
+
+void GridPhysicsManager::prefetchAhead(std::size_t slot) const
+{
+    // The walks over the queue wait on memory, not on arithmetic: ask for what
+    // the collidables a few places ahead will need, in the order they need it.
+    const std::size_t size = movedQueue.size();
+    if (slot + 16 < size && movedQueue[slot + 16])
+    {
+        const Collidable* ahead = movedQueue[slot + 16];
+        __builtin_prefetch(&ahead->getRecord());
+        __builtin_prefetch(&ahead->getCachedWorldBox());
+    }
+    if (slot + 12 < size && movedQueue[slot + 12])
+        __builtin_prefetch(movedQueue[slot + 12]->getSceneNodeLink());
+    if (slot + 8 < size && movedQueue[slot + 8])
+        grid->prefetch(*movedQueue[slot + 8], false);
+    if (slot + 4 < size && movedQueue[slot + 4])
+        grid->prefetch(*movedQueue[slot + 4], true);
+    if (slot + 2 < size && movedQueue[slot + 2])
+        grid->prefetchNeighbours(*movedQueue[slot + 2]);
 }
 
 void GridPhysicsManager::separate()
@@ -257,7 +290,7 @@ void GridPhysicsManager::separate()
         const PhysicsRecord& b = contact->second->getRecord();
         const bool ends =
             contact->ending ||
-            ((a.moved || b.moved) &&
+            ((a.filedStep == step || b.filedStep == step) &&
              !boxesTouch(contact->first->getCachedWorldBox(), contact->second->getCachedWorldBox()));
         if (ends)
         {
@@ -271,8 +304,10 @@ void GridPhysicsManager::separate()
 void GridPhysicsManager::collide()
 {
     eventTime = getProcessTime();
-    for (Collidable* collidable : movedQueue)
+    for (std::size_t slot = 0; slot < movedQueue.size(); ++slot)
     {
+        prefetchAhead(slot);
+        Collidable* collidable = movedQueue[slot];
         if (!collidable || collidable->getRecord().gridLevel < 0)
             continue;
         const PhysicsRecord& record = collidable->getRecord();
@@ -282,18 +317,13 @@ void GridPhysicsManager::collide()
             for (std::uint32_t y = record.firstY; y <= record.lastY; ++y)
             {
                 const GridCell& cell = level.cell(x, y);
-                scanCell(*collidable, cell);
+                scanCell(*collidable, cell, level.index);
                 scanBelow(*collidable, level, cell);
             }
         if (level.parent)
             scanAbove(*collidable, level);
     }
-    for (Collidable* collidable : movedQueue)
-        if (collidable)
-        {
-            collidable->getRecord().moved = false;
-            collidable->getRecord().queueSlot = PhysicsRecord::NO_SLOT;
-        }
+    // Slots left behind are recognised as stale: the queue no longer holds the collidable there.
     movedQueue.clear();
 }
 
@@ -304,7 +334,7 @@ void GridPhysicsManager::scanBelow(Collidable& moved, GridLevel& level, const Gr
     constexpr std::uint32_t d = CollisionGrid::SUBDIVISION;
     for (std::uint32_t i = 0; i < d; ++i)
         for (std::uint32_t j = 0; j < d; ++j)
-            scanCell(moved, grid->subcell(level, cell, i, j));
+            scanCell(moved, grid->subcell(level, cell, i, j), level.child->index);
     if (!level.child->child)
         return;
     for (std::uint32_t i = 0; i < d; ++i)
@@ -317,43 +347,68 @@ void GridPhysicsManager::scanAbove(Collidable& moved, GridLevel& level)
     const PhysicsRecord& record = moved.getRecord();
     if (!record.multiCell)
     {
+        std::uint32_t index = level.index;
         for (const GridCell* cell = level.cell(record.firstX, record.firstY).parent; cell; cell = cell->parent)
-            scanCell(moved, *cell);
+            scanCell(moved, *cell, --index);
         return;
     }
     // The cells above the four corners, each once, in a fixed order.
-    std::array<const GridCell*, 4 * CollisionGrid::LEVEL_COUNT> above{};
+    struct Above
+    {
+        const GridCell* cell;
+        std::uint32_t level;
+    };
+    std::array<Above, 4 * CollisionGrid::LEVEL_COUNT> above{};
     std::size_t count = 0;
     const std::array<const GridCell*, 4> corners = {
         &level.cell(record.firstX, record.firstY), &level.cell(record.firstX, record.lastY),
         &level.cell(record.lastX, record.firstY), &level.cell(record.lastX, record.lastY)};
     for (const GridCell* corner : corners)
+    {
+        std::uint32_t index = level.index;
         for (const GridCell* cell = corner->parent; cell; cell = cell->parent)
-            if (std::find(above.begin(), above.begin() + count, cell) == above.begin() + count)
-                above[count++] = cell;
+        {
+            --index;
+            auto seen = std::find_if(above.begin(), above.begin() + count,
+                                     [cell](const Above& known) { return known.cell == cell; });
+            if (seen == above.begin() + count)
+                above[count++] = {cell, index};
+        }
+    }
     for (std::size_t i = 0; i < count; ++i)
-        scanCell(moved, *above[i]);
+        scanCell(moved, *above[i].cell, above[i].level);
 }
 
-void GridPhysicsManager::scanCell(Collidable& moved, const GridCell& cell)
+void GridPhysicsManager::scanCell(Collidable& moved, const GridCell& cell, std::uint32_t level)
 {
     const PhysicsRecord& record = moved.getRecord();
+    const auto movedLevel = static_cast<std::uint32_t>(record.gridLevel);
+    const std::size_t order = record.queueSlot;
+    const AxisAlignedBox& box = moved.getCachedWorldBox();
     // Testing calls no script, so the cell holds still while it is walked.
     for (Collidable* other : cell.collidables)
     {
-        // Those after the moved one test the pair themselves: they moved later in the step.
         if (other == &moved)
-            return;
-        const PhysicsRecord& otherRecord = other->getRecord();
-        // A coarser one that moved finds this one from above.
-        if (otherRecord.gridLevel < record.gridLevel && otherRecord.moved)
             continue;
-        // Two spanning several cells of one level meet in the first cell they share only.
-        if (record.multiCell && otherRecord.multiCell && otherRecord.gridLevel == record.gridLevel &&
-            (cell.x != std::max(record.firstX, otherRecord.firstX) ||
-             cell.y != std::max(record.firstY, otherRecord.firstY)))
-            continue;
-        if (boxesTouch(moved.getCachedWorldBox(), other->getCachedWorldBox()))
+        const PhysicsRecord& entry = other->getRecord();
+        const bool movedToo = entry.filedStep == step;
+        if (level < movedLevel)
+        {
+            // A coarser one that moved finds this one from above.
+            if (movedToo)
+                continue;
+        }
+        else if (level == movedLevel)
+        {
+            // Of two that moved, the later in the step tests the pair.
+            if (movedToo && entry.queueSlot > order)
+                continue;
+            // Two spanning several cells meet in the first cell they share only.
+            if (record.multiCell && entry.multiCell &&
+                (cell.x != std::max(record.firstX, entry.firstX) || cell.y != std::max(record.firstY, entry.firstY)))
+                continue;
+        }
+        if (boxesTouch(box, other->getCachedWorldBox()))
             testPair(moved, *other);
     }
 }

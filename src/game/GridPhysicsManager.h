@@ -54,11 +54,12 @@ private:
 
     void moveMovables(double dt);
     void refile();
+    void prefetchAhead(std::size_t slot) const;
     void separate();
     void collide();
     void dispatch();
     /// Tests the moved collidable against the others of a cell that come before it.
-    void scanCell(Collidable& moved, const GridCell& cell);
+    void scanCell(Collidable& moved, const GridCell& cell, std::uint32_t level);
     /// The same for every cell below one, level by level down to the finest.
     void scanBelow(Collidable& moved, GridLevel& level, const GridCell& cell);
     void scanAbove(Collidable& moved, GridLevel& level);
@@ -76,6 +77,7 @@ private:
     std::vector<std::shared_ptr<CollidableEvent>> pendingEvents;
     std::unique_ptr<CollisionGrid> grid;
     std::uint32_t lastId = 0;
+    std::uint32_t step = 0;  // counts the steps: a cell entry stamped with it moved in this one
     // Within a collision pass: the moved collidable's world bound, fetched at its first exact test.
     Bound* movedBound = nullptr;
     double eventTime = 0.0;

@@ -69,6 +69,9 @@ public:
     void setPhysicsManager(PhysicsManager* manager) { physicsManager = manager; }
     /// Where that manager keeps the movable.
     std::size_t& getPhysicsSlot() { return physicsSlot; }
+    /// The entity's node while registered: it cannot change without a new registration.
+    SceneNode* getSceneNodeLink() const { return sceneNode; }
+    void setSceneNodeLink(SceneNode* node) { sceneNode = node; }
 
 private:
     class ActionListener : public EventListener
@@ -90,6 +93,7 @@ private:
     bool pendingOrientation = false;
     std::unique_ptr<ActionListener> actionListener;
     PhysicsManager* physicsManager = nullptr;  // while registered; cleared by that manager
+    SceneNode* sceneNode = nullptr;            // while registered; cleared by that manager
     std::size_t physicsSlot = static_cast<std::size_t>(-1);
 };
 

@@ -60,7 +60,7 @@ std::shared_ptr<Component> StaticCollidable::createCopy() const
 Bound* StaticCollidable::getWorldBound(bool stale)
 {
     if (stale)
-        if (SceneNode* node = getSceneNodePointer())
+        if (SceneNode* node = getSceneNodeLink() ? getSceneNodeLink() : getSceneNodePointer())
         {
             worldBound->setEqual(*localBound);
             worldBound->transform(*node);
