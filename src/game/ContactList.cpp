@@ -53,6 +53,8 @@ Contact* ContactList::insert(Collidable& a, Collidable& b)
     const bool aFirst = a.getRecord().collidableId <= b.getRecord().collidableId;
     contact->first = aFirst ? &a : &b;
     contact->second = aFirst ? &b : &a;
+    contact->firstId = contact->first->getRecord().collidableId;
+    contact->secondId = contact->second->getRecord().collidableId;
     contact->list = this;
     contact->ending = false;
     contact->previous = tail;

@@ -9,6 +9,7 @@
 // next separation pass reports it; the collidable may meanwhile register again,
 // here or with another manager, so a collidable's list is filtered by list.
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct Contact
 {
     Collidable* first = nullptr;  // the one registered earlier
     Collidable* second = nullptr;
+    // The ids when the pair began: a side removed and registered again meanwhile
+    // has a new id, and its separation must name the pair that began.
+    std::uint32_t firstId = 0, secondId = 0;
     const void* list = nullptr;  // the ContactList holding the pair
     bool ending = false;         // a side was removed: the pair separates in the next separation pass
     Contact* previous = nullptr;

@@ -117,7 +117,7 @@ void GridPhysicsManager::removeCollidable(Collidable* collidable)
     for (Contact* contact : own)
         if (contact->list == &contacts)
         {
-            report(*contact->first, *contact->second, false);
+            reportSeparation(*contact, nullptr);
             contacts.erase(contact);
         }
 }
@@ -294,7 +294,7 @@ void GridPhysicsManager::separate()
              !boxesTouch(contact->first->getCachedWorldBox(), contact->second->getCachedWorldBox()));
         if (ends)
         {
-            report(*contact->first, *contact->second, false);
+            reportSeparation(*contact, nullptr);
             contacts.erase(contact);
         }
         contact = next;
@@ -424,25 +424,37 @@ void GridPhysicsManager::testPair(Collidable& moved, Collidable& other)
     PhysicsRecord& otherRecord = other.getRecord();
     Bound* otherBound = other.getWorldBound(otherRecord.boundStale);
     otherRecord.boundStale = false;
-    const bool touching = intersects(*otherBound, *movedBound);
+    // A collidable without a shape touches nothing.
+    const bool touching = movedBound && otherBound && intersects(*otherBound, *movedBound);
     Contact* contact = contacts.find(moved, other);
     if (touching && !contact)
     {
         contacts.insert(moved, other);
-        report(moved, other, true);
+        reportCollision(moved, other);
     }
     else if (!touching && contact)
     {
+        reportSeparation(*contact, &moved);
         contacts.erase(contact);
-        report(moved, other, false);
     }
 }
 
-void GridPhysicsManager::report(Collidable& first, Collidable& second, bool collided)
+void GridPhysicsManager::reportCollision(Collidable& moved, Collidable& other)
 {
     pendingEvents.push_back(std::make_shared<CollidableEvent>(
-        first.getEntity(), second.getEntity(), first.getRecord().collidableId, second.getRecord().collidableId,
-        collided ? CollidableEvent::ENTITIES_COLLIDED : CollidableEvent::ENTITIES_SEPARATED, eventTime));
+        moved.getEntity(), other.getEntity(), moved.getRecord().collidableId, other.getRecord().collidableId,
+        CollidableEvent::ENTITIES_COLLIDED, eventTime));
+}
+
+void GridPhysicsManager::reportSeparation(const Contact& contact, Collidable* moved)
+{
+    // The collision pass names the moved side first, as it does for collisions.
+    const bool swap = moved == contact.second;
+    Collidable& first = swap ? *contact.second : *contact.first;
+    Collidable& second = swap ? *contact.first : *contact.second;
+    pendingEvents.push_back(std::make_shared<CollidableEvent>(
+        first.getEntity(), second.getEntity(), swap ? contact.secondId : contact.firstId,
+        swap ? contact.firstId : contact.secondId, CollidableEvent::ENTITIES_SEPARATED, eventTime));
 }
 
 void GridPhysicsManager::dispatch()

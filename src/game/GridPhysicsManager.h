@@ -64,7 +64,9 @@ private:
     void scanBelow(Collidable& moved, GridLevel& level, const GridCell& cell);
     void scanAbove(Collidable& moved, GridLevel& level);
     void testPair(Collidable& moved, Collidable& other);
-    void report(Collidable& first, Collidable& second, bool collided);
+    void reportCollision(Collidable& moved, Collidable& other);
+    /// A separation, named as the pair was named when it began.
+    void reportSeparation(const Contact& contact, Collidable* moved);
     /// Releases every registration, contact and grid cell, sending nothing.
     void dropAll();
 

@@ -57,6 +57,12 @@ std::shared_ptr<Component> StaticCollidable::createCopy() const
     return std::make_shared<StaticCollidable>(*this);
 }
 
+const AxisAlignedBox& StaticCollidable::getWorldBox()
+{
+    worldBox = getWorldBound(true)->getAxisAlignedBox();
+    return worldBox;
+}
+
 Bound* StaticCollidable::getWorldBound(bool stale)
 {
     if (stale)

@@ -29,6 +29,10 @@ public:
     Bound* getBound() override { return localBound.get(); }
     Bound* getWorldBound(bool stale) override;
     const AxisAlignedBox& getLocalBox() const override { return localBox; }
+    /// The box of the world shape itself. The local box carried by the node's
+    /// matrix would be turned with the node, while an axis-aligned shape does
+    /// not turn: on a turned node it could leave the shape's corners outside.
+    const AxisAlignedBox& getWorldBox() override;
 
 private:
     std::unique_ptr<Bound> localBound;
