@@ -9,6 +9,12 @@ namespace Tarnu
 namespace
 {
 
+// The entity's own pointer: one handed in may be a temporary whose weak links die with it.
+std::weak_ptr<Entity> selfOf(const std::shared_ptr<Entity>& entity)
+{
+    return entity ? entity->getSelf() : nullptr;
+}
+
 /// The collision and the party that is not the owner, when the event is a collision naming the owner.
 std::shared_ptr<CollidableEvent> otherParty(const std::shared_ptr<Event>& event, const Entity* owner,
                                             std::shared_ptr<Entity>& other)
@@ -27,7 +33,10 @@ std::shared_ptr<CollidableEvent> otherParty(const std::shared_ptr<Event>& event,
 
 CollisionComponentFinder::CollisionComponentFinder(const std::shared_ptr<Entity>& owner, const std::string& typeName,
                                                    std::uint32_t foundEventType)
-    : EventListener(CollidableEvent::TYPE), owner(owner), typeName(typeName), foundEventType(foundEventType)
+    : EventListener(CollidableEvent::TYPE),
+      owner(selfOf(owner)),
+      typeName(typeName),
+      foundEventType(foundEventType)
 {
 }
 
@@ -51,8 +60,8 @@ CollisionEntityFinder::CollisionEntityFinder(const std::shared_ptr<Entity>& owne
                                              const std::shared_ptr<Entity>& target,
                                              std::uint32_t collidedEventType, std::uint32_t separatedEventType)
     : EventListener(CollidableEvent::TYPE),
-      owner(owner),
-      target(target),
+      owner(selfOf(owner)),
+      target(selfOf(target)),
       collidedEventType(collidedEventType),
       separatedEventType(separatedEventType == 0 ? collidedEventType : separatedEventType)
 {
@@ -60,7 +69,7 @@ CollisionEntityFinder::CollisionEntityFinder(const std::shared_ptr<Entity>& owne
 
 void CollisionEntityFinder::setTarget(const std::shared_ptr<Entity>& newTarget)
 {
-    target = newTarget;
+    target = selfOf(newTarget);
 }
 
 void CollisionEntityFinder::handleEvent(const std::shared_ptr<Event>& event)

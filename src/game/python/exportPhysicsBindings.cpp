@@ -3,6 +3,7 @@
 
 #include "core/python/Bindings.h"
 #include "core/python/EventTypeProperty.h"
+#include "core/python/Identity.h"
 #include "core/math/Bound.h"
 #include "core/math/Complex.h"
 #include "game/CollidableEvent.h"
@@ -42,10 +43,11 @@ std::shared_ptr<GridPhysicsManager> newGridPhysicsManager()
 
 void exportManagers()
 {
-    py::class_<PhysicsManager, py::bases<Process>, std::shared_ptr<PhysicsManager>, boost::noncopyable>(
-        "PhysicsManager", py::no_init)
-        .def("connect", &PhysicsManager::connect)
-        .def("disconnect", &PhysicsManager::disconnect);
+    py::class_<PhysicsManager, py::bases<Process>, std::shared_ptr<PhysicsManager>, boost::noncopyable> manager(
+        "PhysicsManager", py::no_init);
+    manager.def("connect", &PhysicsManager::connect).def("disconnect", &PhysicsManager::disconnect);
+    // The scene hands out a new wrapper each time; it still equals the script's own.
+    defineIdentity(manager);
     py::class_<GridPhysicsManager, py::bases<PhysicsManager>, std::shared_ptr<GridPhysicsManager>,
                boost::noncopyable>("GridPhysicsManager", py::no_init)
         .def("createNew", &newGridPhysicsManager)
