@@ -275,7 +275,12 @@ void GridPhysicsManager::prefetchAhead(std::size_t slot) const
     if (slot + 8 < size && movedQueue[slot + 8])
         grid->prefetch(*movedQueue[slot + 8], false);
     if (slot + 4 < size && movedQueue[slot + 4])
+    {
         grid->prefetch(*movedQueue[slot + 4], true);
+        const std::vector<Contact*>& contactsAhead = movedQueue[slot + 4]->getRecord().contacts;
+        if (!contactsAhead.empty())
+            __builtin_prefetch(contactsAhead.data());
+    }
     if (slot + 2 < size && movedQueue[slot + 2])
         grid->prefetchNeighbours(*movedQueue[slot + 2]);
 }

@@ -60,6 +60,8 @@ std::shared_ptr<Component> StaticCollidable::createCopy() const
 const AxisAlignedBox& StaticCollidable::getWorldBox()
 {
     worldBox = getWorldBound(true)->getAxisAlignedBox();
+    // The world shape was just brought up to date: the next exact test need not redo it.
+    getRecord().boundStale = false;
     return worldBox;
 }
 

@@ -479,3 +479,24 @@ def test_events_come_in_the_same_order_on_every_run():
     first = run(0)
     assert len(first) > 40
     assert run(37) == first and run(211) == first
+
+
+def test_start_up_registers_the_physics_prototypes_but_not_the_movable_action(run_script):
+    result = run_script("""
+from tarnu import *
+root = Root()
+root.initialize(64, 64, 0, False)
+components, events = ComponentFactory.getSingleton(), EventFactory.getSingleton()
+print(">", components.isRegistered("Movable"), components.isRegistered("StaticCollidable"),
+      events.isRegistered("MovableAction"))
+params = ParameterList()
+params.add("type", "Circle")
+params.add("radius", "3")
+made = components.create("StaticCollidable", params)
+print(">", type(made).__name__, made.getBound() == Circle(Vector2(0, 0), 3), made.getSuperType())
+del made
+root.shutdown()
+""")
+    assert result.returncode == 0, result
+    said = [line[2:] for line in result.stdout.splitlines() if line.startswith("> ")]
+    assert said == ["True True False", "StaticCollidable True Collidable"]
