@@ -33,14 +33,9 @@ void Collidable::managerChanged(const std::shared_ptr<SceneManager>& newManager,
         physicsManager->removeCollidable(this);
     if (!newManager)
         return;
-    PhysicsManager* manager = newManager->getPhysicsManager().get();
-    if (!manager)
-        return;
-    // Registered elsewhere still (a scene entered without leaving the last): one manager at a time.
-    if (physicsManager && physicsManager != manager)
-        physicsManager->removeCollidable(this);
-    physicsManager = manager;
-    manager->addCollidable(this);
+    // The manager records itself here as it registers the collidable.
+    if (PhysicsManager* manager = newManager->getPhysicsManager().get())
+        manager->addCollidable(this);
 }
 
 bool Collidable::attach(Entity* entity, const std::shared_ptr<Component>& component)

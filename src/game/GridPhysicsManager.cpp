@@ -72,6 +72,9 @@ void GridPhysicsManager::addCollidable(Collidable* collidable)
 {
     if (!collidable || collidables.contains(*collidable))
         return;
+    // One manager at a time: its bookkeeping lives in the collidable.
+    if (PhysicsManager* former = collidable->getPhysicsManager(); former && former != this)
+        former->removeCollidable(collidable);
     PhysicsRecord& record = collidable->getRecord();
     collidable->setPhysicsManager(this);
     if (SceneNode* node = collidable->getSceneNodePointer())
@@ -126,6 +129,8 @@ void GridPhysicsManager::addMovable(Movable* movable)
 {
     if (!movable || movables.contains(*movable))
         return;
+    if (PhysicsManager* former = movable->getPhysicsManager(); former && former != this)
+        former->removeMovable(movable);
     movable->setPhysicsManager(this);
     movable->setSceneNodeLink(movable->getSceneNodePointer());
     movables.add(movable);

@@ -129,7 +129,7 @@ void Movable::entityChanged(const std::shared_ptr<Entity>& newEntity, const std:
 void Movable::managerChanged(const std::shared_ptr<SceneManager>& newManager,
                              const std::shared_ptr<SceneManager>& oldManager)
 {
-    if (physicsManager && (oldManager || newManager))
+    if (physicsManager && oldManager)
         physicsManager->removeMovable(this);
     if (!newManager)
         return;
