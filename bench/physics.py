@@ -8,6 +8,7 @@ Both the engine and the numpy sweep integrate positions the same way, so they se
 same contacts; the benchmark checks that they agree.
 
 Run: tools/build build && /usr/bin/python3 bench/physics.py [N ...]
+(WORLD_N=20000 puts 20000 bodies in 4096 x 4096 instead, four times as dense.)
 """
 
 import math

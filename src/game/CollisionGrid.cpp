@@ -19,6 +19,7 @@ CollisionGrid::CollisionGrid()
     {
         auto level = std::make_unique<GridLevel>();
         level->cellWidth = level->cellHeight = size;
+        level->perCellWidth = level->perCellHeight = 1.0 / size;
         level->origin = origin;
         level->countX = level->countY = count;
         level->index = index;
@@ -55,10 +56,10 @@ void CollisionGrid::file(Collidable& collidable)
     while (level->parent && (width > level->cellWidth || height > level->cellHeight))
         level = level->parent;
 
-    const double fx = (min.x - level->origin.x) / level->cellWidth;
-    const double fy = (min.y - level->origin.y) / level->cellHeight;
-    const double lx = (max.x - level->origin.x) / level->cellWidth;
-    const double ly = (max.y - level->origin.y) / level->cellHeight;
+    const double fx = (min.x - level->origin.x) * level->perCellWidth;
+    const double fy = (min.y - level->origin.y) * level->perCellHeight;
+    const double lx = (max.x - level->origin.x) * level->perCellWidth;
+    const double ly = (max.y - level->origin.y) * level->perCellHeight;
     // Written so that NaN fails: only a box wholly inside, its far edges short of the grid's, is filed.
     const bool inside = fx >= 0.0 && fy >= 0.0 && lx < level->countX && ly < level->countY && fx <= lx && fy <= ly;
     if (!inside)

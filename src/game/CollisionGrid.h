@@ -33,6 +33,8 @@ struct GridCell
 struct GridLevel
 {
     double cellWidth = 0.0, cellHeight = 0.0;
+    // Cell sides are powers of two, so multiplying by these divides exactly.
+    double perCellWidth = 0.0, perCellHeight = 0.0;
     Vector2 origin;  // the corner of cell (0, 0)
     std::uint32_t countX = 0, countY = 0;
     std::uint32_t index = 0;
