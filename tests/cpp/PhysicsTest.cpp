@@ -12,13 +12,41 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <new>
 #include <map>
 #include <random>
 #include <set>
 
 using namespace Tarnu;
 using namespace Tarnu::Testing;
+
+namespace
+{
+// Counts the allocations made while a test asks for it.
+long allocations = 0;
+bool countingAllocations = false;
+}
+
+void* operator new(std::size_t size)
+{
+    if (countingAllocations)
+        ++allocations;
+    if (void* memory = std::malloc(size ? size : 1))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
 
 namespace
 {
@@ -378,4 +406,47 @@ TEST_F(PhysicsTest, EventsDescribeExactlyThePairsThatTouchAfterEveryStep)
             ASSERT_EQ(described, touching) << "after step " << step;
         }
     }
+}
+
+TEST_F(PhysicsTest, ASteadySceneStepsWithoutAllocating)
+{
+    World world;
+    std::vector<std::shared_ptr<Movable>> movables;
+    for (int i = 0; i < 300; ++i)
+    {
+        movables.push_back(std::make_shared<Movable>(Vector2(40, 0), 1.0, 0.0));
+        const bool round = i % 2 == 1;
+        const Vector2 at((i % 20) * 37.0 - 300, (i / 20) * 41.0 - 300);
+        if (round)
+            world.add(Circle(Vector2(0, 0), 6), at, movables.back());
+        else
+            world.add(OrientedBox(Vector2(-6, -4), Vector2(6, 4), Complex(0.3)), at, movables.back());
+    }
+    // A band through the middle of the sixth row: twenty contacts that last.
+    world.physics->createStaticCollidable(box(-1000, -56, 1000, -52));
+    world.step(0.1);
+    EXPECT_EQ(world.journal.heard.size(), 20u);
+    // Back and forth over the same cells, so every cell has held what it will hold.
+    auto swing = [&](double sign) {
+        for (const auto& movable : movables)
+            movable->setVelocity(Vector2(40 * sign, 0));
+        for (int i = 0; i < 12; ++i)
+        {
+            world.step(0.1);
+            EXPECT_TRUE(world.journal.heard.empty());
+        }
+    };
+    swing(-1);
+    swing(1);
+    swing(-1);
+    // Turned round: the next step goes where the bodies have been.
+    for (const auto& movable : movables)
+        movable->setVelocity(Vector2(40, 0));
+    world.journal.heard.clear();
+    allocations = 0;
+    countingAllocations = true;
+    world.scene->updateProcess(0.1);
+    countingAllocations = false;
+    EXPECT_EQ(allocations, 0);
+    EXPECT_TRUE(world.journal.heard.empty());
 }
