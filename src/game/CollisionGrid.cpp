@@ -81,6 +81,7 @@ void CollisionGrid::file(Collidable& collidable)
     record.lastX = lastX;
     record.lastY = lastY;
     record.multiCell = lastX != firstX || lastY != firstY;
+    ++filedAt[level->index];
     for (std::uint32_t x = firstX; x <= lastX; ++x)
         for (std::uint32_t y = firstY; y <= lastY; ++y)
             level->cell(x, y).collidables.push_back(&collidable);
@@ -121,7 +122,24 @@ void CollisionGrid::unfile(Collidable& collidable)
             if (found != filed.end())
                 filed.erase(found);
         }
+    --filedAt[level.index];
     record.gridLevel = -1;
+}
+
+bool CollisionGrid::anyFiledAbove(std::uint32_t level) const
+{
+    for (std::uint32_t index = 0; index < level; ++index)
+        if (filedAt[index])
+            return true;
+    return false;
+}
+
+bool CollisionGrid::anyFiledBelow(std::uint32_t level) const
+{
+    for (std::uint32_t index = level + 1; index < LEVEL_COUNT; ++index)
+        if (filedAt[index])
+            return true;
+    return false;
 }
 
 bool boxesTouch(const AxisAlignedBox& a, const AxisAlignedBox& b)

@@ -13,6 +13,7 @@
 
 #include "core/math/Vector2.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -67,6 +68,11 @@ public:
     /// Takes the collidable out of the cells it was filed in.
     void unfile(Collidable& collidable);
 
+    /// Whether any collidable is filed at a level coarser, or finer, than this
+    /// one: a walk up or down into empty levels can be skipped.
+    bool anyFiledAbove(std::uint32_t level) const;
+    bool anyFiledBelow(std::uint32_t level) const;
+
     /// Warms the caches for a walk that will soon reach the collidable's cells:
     /// the first stage fetches the cell, the second the list it points to.
     void prefetch(const Collidable& collidable, bool list);
@@ -81,6 +87,7 @@ public:
 
 private:
     std::vector<std::unique_ptr<GridLevel>> levels;
+    std::array<std::size_t, LEVEL_COUNT> filedAt{};  // collidables filed at each level
 };
 
 /// Boxes meet on closed intervals: touching counts. An infinite box meets

@@ -253,7 +253,7 @@ void GridPhysicsManager::refile()
 {
     for (std::size_t slot = 0; slot < movedQueue.size(); ++slot)
     {
-        prefetchAhead(slot);
+        prefetchAhead(slot, false);
         Collidable* collidable = movedQueue[slot];
         if (!collidable || !collidable->getRecord().queued)
             continue;
@@ -264,7 +264,7 @@ void GridPhysicsManager::refile()
     }
 }
 
-void GridPhysicsManager::prefetchAhead(std::size_t slot) const
+void GridPhysicsManager::prefetchAhead(std::size_t slot, bool cells) const
 {
     // The walks over the queue wait on memory, not on arithmetic: ask for what
     // the collidables a few places ahead will need, in the order they need it.
@@ -277,6 +277,8 @@ void GridPhysicsManager::prefetchAhead(std::size_t slot) const
     }
     if (slot + 12 < size && movedQueue[slot + 12])
         __builtin_prefetch(movedQueue[slot + 12]->getSceneNodeLink());
+    if (!cells)
+        return;
     if (slot + 8 < size && movedQueue[slot + 8])
         grid->prefetch(*movedQueue[slot + 8], false);
     if (slot + 4 < size && movedQueue[slot + 4])
@@ -316,21 +318,23 @@ void GridPhysicsManager::collide()
     eventTime = getProcessTime();
     for (std::size_t slot = 0; slot < movedQueue.size(); ++slot)
     {
-        prefetchAhead(slot);
+        prefetchAhead(slot, true);
         Collidable* collidable = movedQueue[slot];
         if (!collidable || collidable->getRecord().gridLevel < 0)
             continue;
         const PhysicsRecord& record = collidable->getRecord();
         GridLevel& level = grid->getLevel(static_cast<std::uint32_t>(record.gridLevel));
         movedBound = nullptr;
+        const bool below = grid->anyFiledBelow(level.index);
         for (std::uint32_t x = record.firstX; x <= record.lastX; ++x)
             for (std::uint32_t y = record.firstY; y <= record.lastY; ++y)
             {
                 const GridCell& cell = level.cell(x, y);
                 scanCell(*collidable, cell, level.index);
-                scanBelow(*collidable, level, cell);
+                if (below)
+                    scanBelow(*collidable, level, cell);
             }
-        if (level.parent)
+        if (grid->anyFiledAbove(level.index))
             scanAbove(*collidable, level);
     }
     // Slots left behind are recognised as stale: the queue no longer holds the collidable there.

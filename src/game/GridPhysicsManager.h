@@ -54,7 +54,8 @@ private:
 
     void moveMovables(double dt);
     void refile();
-    void prefetchAhead(std::size_t slot) const;
+    /// The refile pass needs the collidables and their nodes; the collision pass their cells too.
+    void prefetchAhead(std::size_t slot, bool cells) const;
     void separate();
     void collide();
     void dispatch();
