@@ -116,7 +116,7 @@ def run_numpy(walk, steps):
         contacts = now
         elapsed += time.perf_counter() - start
         events += len(collided) + len(separated)
-    return elapsed / steps, len(contacts), events / steps
+    return elapsed / steps, {(int(key) // walk.n, int(key) % walk.n) for key in contacts}, events / steps
 
 
 class Sprite(pygame.sprite.Sprite):
@@ -168,7 +168,26 @@ def groupcollide(sprites, group):
     return sum(len(others) - 1 for others in hits.values()) // 2
 
 
-def run_engine(walk, steps):
+class Contacts(tarnu.CollidableListener):
+    """The pairs touching now, by body number, from the events (each heard on both sides)."""
+
+    def __init__(self):
+        tarnu.CollidableListener.__init__(self)
+        self.pairs = set()
+
+    def key(self, event):
+        a, b = int(event.entity1.getName()), int(event.entity2.getName())
+        return min(a, b), max(a, b)
+
+    def entitiesCollided(self, event):
+        self.pairs.add(self.key(event))
+
+    def entitiesSeparated(self, event):
+        self.pairs.discard(self.key(event))
+
+
+def run_engine(walk, steps, contacts=None):
+    """Milliseconds per step; with a Contacts listener on every body (untimed use), its pairs at the end."""
     scene = tarnu.SceneManager.createNew()
     physics = tarnu.GridPhysicsManager.createNew()
     physics.connect(scene)
@@ -179,10 +198,12 @@ def run_engine(walk, steps):
             bound = tarnu.Circle(tarnu.Vector2(0, 0), half)
         else:
             bound = tarnu.AxisAlignedBox(tarnu.Vector2(-half, -half), tarnu.Vector2(half, half))
-        node = tarnu.Entity.createEntity(tarnu.StaticCollidable(bound), "", tarnu.Vector2(*walk.pos[i]))
+        node = tarnu.Entity.createEntity(tarnu.StaticCollidable(bound), str(i), tarnu.Vector2(*walk.pos[i]))
         movable = tarnu.Movable()
         movable.setVelocity(tarnu.Vector2(*walk.vel[i]))
         node.getEntity().addComponent(movable)
+        if contacts is not None:
+            node.getEntity().addEventListener(contacts)
         scene.addNode(node)
         movables.append(movable)
     scene.updateProcess(DT)  # files everything and finds the first contacts
@@ -216,11 +237,16 @@ def main():
         group_ms, _ = run_slow(Walk(n), groupcollide)
         results[n] = engine
         fastest = min(numpy_ms, listall_ms, group_ms)
-        print("N=%6d  engine %8.3f ms/step  contacts %6d  events/step %7.1f" % (n, engine * 1e3, contacts, events))
+        print("N=%6d  engine %8.3f ms/step  contacts %6d  events/step %7.1f" % (
+            n, engine * 1e3, len(contacts), events))
         print("          numpy sort-and-sweep %9.3f ms  (%.1fx)" % (numpy_ms * 1e3, numpy_ms / engine))
         print("          pygame collidelistall %8.1f ms  (%.1fx)" % (listall_ms * 1e3, listall_ms / engine))
         print("          pygame groupcollide   %8.1f ms  (%.1fx)" % (group_ms * 1e3, group_ms / engine))
         print("          engine vs fastest other: %.1fx faster" % (fastest / engine))
+        heard = Contacts()
+        run_engine(Walk(n), STEPS, heard)
+        print("          engine and numpy %s on the contacts at the end" % (
+            "agree" if heard.pairs == contacts else "DISAGREE"))
         sys.stdout.flush()
     ordered = sorted(results)
     for small, large in zip(ordered, ordered[1:]):
