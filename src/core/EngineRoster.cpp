@@ -3,7 +3,16 @@
 #include "core/EventFactory.h"
 #include "core/PythonManager.h"
 #include "core/StartupRollback.h"
+#include "core/resources/XmlFileManager.h"
 #include "scene/ComponentFactory.h"
+#include "scene/templates/ActionEvents.h"
+#include "scene/templates/EntityTemplateManager.h"
+#include "scene/templates/EventScriptManager.h"
+#include "scene/templates/SceneActions.h"
+#include "scene/templates/SceneTemplateManager.h"
+#include "scene/templates/SpawnPointSTI.h"
+#include "scene/templates/StaticRandomDistributionSTG.h"
+#include "scene/templates/UniformTimeIncrementSTC.h"
 
 namespace Tarnu
 {
@@ -29,13 +38,39 @@ Manager& create(StartupRollback& rollback)
 
 void startEngineRoster(StartupRollback& rollback)
 {
-    create<ComponentFactory>(rollback);
-    create<EventFactory>(rollback);
+    create<XmlFileManager>(rollback);
+    create<EntityTemplateManager>(rollback);
+    create<SceneTemplateManager>(rollback);
+    create<EventScriptManager>(rollback);
+
+    // In alphabetical order of type names, each built-in class in its place among the others.
+    ComponentFactory& components = create<ComponentFactory>(rollback);
+    components.registerType(std::make_shared<ComponentAdder>());
+    components.registerType(std::make_shared<RunScriptWhenAdded>());
+    components.registerType(std::make_shared<ScriptRunner>());
+    components.registerType(std::make_shared<SpawnPointSTI>());
+    components.registerType(std::make_shared<StaticRandomDistributionSTG>());
+    components.registerType(std::make_shared<TemplateInstantiator>());
+    components.registerType(std::make_shared<UniformTimeIncrementSTC>());
+
+    EventFactory& events = create<EventFactory>(rollback);
+    events.registerType(std::make_shared<ComponentAdderActionEvent>());
+    events.registerType(std::make_shared<ScriptRunnerActionEvent>());
+    events.registerType(std::make_shared<TemplateInstantiationActionEvent>());
+
     create<PythonManager>(rollback);
 }
 
 void stopEngineRoster()
 {
+    if (SceneTemplateManager* scenes = SceneTemplateManager::getSingletonPtr())
+        scenes->unloadAll();
+    if (EntityTemplateManager* entities = EntityTemplateManager::getSingletonPtr())
+        entities->unloadAll();
+    deleteIfExists<EventScriptManager>();
+    deleteIfExists<SceneTemplateManager>();
+    deleteIfExists<EntityTemplateManager>();
+    deleteIfExists<XmlFileManager>();
     deleteIfExists<ComponentFactory>();
     deleteIfExists<EventFactory>();
     deleteIfExists<PythonManager>();
