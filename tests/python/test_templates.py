@@ -286,5 +286,4 @@ said(count("Pong"), count("Ping"))
         "Error: Loading EntityTemplate Missing: cannot find element name in any loaded xml files.",
         tree + at(14, "<Scene") + ": name attribute missing from SceneTemplate.",
         tree + at(15, "<Scene") + ": template included within itself.",
-        "Error: Loading SceneTemplate Unloaded: cannot find element name in any loaded xml files.",
         "Error: Loading SceneTemplate Pong" + at(18, "<SceneTemplate name=\"Ping\"") + ": template included within itself."]

@@ -101,7 +101,7 @@ void SceneTemplate::readEntity(const XmlElement& element, const pugi::xml_node& 
     const std::string prefix = "Error: Loading " + FACTORY_TYPE + " ";
     if (!entity.attribute("template"))
     {
-        XmlFileManager::log(prefix + element.file->describeLocation(entity) + ": template attribute missing from " +
+        XmlFileManager::log(prefix + getName() + element.file->describeLocation(entity) + ": template attribute missing from " +
                             ENTITY_TEMPLATE + ".");
         return;
     }
