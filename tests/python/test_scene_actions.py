@@ -1,0 +1,197 @@
+"""Data steering a running scene: event scripts played by processes, the action components that carry their
+events out, spawners putting new scenes in over time, and the entity tracker. Each scenario runs in its own
+process with an initialised Root (templates_prelude)."""
+
+from logfiles import printed, read_log
+
+PRELUDE = """
+from templates_prelude import *
+
+heard = []
+
+class Heard(FactoryEvent):
+    TYPE = 1000
+
+    def __init__(self, tag="", time=0.0):
+        FactoryEvent.__init__(self, Heard.TYPE, time)
+        self.tag = tag
+
+    def createNew(self, params):
+        return Heard(params.get("tag"))
+
+    def createCopy(self, time):
+        return Heard(self.tag, time)
+
+class Unsure(Heard):
+    def createNew(self, params):
+        return Unsure()
+
+    def createCopy(self, time):
+        raise ValueError("cannot copy")
+
+class Ear(EventListener):
+    def __init__(self, where):
+        EventListener.__init__(self, Heard.TYPE)
+        self.where = where
+
+    def handleEvent(self, event):
+        heard.append((self.where, event.tag, event.getEventTime()))
+
+for cls in (Heard, Unsure):
+    EventFactory.getSingleton().registerType(cls())
+
+def place(entity, scene, position=Vector2(0, 0)):
+    node = SceneNode.createNew(position)
+    node.attach(entity)
+    scene.addNode(node)
+    return node
+
+def present(scene, *names):
+    return [name for name in names if scene.getEntity(name) is not None]
+"""
+
+
+def xml_errors(tmp_path):
+    return [line for line in read_log(tmp_path / "XmlSystemLogFile.txt") if line.startswith(("Error", "Warning"))]
+
+
+ACTIONS = """\
+<Data>
+  <EntityTemplate name="Director">
+    <Component type="TemplateInstantiator"/><Component type="ComponentAdder"/><Component type="ScriptRunner"/>
+  </EntityTemplate>
+  <EntityTemplate name="Thing"><Component type="Probe"/></EntityTemplate>
+  <EntityTemplate name="Extra"><Component type="Other"/></EntityTemplate>
+  <EntityTemplate name="Starter"><Component type="RunScriptWhenAdded"><Param name="script" value="Short"/></Component></EntityTemplate>
+  <SceneTemplate name="Pair"><SceneNode pos="<1,0>"><EntityTemplate template="Thing" name="pair"/></SceneNode></SceneTemplate>
+  <EventScript name="Order">
+    <Event type="Heard" time="2"><Param name="tag" value="first at 2"/></Event>
+    <Event type="Heard"><Param name="tag" value="at 0"/></Event>
+    <Event type="Nope" time="1"/>
+    <Event time="1"/>
+    <Event type="Heard" time="2"><Param name="tag" value="second at 2"/></Event>
+    <Event type="ComponentAddition" time="1"><Param name="action" value="Remove"/></Event>
+    <Event type="Unsure" time="0.5"/>
+    <Event type="Heard" time="0.5" destination="director"><Param name="tag" value="to the director"/></Event>
+    <Event type="Heard" time="0.5" destination="nobody"><Param name="tag" value="lost"/></Event>
+  </EventScript>
+  <EventScript name="Short"><Event type="Heard"><Param name="tag" value="short"/></Event></EventScript>
+  <EventScript name="Empty"/>
+  <EventScript name="Story">
+    <Event type="TemplateInstantiation" time="0.5"><Param name="type" value="Entity"/><Param name="template" value="Thing"/>
+      <Param name="name" value="made"/><Param name="pos" value="<3,4>"/></Event>
+    <Event type="TemplateInstantiation" time="0.5"><Param name="type" value="Scene"/><Param name="template" value="Pair"/>
+      <Param name="parent" value="made"/></Event>
+    <Event type="ComponentAddition" time="1"><Param name="action" value="AddComponent"/><Param name="entity" value="made"/>
+      <Param name="template" value="Extra"/><Param name="type" value="Other"/></Event>
+    <Event type="ComponentAddition" time="1"><Param name="action" value="AddComponent"/><Param name="entity" value="director"/>
+      <Param name="template" value="Extra"/><Param name="type" value="Other"/></Event>
+    <Event type="ComponentAddition" time="1.5"><Param name="action" value="RemoveComponent"/><Param name="entity" value="made"/>
+      <Param name="type" value="Probe"/></Event>
+    <Event type="ComponentAddition" time="1.5"><Param name="action" value="KillEntity"/><Param name="entity" value="pair"/></Event>
+    <Event type="ComponentAddition" time="2"><Param name="action" value="RemoveEntity"/><Param name="entity" value="made"/></Event>
+    <Event type="ScriptRunner" time="2"><Param name="script" value="Short"/></Event>
+  </EventScript>
+</Data>
+"""
+
+
+def test_event_scripts_play_in_time_order_and_skip_what_they_cannot_make(run_script, data_file, tmp_path):
+    data_file("act.xml", ACTIONS)
+    result = run_script(PRELUDE + """
+order = loaded("Order", "act.xml", scripts)
+scene = SceneManager.createNew()
+director = Entity.createNew("director")
+director_ear = Ear("director")
+director.addEventListener(director_ear)
+place(director, scene)
+ear = Ear("scene")
+scene.addEventListener(ear)
+process = order.createProcess(scene)
+scene.addProcess(process)
+for step in range(3):
+    scene.updateProcess(1.0)
+    said(step, heard, process.getProcessManager() is not None)
+    del heard[:]
+empty = loaded("Empty", "", scripts)
+played = empty.createProcess(scene)
+scene.addProcess(played)
+scene.updateProcess(0.0)
+said(empty.isLoaded(), empty.wasLoadError(), played.getProcessManager(), order.createProcess(None))
+""")
+    assert result.returncode == 0, result
+    assert printed(result) == [
+        (0, [("scene", "at 0", 1.0), ("director", "to the director", 1.0)], True),
+        # Equal times keep document order; the process ends with its last event.
+        (1, [("scene", "first at 2", 2.0), ("scene", "second at 2", 2.0)], False),
+        (2, [], False),
+        (True, False, None, None)]
+    rows = ACTIONS.splitlines()
+
+    def order(start):
+        return "Error: Loading EventScript Order, at row %d and column 5: " % (
+            next(number for number, row in enumerate(rows, 1) if row.startswith("    " + start)))
+    log = xml_errors(tmp_path)
+    assert log[:3] == [order('<Event type="Nope"') + "event Nope is not registered with factory.",
+                       order('<Event time="1"/>') + "type attribute missing from Event.",
+                       order('<Event type="ComponentAddition" time="1"><Param name="action" value="Remove"/>') +
+                       "error creating event ComponentAddition: Invalid parameter for action."]
+    assert log[3].startswith("Error: Playing EventScript Order: an event could not be copied and is passed over")
+    assert log[4:] == ["Warning: Loading EventScript Empty, at row %d and column 3: no events were found."
+                       % (rows.index('  <EventScript name="Empty"/>') + 1)]
+    assert "ValueError: cannot copy" in result.stderr
+
+
+def test_scene_actions_instantiate_add_remove_and_kill_at_their_times(run_script, data_file):
+    data_file("act.xml", ACTIONS)
+    result = run_script(PRELUDE + """
+loaded("Director", "act.xml")
+scene = SceneManager.createNew()
+ear = Ear("scene")
+scene.addEventListener(ear)
+directors = [place(loaded("Director").createEntity(ParameterList(), name), scene) for name in ("director", "second")]
+params = ParameterList()
+params.add("script", "Story")
+scene.queueEvent(EventFactory.getSingleton().create("ScriptRunner", params))
+for step in range(6):
+    scene.updateProcess(0.5)
+    made = scene.getEntity("made")
+    pair = scene.getEntity("pair")
+    said(scene.getCurrentTime(), scene.getNumEntities(), made and (str(made.getWorldPosition()), types(made)),
+         pair and (str(pair.getWorldPosition()), pair.getParentEntity().getName()),
+         types(scene.getEntity("director")), heard)
+
+# RunScriptWhenAdded plays its script each time its entity joins a scene.
+del heard[:]
+starter = loaded("Starter").createEntity(ParameterList(), "starter")
+node = place(starter, scene)
+scene.updateProcess(0.5)
+scene.removeNode(node)
+scene.updateProcess(0.5)
+scene.addNode(node)
+scene.updateProcess(0.5)
+said(len(heard))
+
+# An action component outside any scene hears nothing.
+alone = SceneManager.createNew()
+outside = loaded("Director").createEntity(ParameterList(), "outside")
+params = ParameterList()
+params.add("type", "Entity")
+params.add("template", "Thing")
+params.add("name", "never")
+alone.queueEvent(EventFactory.getSingleton().create("TemplateInstantiation", params))
+alone.updateProcess(0.5)
+said(alone.getNumEntities())
+""")
+    assert result.returncode == 0, result
+    lines = printed(result)
+    assert lines[:6] == [
+        (0.5, 2, None, None, [], []),
+        # Two instantiators in the scene make one entity; the scene goes under the named parent.
+        (1.0, 4, ("<3,4>", ["Probe"]), ("<4,4>", "made"), [], []),
+        (1.5, 4, ("<3,4>", ["Probe", "Other"]), ("<4,4>", "made"), [], []),
+        # Killing waits for the end of the step; removing a component acts at once.
+        (2.0, 3, ("<3,4>", ["Other"]), None, [], []),
+        (2.5, 2, None, None, [], []),
+        (3.0, 2, None, None, [], [("scene", "short", 3.0)])]
+    assert lines[6:] == [(2,), (0,)]
