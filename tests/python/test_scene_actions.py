@@ -195,3 +195,163 @@ said(alone.getNumEntities())
         (2.5, 2, None, None, [], []),
         (3.0, 2, None, None, [], [("scene", "short", 3.0)])]
     assert lines[6:] == [(2,), (0,)]
+
+
+SPAWNERS = """\
+<Data>
+  <EntityTemplate name="Thing"><Component type="Tracked"/></EntityTemplate>
+  <SceneTemplate name="One"><SceneNode pos="<1,0>"><EntityTemplate template="Thing" name="spawned"/></SceneNode></SceneTemplate>
+  <EntityTemplate name="Spawner">
+    <Component type="UniformTimeIncrementSTC"><VarParam name="spawnRate" value="rate"/>
+      <VarParam name="maxOnScreen" value="max"/><VarParam name="spawnNumber" value="number"/></Component>
+    <Component type="StaticRandomDistributionSTG"><Param name="seed" value="7"/>
+      <Param name="scene0" value="One"/><Param name="rate0" value="1"/></Component>
+    <Component type="SpawnPointSTI"/>
+    <DefaultValue name="max" value="0"/><DefaultValue name="number" value="1"/>
+  </EntityTemplate>
+  <EntityTemplate name="BadRate"><Component type="UniformTimeIncrementSTC"><Param name="spawnRate" value="-1"/>
+    <Param name="maxOnScreen" value="0"/></Component></EntityTemplate>
+  <EntityTemplate name="Impostor">
+    <Component type="UniformTimeIncrementSTC"><Param name="spawnRate" value="1"/><Param name="maxOnScreen" value="0"/></Component>
+    <Component type="SceneTemplateGenerator"/><Component type="SpawnPointSTI"/>
+  </EntityTemplate>
+</Data>
+"""
+
+
+def test_spawners_make_waves_keep_their_count_and_refuse_bad_rates(run_script, data_file, tmp_path):
+    data_file("spawn.xml", SPAWNERS)
+    result = run_script(PRELUDE + """
+class SceneTemplateGenerator(Probe):
+    super = Component
+
+class Tracked(Probe):
+    super = Component
+    every = []
+
+    def __init__(self):
+        Probe.__init__(self)
+        Tracked.every.append(self)
+
+for cls in (SceneTemplateGenerator, Tracked):
+    ComponentFactory.getSingleton().registerType(cls())
+loaded("Thing", "spawn.xml")
+
+class Juggler(Process):
+    '''Takes the spawner out of its scene and puts it back, within one step, at the steps given.'''
+    def __init__(self, scene, node, steps):
+        Process.__init__(self)
+        self.scene, self.node, self.steps, self.step = scene, node, steps, 0
+
+    def updateProcess(self, elapsed):
+        self.step += 1
+        if self.step in self.steps:
+            self.scene.removeNode(self.node)
+            self.scene.addNode(self.node)
+
+def spawned(scene):
+    return scene.getNumEntities() - 1
+
+def run(steps, dt, template="Spawner", juggle=(), clear=(), **values):
+    params = ParameterList()
+    for key, value in values.items():
+        params.add(key, str(value))
+    scene = SceneManager.createNew()
+    spawner = loaded(template).createEntity(params, "spawner")
+    node = place(spawner, scene, Vector2(10, 20))
+    scene.addProcess(Juggler(scene, node, juggle))
+    counts = []
+    for step in range(1, len(dt) * steps + 1 if isinstance(dt, list) else steps + 1):
+        scene.updateProcess(dt[step - 1] if isinstance(dt, list) else dt)
+        if step in clear:
+            for component in Tracked.every:
+                entity = component.getEntity()
+                if entity is not None and entity.getSceneManager() == scene:
+                    entity.getSceneNode().detachEntity()
+        counts.append(spawned(scene))
+    return counts, scene
+
+counts, scene = run(12, 0.5, rate=2)
+said(counts, str(scene.getEntity("spawned").getWorldPosition()))
+said(run(1, [7, 0.5, 0.5], rate=2)[0])
+said(run(4, 1, rate=1, max=3, number=2, clear=(3,))[0], run(2, 1, rate=1, number=0)[0])
+# Leaving and rejoining keeps it spawning, and a count reset on rejoining does not wrap when old spawns leave.
+said(run(4, 1, rate=1, juggle=(2,))[0], run(5, 1, rate=1, max=1, juggle=(2,), clear=(3,))[0])
+said(run(3, 1, "Impostor")[0], loaded("BadRate").createEntity().getName() != "")
+for rate in ("0", "-2", "nan", "inf", "x"):
+    params = ParameterList()
+    params.add("spawnRate", rate)
+    params.add("maxOnScreen", "0")
+    try:
+        ComponentFactory.getSingleton().create("UniformTimeIncrementSTC", params)
+        said(rate, "made")
+    except RuntimeError as error:
+        said(rate, str(error))
+""")
+    assert result.returncode == 0, result
+    refused = "Invalid parameter spawnRate: must be a finite number of seconds greater than 0."
+    unreadable = "Unable to convert parameter 'spawnRate' to double"
+    assert printed(result) == [
+        # Waves at the 1st, 4th, 8th and 12th step, at the spawner's place.
+        ([1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4], "<11,20>"),
+        # Several intervals in one step give one wave, and the rest carries over.
+        ([1, 1, 2],),
+        # The cap is tested once per wave; spawnNumber 0 still makes one per wave.
+        ([2, 4, 0, 2], [1, 2]),
+        ([1, 3, 4, 5], [1, 2, 0, 1, 1]),
+        ([0, 0, 0], True),
+        ("0", refused), ("-2", refused), ("nan", unreadable), ("inf", unreadable), ("x", unreadable)]
+    assert ("Error instantiating component UniformTimeIncrementSTC from factory when trying to load entity template "
+            "BadRate: " + refused) in read_log(tmp_path / "XmlSystemLogFile.txt")
+
+
+def test_truncated_and_garbled_data_files_are_logged_and_crash_nothing(run_script, data_file, tmp_path):
+    data_file("act.txt", ACTIONS)
+    data_file("spawn.txt", SPAWNERS)
+    result = run_script(PRELUDE + """
+import random
+
+rng = random.Random(11)
+sources = [open("act.txt").read(), open("spawn.txt").read()]
+names = {entities: ["Director", "Thing", "Extra", "Starter", "Spawner", "BadRate", "Impostor"],
+         scenes: ["Pair", "One"], scripts: ["Order", "Short", "Empty", "Story"]}
+
+def garble(text):
+    choice = rng.randrange(3)
+    if choice == 0:
+        return text[:rng.randrange(len(text))]
+    chars = list(text)
+    for _ in range(rng.randrange(1, 12)):
+        at = rng.randrange(len(chars))
+        if choice == 1:
+            chars[at] = rng.choice('<>/"= \\nx1')
+        else:
+            del chars[at:at + rng.randrange(1, 30)]
+    return "".join(chars)
+
+scene = SceneManager.createNew()
+for copy in range(80):
+    name = "garbled%d.xml" % copy
+    with open(name, "w") as out:
+        out.write(garble(sources[copy % 2]))
+    for manager, resources in names.items():
+        for resource_name in resources:
+            resource = manager.loadScript(resource_name, name) if manager is scripts else manager.loadTemplate(resource_name, name)
+            resource.reload() if resource.isLoaded() else resource.load()
+            if manager is entities:
+                entity = resource.createEntity(ParameterList(), resource_name.lower())
+                if entity is not None:
+                    place(entity, scene)
+            elif manager is scenes:
+                resource.createSceneInManager(scene)
+            else:
+                scene.addProcess(resource.createProcess(scene))
+    for _ in range(3):
+        scene.updateProcess(0.5)
+said("survived", scene.getNumEntities() > 0)
+scene.clear()
+""")
+    assert result.returncode == 0, result
+    assert printed(result) == [("survived", True)]
+    broken = [line for line in xml_errors(tmp_path) if line.startswith("Error: Loading XmlFile garbled")]
+    assert len(broken) > 20 and all(", at row " in line for line in broken)

@@ -287,3 +287,103 @@ said(count("Pong"), count("Ping"))
         tree + at(14, "<Scene") + ": name attribute missing from SceneTemplate.",
         tree + at(15, "<Scene") + ": template included within itself.",
         "Error: Loading SceneTemplate Pong" + at(18, "<SceneTemplate name=\"Ping\"") + ": template included within itself."]
+
+
+def test_template_classes_and_managers_as_scripts_see_them():
+    import tarnu
+    surface = {"EntityTemplate": "createEntity createComponent", "SceneTemplate": "createSceneInManager createSceneInNode",
+               "EventScript": "createProcess", "EntityTemplateManager": "getSingleton loadTemplate getResource",
+               "SceneTemplateManager": "getSingleton loadTemplate getResource",
+               "EventScriptManager": "getSingleton loadScript getResource",
+               "EntityTracker": "getEntityName setEntity getEntity connect disconnect"}
+    for name, methods in surface.items():
+        cls = getattr(tarnu, name)
+        assert all(hasattr(cls, method) for method in methods.split()), name
+        if name != "EntityTracker":
+            with pytest.raises(RuntimeError):
+                cls()
+    for template, manager in (("EntityTemplate", "EntityTemplateManager"), ("SceneTemplate", "SceneTemplateManager"),
+                              ("EventScript", "EventScriptManager")):
+        assert issubclass(getattr(tarnu, template), tarnu.Resource)
+        assert issubclass(getattr(tarnu, manager), tarnu.ResourceManager)
+        assert getattr(tarnu, manager).getSingleton() is None
+    assert not issubclass(tarnu.EntityTracker, tarnu.EventListener)
+    # Touching bounds do not overlap.
+    assert tarnu.intersects(tarnu.Circle(tarnu.Vector2(0, 0), 1), tarnu.Circle(tarnu.Vector2(1.5, 0), 1))
+    assert not tarnu.intersects(tarnu.Circle(tarnu.Vector2(0, 0), 1), tarnu.Circle(tarnu.Vector2(2, 0), 1))
+
+
+def test_entity_tracker_follows_an_entity_by_name():
+    from tarnu import Entity, EntityTracker, Event, EventListener, SceneManager, SceneNode
+
+    class Told(EventListener):
+        def __init__(self, eventType):
+            EventListener.__init__(self, eventType)
+            self.times = []
+
+        def handleEvent(self, event):
+            self.times.append(event.getEventTime())
+
+    def place(entity, scene):
+        node = SceneNode.createNew()
+        node.attach(entity)
+        scene.addNode(node)
+        return node
+
+    scene = SceneManager.createNew()
+    target = Entity.createNew("target")
+    place(target, scene)
+    found, lost = Told(501), Told(502)
+    target.addEventListener(found)
+    target.addEventListener(lost)
+    tracker = EntityTracker("hero")
+    tracker.connect(scene, target, 501, 502)
+    tracker.connect(scene, None, 0, 0)   # ignored while connected
+    assert tracker.getEntity() is None and found.times == []
+    hero = Entity.createNew("hero")
+    node = place(hero, scene)
+    place(Entity.createNew("other"), scene)
+    assert tracker.getEntity() == hero and found.times == [0.0]
+    scene.updateProcess(1.5)
+    hero.kill()
+    assert tracker.getEntity() == hero
+    scene.updateProcess(0.5)
+    assert tracker.getEntity() is None and lost.times == [2.0]
+    scene.addNode(node)
+    assert tracker.getEntity() == hero and found.times == [0.0, 2.0]
+    tracker.setEntity(None)
+    assert tracker.getEntityName() == "hero"
+    tracker.setEntity(Entity.createNew("other"))
+    assert tracker.getEntityName() == "other" and tracker.getEntity() == scene.getEntity("other")
+    quiet = EntityTracker()
+    quiet.setEntity("hero")
+    quiet.connect(scene)
+    # The renamed tracker found "other" and told its target; the quiet one tells nobody.
+    assert quiet.getEntity() == hero and quiet.getEntityName() == "hero" and found.times == [0.0, 2.0, 2.0]
+    tracker.disconnect()
+    assert tracker.getEntity() is None
+    scene.clear()
+
+
+def test_manager_references_refuse_work_after_shutdown(run_script, data_file):
+    data_file("t.xml", '<Data><EntityTemplate name="T"><Component type="Probe"/></EntityTemplate></Data>')
+    result = run_script(PRELUDE + """
+template = loaded("T", "t.xml")
+said(entities == EntityTemplateManager.getSingleton(), entities.getResource("T") == template,
+     entities.getResource(template.getHandle()) == template, entities.getResource("none"), entities.getResource(0))
+root.shutdown()
+outcomes = []
+for call in (lambda: entities.loadTemplate("T", ""), lambda: scenes.getResource("T"), lambda: scripts.loadScript("S", ""),
+             lambda: scripts.getResource(1)):
+    try:
+        call()
+        outcomes.append("answered")
+    except RuntimeError as error:
+        outcomes.append(str(error).split(" was deleted")[0])
+said(outcomes, template.isLoaded(), template.createEntity(), EntityTemplateManager.getSingleton())
+""")
+    assert result.returncode == 0, result
+    assert printed(result) == [
+        (True, True, True, None, None),
+        (["Error: class Tarnu::EntityTemplateManager", "Error: class Tarnu::SceneTemplateManager",
+          "Error: class Tarnu::EventScriptManager", "Error: class Tarnu::EventScriptManager"], False, None, None)]

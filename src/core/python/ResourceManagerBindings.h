@@ -1,10 +1,12 @@
 #pragma once
 // What every typed resource manager's Python class has: a static getSingleton
-// that answers None while the manager does not exist, and the inherited
+// that answers None while the manager does not exist (each call a new wrapper,
+// equal to the others), and the inherited
 // lookups checked like its own methods, so that a script's reference kept
 // past the engine's shutdown raises RuntimeError instead of reaching a
 // deleted manager.
 
+#include "core/python/Identity.h"
 #include "core/python/LiveSingleton.h"
 #include "core/resources/ResourceManager.h"
 
@@ -26,6 +28,7 @@ void defineTypedManager(PythonClass& cls)
         .staticmethod("getSingleton")
         .def("getResource", static_cast<ByHandle>(&ResourceManager::getResource), LiveSingleton<Manager>())
         .def("getResource", static_cast<ByName>(&ResourceManager::getResource), LiveSingleton<Manager>());
+    defineIdentity(cls);
 }
 
 }
