@@ -25,13 +25,6 @@ void requireFinite(const char* operation, const char* parameter, double a, doubl
         throw std::runtime_error(std::string(operation) + ": parameter " + parameter + " is not a finite value.");
 }
 
-void requireFiniteOffset(const char* operation, const Vector2& pos, const Complex& ori, const Scale& scl)
-{
-    requireFinite(operation, "pos", pos.x, pos.y);
-    requireFinite(operation, "ori", ori.r, ori.i);
-    requireFinite(operation, "scl", scl.x, scl.y);
-}
-
 }
 
 SceneTemplate::SceneTemplate(const std::string& name, std::uint32_t handle, ManualResourceLoader* loader)
@@ -175,12 +168,7 @@ std::shared_ptr<SceneNode> SceneTemplate::createSceneInManager(const std::shared
 {
     if (!manager)
         return nullptr;
-    requireFiniteOffset("createSceneInManager", pos, ori, scl);
-    NodeList built;
-    {
-        std::lock_guard<std::recursive_mutex> guard(mutex);
-        buildScene(pos, ori, scl, built);
-    }
+    const NodeList built = buildTopLevel("createSceneInManager", pos, ori, scl);
     for (const std::shared_ptr<SceneNode>& node : built)
         manager->addNode(node);
     return built.empty() ? nullptr : built.front();
@@ -191,15 +179,22 @@ std::shared_ptr<SceneNode> SceneTemplate::createSceneInNode(const std::shared_pt
 {
     if (!parent)
         return nullptr;
-    requireFiniteOffset("createSceneInNode", pos, ori, scl);
-    NodeList built;
-    {
-        std::lock_guard<std::recursive_mutex> guard(mutex);
-        buildScene(pos, ori, scl, built);
-    }
+    const NodeList built = buildTopLevel("createSceneInNode", pos, ori, scl);
     for (const std::shared_ptr<SceneNode>& node : built)
         parent->addChild(node, false);
     return built.empty() ? nullptr : built.front();
+}
+
+SceneTemplate::NodeList SceneTemplate::buildTopLevel(const char* operation, const Vector2& pos, const Complex& ori,
+                                                     const Scale& scl)
+{
+    requireFinite(operation, "pos", pos.x, pos.y);
+    requireFinite(operation, "ori", ori.r, ori.i);
+    requireFinite(operation, "scl", scl.x, scl.y);
+    NodeList built;
+    std::lock_guard<std::recursive_mutex> guard(mutex);
+    buildScene(pos, ori, scl, built);
+    return built;
 }
 
 void SceneTemplate::buildScene(const Vector2& pos, const Complex& ori, const Scale& scl, NodeList& built)

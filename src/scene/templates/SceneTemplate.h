@@ -82,6 +82,9 @@ private:
     void readEntity(const XmlElement& element, const pugi::xml_node& node, NodeDescription& description);
     void readInclude(const XmlElement& element, const pugi::xml_node& include, const std::string& prefix);
 
+    /// The top-level nodes of one instantiation, built under the template's lock;
+    /// the offset must be finite (operation names the caller in the refusal).
+    NodeList buildTopLevel(const char* operation, const Vector2& pos, const Complex& ori, const Scale& scl);
     /// Builds this template's top-level nodes, then those of its includes, into nodes.
     void buildScene(const Vector2& pos, const Complex& ori, const Scale& scl, NodeList& nodes);
     /// Builds the description at index and its subtree; index ends past the subtree.
