@@ -197,6 +197,7 @@ SCENE_FILE = """\
   <EntityTemplate name="Thing"><Component type="Probe"><VarParam name="a" value="a"/></Component>
     <DefaultValue name="a" value="default"/></EntityTemplate>
   <SceneTemplate name="Plain"><SceneNode/></SceneTemplate>
+  <SceneTemplate name="Zero"><SceneNode ori="(0,0)" inheritScl="false"/></SceneTemplate>
   <SceneTemplate name="Tree" inline="true">
     <SceneNode pos="<10,0>" inheritOri="false" inheritScl="0">
       <EntityTemplate template="Thing" name="top"><Param name="a" value="given"/></EntityTemplate>
@@ -249,7 +250,8 @@ inside = tree.createSceneInNode(parent)
 said(inside.getParent() == parent, holder.getNumEntities(), str(inside.getWorldPosition()))
 
 turned = loaded("Plain", "", scenes).createSceneInManager(SceneManager.createNew(), Vector2(10, 0), Complex(math.pi / 2))
-said(str(turned.getPosition()), round(turned.getOrientation().getAngle(), 6))
+zero = loaded("Zero", "", scenes).createSceneInManager(SceneManager.createNew())
+said(str(turned.getPosition()), round(turned.getOrientation().getAngle(), 6), node(zero))
 
 empty = SceneManager.createNew()
 said(scenes.loadTemplate("Unloaded", "").createSceneInManager(empty), empty.getNumEntities(),
@@ -271,7 +273,8 @@ said(count("Pong"), count("Ping"))
         # The offset moves each top-level node where it stands; the subtree moves with it.
         (("<11,2>", "<11,2>", "(1,0)", "(1,1)", False, False, "top"), "<6,7>"),
         (True, 2, "<110,0>"),
-        ("<10,0>", round(1.5707963267948966, 6)),
+        # A zero orientation keeps the identity.
+        ("<10,0>", round(1.5707963267948966, 6), ("<0,0>", "<0,0>", "(1,0)", "(1,1)", True, False, None)),
         (None, 0, None, None),
         ("createSceneInManager: parameter pos is not a finite value.",
          "createSceneInNode: parameter scl is not a finite value."),
@@ -282,11 +285,11 @@ said(count("Pong"), count("Ping"))
         return ", at row %d and column %d" % (row, rows[row - 1].index(text) + 1)
     tree = "Error: Loading SceneTemplate Tree"
     assert xml_log(tmp_path) == [
-        tree + at(10, "<Entity") + ": template attribute missing from EntityTemplate.",
+        tree + at(11, "<Entity") + ": template attribute missing from EntityTemplate.",
         "Error: Loading EntityTemplate Missing: cannot find element name in any loaded xml files.",
-        tree + at(14, "<Scene") + ": name attribute missing from SceneTemplate.",
-        tree + at(15, "<Scene") + ": template included within itself.",
-        "Error: Loading SceneTemplate Pong" + at(18, "<SceneTemplate name=\"Ping\"") + ": template included within itself."]
+        tree + at(15, "<Scene") + ": name attribute missing from SceneTemplate.",
+        tree + at(16, "<Scene") + ": template included within itself.",
+        "Error: Loading SceneTemplate Pong" + at(19, "<SceneTemplate name=\"Ping\"") + ": template included within itself."]
 
 
 def test_template_classes_and_managers_as_scripts_see_them():
