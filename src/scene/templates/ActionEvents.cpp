@@ -38,8 +38,7 @@ std::shared_ptr<FactoryEvent> TemplateInstantiationActionEvent::createNew(const 
     const std::string& type = params.getThrowOnFail("type");
     if (type != "Scene" && type != "Entity")
         throw std::runtime_error("Invalid type for parameter template.");
-    std::shared_ptr<TemplateInstantiationActionEvent> made(
-        new TemplateInstantiationActionEvent(TemplateInstantiationActionEvent(), timeParameter(params)));
+    auto made = std::make_shared<TemplateInstantiationActionEvent>(timeParameter(params));
     made->kind = type == "Scene" ? Kind::Scene : Kind::Entity;
     made->templateName = params.getThrowOnFail("template");
     params.get("name", made->entityName);
@@ -80,8 +79,7 @@ std::shared_ptr<FactoryEvent> ComponentAdderActionEvent::createNew(const Paramet
         action = Action::KillEntity;
     else
         throw std::runtime_error("Invalid parameter for action.");
-    std::shared_ptr<ComponentAdderActionEvent> made(
-        new ComponentAdderActionEvent(ComponentAdderActionEvent(), timeParameter(params)));
+    auto made = std::make_shared<ComponentAdderActionEvent>(timeParameter(params));
     made->action = action;
     params.get("entity", made->entityName);
     params.get("template", made->templateName);
@@ -102,8 +100,7 @@ ScriptRunnerActionEvent::ScriptRunnerActionEvent(const ScriptRunnerActionEvent& 
 
 std::shared_ptr<FactoryEvent> ScriptRunnerActionEvent::createNew(const ParameterList& params) const
 {
-    std::shared_ptr<ScriptRunnerActionEvent> made(
-        new ScriptRunnerActionEvent(ScriptRunnerActionEvent(), timeParameter(params)));
+    auto made = std::make_shared<ScriptRunnerActionEvent>(timeParameter(params));
     params.get("script", made->scriptName);
     params.get("file", made->file);
     return made;

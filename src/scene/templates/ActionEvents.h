@@ -30,7 +30,7 @@ public:
         Scene = 1
     };
 
-    TemplateInstantiationActionEvent() : FactoryEvent(TYPE, 0.0) {}
+    explicit TemplateInstantiationActionEvent(double time = 0.0) : FactoryEvent(TYPE, time) {}
 
     const std::string& getFactoryType() const override { return FACTORY_TYPE; }
     std::shared_ptr<FactoryEvent> createNew(const ParameterList& params) const override;
@@ -64,7 +64,7 @@ public:
         KillEntity = 3
     };
 
-    ComponentAdderActionEvent() : FactoryEvent(TYPE, 0.0) {}
+    explicit ComponentAdderActionEvent(double time = 0.0) : FactoryEvent(TYPE, time) {}
 
     const std::string& getFactoryType() const override { return FACTORY_TYPE; }
     std::shared_ptr<FactoryEvent> createNew(const ParameterList& params) const override;
@@ -87,7 +87,7 @@ public:
     static inline std::uint32_t TYPE = 0;
     static inline const std::string FACTORY_TYPE = "ScriptRunner";
 
-    ScriptRunnerActionEvent() : FactoryEvent(TYPE, 0.0) {}
+    explicit ScriptRunnerActionEvent(double time = 0.0) : FactoryEvent(TYPE, time) {}
 
     const std::string& getFactoryType() const override { return FACTORY_TYPE; }
     std::shared_ptr<FactoryEvent> createNew(const ParameterList& params) const override;

@@ -19,9 +19,22 @@ const std::string BASE_TEMPLATE = "BaseTemplate";
 const std::string REM_COMPONENT = "RemComponent";
 const std::string COMPONENT = "Component";
 
-std::string attribute(const pugi::xml_node& element, const char* name)
+/// The child's attribute into value when it is there and no sibling of the same tag had that value
+/// before; otherwise logs why (where = message prefix, template name and location) and answers false.
+bool readUniqueAttribute(const pugi::xml_node& child, const std::string& attribute, const std::string& tag,
+                         std::set<std::string>& seen, const std::string& where, std::string& value)
 {
-    return element.attribute(name).value();
+    const pugi::xml_attribute found = child.attribute(attribute.c_str());
+    if (!found)
+    {
+        XmlFileManager::log(where + ": " + attribute + " attribute missing from " + tag + ".");
+        return false;
+    }
+    value = found.value();
+    if (seen.insert(value).second)
+        return true;
+    XmlFileManager::log(where + ": duplicate " + attribute + " attribute " + value + " of " + tag + ".");
+    return false;
 }
 
 }
@@ -71,18 +84,9 @@ void EntityTemplate::mergeBaseTemplates(const XmlElement& element, const std::st
     for (const pugi::xml_node& child : element.node.children(BASE_TEMPLATE.c_str()))
     {
         const std::string location = element.file->describeLocation(child);
-        if (!child.attribute("name"))
-        {
-            XmlFileManager::log(prefix + getName() + location + ": name attribute missing from " + BASE_TEMPLATE + ".");
+        std::string baseName;
+        if (!readUniqueAttribute(child, "name", BASE_TEMPLATE, merged, prefix + getName() + location, baseName))
             continue;
-        }
-        const std::string baseName = attribute(child, "name");
-        if (!merged.insert(baseName).second)
-        {
-            XmlFileManager::log(prefix + getName() + location + ": duplicate name attribute " + baseName + " of " +
-                                BASE_TEMPLATE + ".");
-            continue;
-        }
         const std::shared_ptr<EntityTemplate> base = manager.loadTemplate(baseName, "");
         if (!base)
             continue;
@@ -125,16 +129,10 @@ void EntityTemplate::removeComponents(const XmlElement& element, const std::stri
     for (const pugi::xml_node& child : element.node.children(REM_COMPONENT.c_str()))
     {
         const std::string location = element.file->describeLocation(child);
-        if (!child.attribute("type"))
-        {
-            XmlFileManager::log(prefix + getName() + location + ": type attribute missing from " + REM_COMPONENT + ".");
+        std::string type;
+        if (!readUniqueAttribute(child, "type", REM_COMPONENT, removed, prefix + getName() + location, type))
             continue;
-        }
-        const std::string type = attribute(child, "type");
-        if (!removed.insert(type).second)
-            XmlFileManager::log(prefix + getName() + location + ": duplicate type attribute " + type + " of " +
-                                REM_COMPONENT + ".");
-        else if (!findRecord(type))
+        if (!findRecord(type))
             XmlFileManager::log("Warning: Loading " + FACTORY_TYPE + " " + getName() + location + ": removing component " +
                                 type + " when component was not inherited from base templates.");
         else
@@ -152,18 +150,9 @@ void EntityTemplate::readComponents(const XmlElement& element, const std::string
     {
         any = true;
         const std::string location = element.file->describeLocation(child);
-        if (!child.attribute("type"))
-        {
-            XmlFileManager::log(prefix + getName() + location + ": type attribute missing from " + COMPONENT + ".");
+        std::string type;
+        if (!readUniqueAttribute(child, "type", COMPONENT, read, prefix + getName() + location, type))
             continue;
-        }
-        const std::string type = attribute(child, "type");
-        if (!read.insert(type).second)
-        {
-            XmlFileManager::log(prefix + getName() + location + ": duplicate type attribute " + type + " of " +
-                                COMPONENT + ".");
-            continue;
-        }
         const std::shared_ptr<Component> prototype = factory ? factory->getRegistered(type) : nullptr;
         if (!prototype)
         {
