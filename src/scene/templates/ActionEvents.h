@@ -2,7 +2,8 @@
 // The action events that data uses to steer a scene. Event scripts make them
 // by factory name ("TemplateInstantiation", "ComponentAddition",
 // "ScriptRunner") from the Param children of their Event elements; the scene
-// action components carry them out. They are immutable once made.
+// action components carry them out. An action event's fields are fixed when
+// it is made: a copy for a later time carries the same fields.
 
 #include "core/Event.h"
 #include "core/math/Complex.h"
@@ -16,46 +17,57 @@
 namespace Tarnu
 {
 
-/// Makes an entity from an entity template, or a scene from a scene
-/// template, optionally under the node of a named entity.
-class TemplateInstantiationActionEvent : public FactoryEvent
+/// What every action event shares: its factory name, its type number and its copies.
+template <class Derived, class Fields>
+class ActionEvent : public FactoryEvent
 {
 public:
-    static inline std::uint32_t TYPE = 0;
-    static inline const std::string FACTORY_TYPE = "TemplateInstantiation";
+    explicit ActionEvent(double time = 0.0, const Fields& fields = Fields())
+        : FactoryEvent(Derived::TYPE, time), fields(fields)
+    {
+    }
 
+    const std::string& getFactoryType() const override { return Derived::FACTORY_TYPE; }
+    std::shared_ptr<FactoryEvent> createCopy(double time) const override
+    {
+        return std::make_shared<Derived>(time, fields);
+    }
+
+    const Fields fields;
+};
+
+struct TemplateInstantiation
+{
     enum class Kind
     {
         Entity = 0,
         Scene = 1
     };
 
-    explicit TemplateInstantiationActionEvent(double time = 0.0) : FactoryEvent(TYPE, time) {}
-
-    const std::string& getFactoryType() const override { return FACTORY_TYPE; }
-    std::shared_ptr<FactoryEvent> createNew(const ParameterList& params) const override;
-    std::shared_ptr<FactoryEvent> createCopy(double time) const override;
-
     Kind kind = Kind::Entity;
     std::string templateName;
     std::string entityName;
     std::string file;
-    std::string parent;
+    std::string parent;   // an entity of the scene under whose node the result goes
     Vector2 position = Vector2::ZERO;
     Complex orientation = Complex::IDENTITY;
     Scale scale = Scale::IDENTITY;
-
-private:
-    TemplateInstantiationActionEvent(const TemplateInstantiationActionEvent& other, double time);
 };
 
-/// Adds or removes a component of a named entity, or removes or kills the entity.
-class ComponentAdderActionEvent : public FactoryEvent
+/// Makes an entity from an entity template, or a scene from a scene template.
+class TemplateInstantiationActionEvent
+    : public ActionEvent<TemplateInstantiationActionEvent, TemplateInstantiation>
 {
 public:
     static inline std::uint32_t TYPE = 0;
-    static inline const std::string FACTORY_TYPE = "ComponentAddition";
+    static inline const std::string FACTORY_TYPE = "TemplateInstantiation";
 
+    using ActionEvent::ActionEvent;
+    std::shared_ptr<FactoryEvent> createNew(const ParameterList& params) const override;
+};
+
+struct ComponentAddition
+{
     enum class Action
     {
         AddComponent = 0,
@@ -64,40 +76,39 @@ public:
         KillEntity = 3
     };
 
-    explicit ComponentAdderActionEvent(double time = 0.0) : FactoryEvent(TYPE, time) {}
-
-    const std::string& getFactoryType() const override { return FACTORY_TYPE; }
-    std::shared_ptr<FactoryEvent> createNew(const ParameterList& params) const override;
-    std::shared_ptr<FactoryEvent> createCopy(double time) const override;
-
     Action action = Action::AddComponent;
     std::string entityName;
     std::string templateName;
     std::string componentType;
     std::string file;
+};
 
-private:
-    ComponentAdderActionEvent(const ComponentAdderActionEvent& other, double time);
+/// Adds or removes a component of a named entity, or removes or kills the entity.
+class ComponentAdderActionEvent : public ActionEvent<ComponentAdderActionEvent, ComponentAddition>
+{
+public:
+    static inline std::uint32_t TYPE = 0;
+    static inline const std::string FACTORY_TYPE = "ComponentAddition";
+
+    using ActionEvent::ActionEvent;
+    std::shared_ptr<FactoryEvent> createNew(const ParameterList& params) const override;
+};
+
+struct ScriptRun
+{
+    std::string scriptName;
+    std::string file;
 };
 
 /// Starts a playing of an event script in the scene.
-class ScriptRunnerActionEvent : public FactoryEvent
+class ScriptRunnerActionEvent : public ActionEvent<ScriptRunnerActionEvent, ScriptRun>
 {
 public:
     static inline std::uint32_t TYPE = 0;
     static inline const std::string FACTORY_TYPE = "ScriptRunner";
 
-    explicit ScriptRunnerActionEvent(double time = 0.0) : FactoryEvent(TYPE, time) {}
-
-    const std::string& getFactoryType() const override { return FACTORY_TYPE; }
+    using ActionEvent::ActionEvent;
     std::shared_ptr<FactoryEvent> createNew(const ParameterList& params) const override;
-    std::shared_ptr<FactoryEvent> createCopy(double time) const override;
-
-    std::string scriptName;
-    std::string file;
-
-private:
-    ScriptRunnerActionEvent(const ScriptRunnerActionEvent& other, double time);
 };
 
 }

@@ -18,11 +18,11 @@
 namespace Tarnu
 {
 
-template <class Derived, class ActionEvent>
+template <class Derived, class Action>
 class SceneActionListener : public ComponentClass<Derived>, public EventListener
 {
 public:
-    SceneActionListener() : EventListener(ActionEvent::TYPE) {}
+    SceneActionListener() : EventListener(Action::TYPE) {}
     ~SceneActionListener() override { release(); }
 
     std::shared_ptr<Component> createNew(const ParameterList&) const override { return std::make_shared<Derived>(); }
@@ -43,7 +43,7 @@ public:
     void handleEvent(const std::shared_ptr<Event>& event) override
     {
         // Another class may share the type number; only this class's events are ours.
-        const std::shared_ptr<const ActionEvent> action = std::dynamic_pointer_cast<const ActionEvent>(event);
+        const std::shared_ptr<const Action> action = std::dynamic_pointer_cast<const Action>(event);
         const std::shared_ptr<SceneManager> scene = this->getSceneManager();
         if (!action || !scene)
             return;
@@ -56,7 +56,7 @@ public:
             // Bad data in one action must not stop the scene's step.
             PythonManager::discardPendingError();
             XmlFileManager::log("Error: " + Derived::FACTORY_TYPE + " could not carry out " +
-                                ActionEvent::FACTORY_TYPE + ": " + error.what());
+                                Action::FACTORY_TYPE + ": " + error.what());
         }
     }
 

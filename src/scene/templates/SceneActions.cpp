@@ -43,10 +43,11 @@ void playScript(const std::shared_ptr<EventScript>& script, const std::shared_pt
 
 }
 
-void TemplateInstantiator::carryOut(const TemplateInstantiationActionEvent& event,
+void TemplateInstantiator::carryOut(const TemplateInstantiationActionEvent& action,
                                     const std::shared_ptr<SceneManager>& scene)
 {
-    if (event.kind == TemplateInstantiationActionEvent::Kind::Scene)
+    const TemplateInstantiation& event = action.fields;
+    if (event.kind == TemplateInstantiation::Kind::Scene)
     {
         const std::shared_ptr<SceneTemplate> sceneTemplate =
             loadedWithoutError(SceneTemplateManager::getSingleton().loadTemplate(event.templateName, event.file));
@@ -74,14 +75,15 @@ void TemplateInstantiator::carryOut(const TemplateInstantiationActionEvent& even
         scene->addNode(node);
 }
 
-void ComponentAdder::carryOut(const ComponentAdderActionEvent& event, const std::shared_ptr<SceneManager>& scene)
+void ComponentAdder::carryOut(const ComponentAdderActionEvent& action, const std::shared_ptr<SceneManager>& scene)
 {
+    const ComponentAddition& event = action.fields;
     const std::shared_ptr<Entity> target = scene->getEntity(event.entityName);
     if (!target || target.get() == getOwnerPointer())
         return;
     switch (event.action)
     {
-    case ComponentAdderActionEvent::Action::AddComponent:
+    case ComponentAddition::Action::AddComponent:
     {
         if (event.componentType.empty())
             return;
@@ -91,23 +93,24 @@ void ComponentAdder::carryOut(const ComponentAdderActionEvent& event, const std:
             target->addComponent(entityTemplate->createComponent(event.componentType, ParameterList()));
         break;
     }
-    case ComponentAdderActionEvent::Action::RemoveComponent:
+    case ComponentAddition::Action::RemoveComponent:
         if (!event.componentType.empty())
             if (const std::shared_ptr<Component> component = Component::getComponent(event.componentType, target.get()))
                 target->removeComponent(component);
         break;
-    case ComponentAdderActionEvent::Action::RemoveEntity:
+    case ComponentAddition::Action::RemoveEntity:
         if (const std::shared_ptr<SceneNode> node = target->getSceneNode())
             node->detachEntity();
         break;
-    case ComponentAdderActionEvent::Action::KillEntity:
+    case ComponentAddition::Action::KillEntity:
         target->kill();
         break;
     }
 }
 
-void ScriptRunner::carryOut(const ScriptRunnerActionEvent& event, const std::shared_ptr<SceneManager>& scene)
+void ScriptRunner::carryOut(const ScriptRunnerActionEvent& action, const std::shared_ptr<SceneManager>& scene)
 {
+    const ScriptRun& event = action.fields;
     playScript(EventScriptManager::getSingleton().loadScript(event.scriptName, event.file), scene);
 }
 
