@@ -96,6 +96,18 @@ def test_copies_keep_the_kind_and_the_cached_box_and_are_independent():
             assert twin != shape and corners(shape.getAxisAlignedBox()) == cached
 
 
+def test_oriented_box_world_box_follows_every_move_when_read_between_moves():
+    box = OrientedBox(Vector2(0, 0), Vector2(2, 1))
+    seen = [corners(box.getAxisAlignedBox())]
+    for move, argument in [("translate", Vector2(1, 0)), ("translate", Vector2(1, 0)), ("rotate", Complex.ROT_90),
+                           ("rotate", Complex.ROT_90), ("translate", Vector2(0, 1))]:
+        getattr(box, move)(argument)
+        seen.append(corners(box.getAxisAlignedBox()))
+    # Quarter turns about the centre (3, 0.5) swap the half sizes (1, 0.5).
+    assert seen == [((0, 0), (2, 1)), ((1, 0), (3, 1)), ((2, 0), (4, 1)), ((2.5, -0.5), (3.5, 1.5)),
+                    ((2, 0), (4, 1)), ((2, 1), (4, 2))]
+
+
 def test_box_corners_and_circle_centre_are_references_and_the_box_keeps_its_extent():
     box = unit_box()
     box.getMin().x = -5
