@@ -86,6 +86,8 @@ ACTIONS = """\
       <Param name="template" value="Extra"/><Param name="type" value="Other"/></Event>
     <Event type="ComponentAddition" time="1"><Param name="action" value="AddComponent"/><Param name="entity" value="director"/>
       <Param name="template" value="Extra"/><Param name="type" value="Other"/></Event>
+    <Event type="ComponentAddition" time="1"><Param name="action" value="AddComponent"/><Param name="entity" value="made"/>
+      <Param name="template" value="Untyped"/></Event>
     <Event type="ComponentAddition" time="1.5"><Param name="action" value="RemoveComponent"/><Param name="entity" value="made"/>
       <Param name="type" value="Probe"/></Event>
     <Event type="ComponentAddition" time="1.5"><Param name="action" value="KillEntity"/><Param name="entity" value="pair"/></Event>
@@ -160,6 +162,9 @@ for step in range(6):
     said(scene.getCurrentTime(), scene.getNumEntities(), made and (str(made.getWorldPosition()), types(made)),
          pair and (str(pair.getWorldPosition()), pair.getParentEntity().getName()),
          types(scene.getEntity("director")), heard)
+# An addition without a type still asks for its template, and adds nothing from it.
+untyped = entities.getResource("Untyped")
+said(untyped is not None, untyped is not None and untyped.isLoaded())
 
 # RunScriptWhenAdded plays its script each time its entity joins a scene.
 del heard[:]
@@ -194,7 +199,7 @@ said(alone.getNumEntities())
         (2.0, 3, ("<3,4>", ["Other"]), None, [], []),
         (2.5, 2, None, None, [], []),
         (3.0, 2, None, None, [], [("scene", "short", 3.0)])]
-    assert lines[6:] == [(2,), (0,)]
+    assert lines[6:] == [(True, False), (2,), (0,)]
 
 
 SPAWNERS = """\

@@ -26,6 +26,7 @@ def test_data_files_search_directories_includes_and_their_faults(run_script, dat
           <IncludeFile file="deep\more.xml"/>
           <IncludeFile file="main.xml"/>
           <IncludeFile/>
+          <IncludeFile file=""/>
           <EntityTemplate name="Local"><Component type="Probe"><Param name="a" value="main"/></Component></EntityTemplate>
           <EntityTemplate><Component type="Probe"/></EntityTemplate>
           <EntityTemplate name="Local"/>
@@ -67,24 +68,23 @@ said([entry for entry in made if entry[0] == "new"])
           ("new", "Probe", "later", "", "")],)]
     log = xml_log(tmp_path)
     main = "Error: Loading XmlFile main.xml, at row %d and column 3: "
-    assert log[:11] == [
+    assert log[:10] == [
         main % 3 + "duplicate path attribute lib/ of SearchDirectory.",
         main % 4 + "path attribute missing from SearchDirectory.",
         main % 6 + "duplicate name attribute ents.xml of IncludeFile.",
         main % 7 + "cannot find include file nowhere.xml in any search directories.",
-        "Error: Loading XmlFile lib/deep/more.xml, at row 2 and column 3: include file main.xml includes this file "
-        "back; it is not loaded again.",
-        main % 9 + "include file main.xml includes this file back; it is not loaded again.",
+        # Including itself, and more.xml including it back, end the cycle without a word.
         main % 10 + "file attribute missing from IncludeFile.",
-        main % 12 + "name attribute missing from EntityTemplate.",
-        main % 13 + "duplicate name attribute Local of EntityTemplate.",
+        main % 11 + "cannot find include file  in any search directories.",
+        main % 13 + "name attribute missing from EntityTemplate.",
+        main % 14 + "duplicate name attribute Local of EntityTemplate.",
         # The quiet file's other tags say nothing; the parse error has its row and column.
         "Error: Loading EntityTemplate Nothing: cannot find element name in any loaded xml files.",
         "Error: Loading EntityTemplate Q: cannot find element name in any loaded xml files."]
-    assert log[11].startswith("Error: Loading XmlFile broken.xml, at row 3 and column 7: ")
-    assert log[12:14] == ["Error: Loading EntityTemplate B: cannot find element name in any loaded xml files.",
+    assert log[10].startswith("Error: Loading XmlFile broken.xml, at row 3 and column 7: ")
+    assert log[11:13] == ["Error: Loading EntityTemplate B: cannot find element name in any loaded xml files.",
                           "Error: Loading XmlFile missing.xml: Failed to open file"]
-    assert log[14:] == ["Error: Loading EntityTemplate M: cannot find element name in any loaded xml files."]
+    assert log[13:] == ["Error: Loading EntityTemplate M: cannot find element name in any loaded xml files."]
 
 
 ENTITY_FILE = """\
@@ -102,6 +102,7 @@ ENTITY_FILE = """\
     <BaseTemplate name="Second"/>
     <BaseTemplate name="Base"/>
     <BaseTemplate name="Derived"/>
+    <BaseTemplate name="Missing"/>
     <BaseTemplate name="Missing"/>
     <BaseTemplate/>
     <RemComponent type="Other"/>
@@ -176,20 +177,22 @@ said(same == derived, same.getHandle() == derived.getHandle())
     assert xml_log(tmp_path) == [
         derived + location(13, "<Base") + ": duplicate name attribute Base of BaseTemplate.",
         derived + location(14, "<Base") + ": template defined as base template of itself.",
+        # A base that failed to load was never merged: naming it again tries it afresh, no duplicate.
         "Error: Loading EntityTemplate Missing: cannot find element name in any loaded xml files.",
-        derived + location(16, "<Base") + ": name attribute missing from BaseTemplate.",
-        derived + location(18, "<Rem") + ": duplicate type attribute Other of RemComponent.",
-        "Warning: Loading EntityTemplate Derived" + location(19, "<Rem") +
+        "Error: Loading EntityTemplate Missing: cannot find element name in any loaded xml files.",
+        derived + location(17, "<Base") + ": name attribute missing from BaseTemplate.",
+        derived + location(19, "<Rem") + ": duplicate type attribute Other of RemComponent.",
+        "Warning: Loading EntityTemplate Derived" + location(20, "<Rem") +
         ": removing component Ghost when component was not inherited from base templates.",
-        derived + location(20, '<Param name="b" value="again"') + ": duplicate name attribute b of Param.",
-        derived + location(21, "<Comp") + ": component Unregistered is not registered with factory.",
-        derived + location(22, "<Comp") + ": type attribute missing from Component.",
-        "Warning: Loading EntityTemplate Empty" + location(25, "<Entity") + ": no components were found.",
-        "Error: Loading EntityTemplate Open" + location(27, '<VarParam name="b"') +
+        derived + location(21, '<Param name="b" value="again"') + ": duplicate name attribute b of Param.",
+        derived + location(22, "<Comp") + ": component Unregistered is not registered with factory.",
+        derived + location(23, "<Comp") + ": type attribute missing from Component.",
+        "Warning: Loading EntityTemplate Empty" + location(26, "<Entity") + ": no components were found.",
+        "Error: Loading EntityTemplate Open" + location(28, '<VarParam name="b"') +
         ": duplicate name attribute b of VarParam.",
         "Error, Creating EntityTemplate Open: unable to resolve VarParam x for parameter a of component Other.",
         "Error, Creating EntityTemplate Open: unable to resolve VarParam x for parameter a of component Other.",
-        "Error: Loading EntityTemplate A" + location(29, "<Base") + ": template defined as base template of itself."]
+        "Error: Loading EntityTemplate A" + location(30, "<Base") + ": template defined as base template of itself."]
 
 
 SCENE_FILE = """\
@@ -285,7 +288,8 @@ said(count("Pong"), count("Ping"))
         return ", at row %d and column %d" % (row, rows[row - 1].index(text) + 1)
     tree = "Error: Loading SceneTemplate Tree"
     assert xml_log(tmp_path) == [
-        tree + at(11, "<Entity") + ": template attribute missing from EntityTemplate.",
+        # Like the node's Params, a nameless entity is reported without the template's name.
+        "Error: Loading SceneTemplate " + at(11, "<Entity") + ": template attribute missing from EntityTemplate.",
         "Error: Loading EntityTemplate Missing: cannot find element name in any loaded xml files.",
         tree + at(15, "<Scene") + ": name attribute missing from SceneTemplate.",
         tree + at(16, "<Scene") + ": template included within itself.",

@@ -205,13 +205,14 @@ void XmlFile::readIncludes(const pugi::xml_node& root, const std::string& prefix
     {
         ParameterList attributes;
         readAttributes(child, attributes);
-        const std::string& file = attributes.get("file");
-        if (file.empty())
+        // Only an absent attribute is missing: an empty one names no file and is not found.
+        if (!attributes.contains("file"))
         {
             XmlFileManager::log(prefix + describeLocation(child) + ": file attribute missing from " + INCLUDE_FILE +
                                 ".");
             continue;
         }
+        const std::string& file = attributes.get("file");
         std::string resolved;
         try
         {
@@ -230,21 +231,14 @@ void XmlFile::readIncludes(const pugi::xml_node& root, const std::string& prefix
                                 INCLUDE_FILE + ".");
             continue;
         }
-        switch (included->getLoadState())
+        // A file still loading further up this chain of includes is recorded,
+        // not read again: its elements are indexed when that load finishes,
+        // which is how an include cycle ends.
+        if (included->getLoadState() == UNLOADED)
         {
-        case UNLOADED:
             included->load();
             if (included->wasLoadError())
                 continue;
-            break;
-        case LOADING:
-            // Still being read further up this chain of includes: its elements
-            // are indexed when that load finishes, so it is recorded, not read again.
-            XmlFileManager::log(prefix + describeLocation(child) + ": include file " + file +
-                                " includes this file back; it is not loaded again.");
-            break;
-        default:
-            break;
         }
         includedFiles.push_back(included->getName());
     }

@@ -19,10 +19,11 @@ const std::string BASE_TEMPLATE = "BaseTemplate";
 const std::string REM_COMPONENT = "RemComponent";
 const std::string COMPONENT = "Component";
 
-/// The child's attribute into value when it is there and no sibling of the same tag had that value
-/// before; otherwise logs why (where = message prefix, template name and location) and answers false.
+/// The child's attribute into value when it is there and not among taken (the values earlier siblings
+/// of the same tag claimed); otherwise logs why (where = message prefix, template name and location)
+/// and answers false. The caller decides when a value counts as taken.
 bool readUniqueAttribute(const pugi::xml_node& child, const std::string& attribute, const std::string& tag,
-                         std::set<std::string>& seen, const std::string& where, std::string& value)
+                         const std::set<std::string>& taken, const std::string& where, std::string& value)
 {
     const pugi::xml_attribute found = child.attribute(attribute.c_str());
     if (!found)
@@ -31,7 +32,7 @@ bool readUniqueAttribute(const pugi::xml_node& child, const std::string& attribu
         return false;
     }
     value = found.value();
-    if (seen.insert(value).second)
+    if (!taken.count(value))
         return true;
     XmlFileManager::log(where + ": duplicate " + attribute + " attribute " + value + " of " + tag + ".");
     return false;
@@ -103,6 +104,8 @@ void EntityTemplate::mergeBaseTemplates(const XmlElement& element, const std::st
             XmlFileManager::log(prefix + getName() + location + ": template defined as base template of itself.");
             continue;
         }
+        // Only a merged base makes a later naming of it a duplicate: one that failed may be tried again.
+        merged.insert(baseName);
         for (const auto& [type, baseRecord] : base->records)
         {
             ComponentRecord* own = findRecord(type);
@@ -132,6 +135,7 @@ void EntityTemplate::removeComponents(const XmlElement& element, const std::stri
         std::string type;
         if (!readUniqueAttribute(child, "type", REM_COMPONENT, removed, prefix + getName() + location, type))
             continue;
+        removed.insert(type);
         if (!findRecord(type))
             XmlFileManager::log("Warning: Loading " + FACTORY_TYPE + " " + getName() + location + ": removing component " +
                                 type + " when component was not inherited from base templates.");
@@ -153,6 +157,7 @@ void EntityTemplate::readComponents(const XmlElement& element, const std::string
         std::string type;
         if (!readUniqueAttribute(child, "type", COMPONENT, read, prefix + getName() + location, type))
             continue;
+        read.insert(type);
         const std::shared_ptr<Component> prototype = factory ? factory->getRegistered(type) : nullptr;
         if (!prototype)
         {

@@ -85,11 +85,10 @@ void ComponentAdder::carryOut(const ComponentAdderActionEvent& action, const std
     {
     case ComponentAddition::Action::AddComponent:
     {
-        if (event.componentType.empty())
-            return;
+        // The template is held (with its file) even when no type says what to take from it.
         const std::shared_ptr<EntityTemplate> entityTemplate =
-            loadedWithoutError(EntityTemplateManager::getSingleton().loadTemplate(event.templateName, event.file));
-        if (entityTemplate)
+            EntityTemplateManager::getSingleton().loadTemplate(event.templateName, event.file);
+        if (!event.componentType.empty() && loadedWithoutError(entityTemplate))
             target->addComponent(entityTemplate->createComponent(event.componentType, ParameterList()));
         break;
     }

@@ -91,10 +91,11 @@ void SceneTemplate::readEntity(const XmlElement& element, const pugi::xml_node& 
     const pugi::xml_node entity = node.child(ENTITY_TEMPLATE.c_str());
     if (!entity)
         return;
+    // The entity's messages, like those of its Params, carry the prefix without the template's name.
     const std::string prefix = "Error: Loading " + FACTORY_TYPE + " ";
     if (!entity.attribute("template"))
     {
-        XmlFileManager::log(prefix + getName() + element.file->describeLocation(entity) + ": template attribute missing from " +
+        XmlFileManager::log(prefix + element.file->describeLocation(entity) + ": template attribute missing from " +
                             ENTITY_TEMPLATE + ".");
         return;
     }
