@@ -14,7 +14,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 
 from tarnu import (Component, ComponentFactory, Entity, EntityTracker, EventFactory,  # noqa: E402
                    EventListener, EventScriptManager, FactoryEvent, LogManager, Process, Root, SceneEvent,
-                   SceneManager, SceneTemplateManager, Timer, TimerListener, Vector2)
+                   SceneManager, SceneTemplateManager, SpawnPointSTI, Timer, TimerListener, Vector2)
 
 DATA_FILE = "examples/data/arena.xml"
 VISITOR_FOUND, VISITOR_LOST = 5001, 5002
@@ -143,7 +143,7 @@ def main():
     root = Root()
     root.initialize(800, 600, 0, False)
     # The data names these Python classes: they must be known before it loads.
-    for component in (Drift(), Badge()):
+    for component in (Drift(), Badge(), SpawnPointSTI()):
         ComponentFactory.getSingleton().registerType(component)
     EventFactory.getSingleton().registerType(Announce())
 

@@ -10,7 +10,6 @@
 #include "scene/templates/EventScriptManager.h"
 #include "scene/templates/SceneActions.h"
 #include "scene/templates/SceneTemplateManager.h"
-#include "scene/templates/SpawnPointSTI.h"
 #include "scene/templates/StaticRandomDistributionSTG.h"
 #include "scene/templates/UniformTimeIncrementSTC.h"
 
@@ -48,7 +47,6 @@ void startEngineRoster(StartupRollback& rollback)
     components.registerType(std::make_shared<ComponentAdder>());
     components.registerType(std::make_shared<RunScriptWhenAdded>());
     components.registerType(std::make_shared<ScriptRunner>());
-    components.registerType(std::make_shared<SpawnPointSTI>());
     components.registerType(std::make_shared<StaticRandomDistributionSTG>());
     components.registerType(std::make_shared<TemplateInstantiator>());
     components.registerType(std::make_shared<UniformTimeIncrementSTC>());

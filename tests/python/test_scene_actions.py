@@ -238,7 +238,7 @@ class Tracked(Probe):
         Probe.__init__(self)
         Tracked.every.append(self)
 
-for cls in (SceneTemplateGenerator, Tracked):
+for cls in (SceneTemplateGenerator, Tracked, SpawnPointSTI):
     ComponentFactory.getSingleton().registerType(cls())
 loaded("Thing", "spawn.xml")
 

@@ -14,6 +14,7 @@
 #include "scene/templates/EntityTemplateManager.h"
 #include "scene/templates/EventScriptManager.h"
 #include "scene/templates/SceneTemplateManager.h"
+#include "scene/templates/SpawnPointSTI.h"
 
 #include <boost/python.hpp>
 
@@ -74,6 +75,14 @@ void exportEventScripts()
     manager.def("loadScript", &EventScriptManager::loadScript, LiveSingleton<EventScriptManager>());
 }
 
+// The engine's own spawn instantiator is not among the built-in prototypes: a
+// game that spawns from data registers it, as it does its Python components.
+void exportSpawnPoint()
+{
+    py::class_<SpawnPointSTI, py::bases<Component>, std::shared_ptr<SpawnPointSTI>, boost::noncopyable>(
+        "SpawnPointSTI", py::init<>());
+}
+
 void exportEntityTracker()
 {
     using ByName = void (EntityTracker::*)(const std::string&);
@@ -96,6 +105,7 @@ void exportManagerBindings()
     exportSceneTemplates();
     exportEventScripts();
     exportEntityTracker();
+    exportSpawnPoint();
 }
 
 }
