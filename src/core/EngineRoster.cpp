@@ -3,9 +3,17 @@
 #include "core/EventFactory.h"
 #include "core/PythonManager.h"
 #include "core/StartupRollback.h"
+#include "core/resources/XmlFileManager.h"
 #include "game/Movable.h"
 #include "game/StaticCollidable.h"
 #include "scene/ComponentFactory.h"
+#include "scene/templates/ActionEvents.h"
+#include "scene/templates/EntityTemplateManager.h"
+#include "scene/templates/EventScriptManager.h"
+#include "scene/templates/SceneActions.h"
+#include "scene/templates/SceneTemplateManager.h"
+#include "scene/templates/StaticRandomDistributionSTG.h"
+#include "scene/templates/UniformTimeIncrementSTC.h"
 
 namespace Tarnu
 {
@@ -31,16 +39,41 @@ Manager& create(StartupRollback& rollback)
 
 void startEngineRoster(StartupRollback& rollback)
 {
+    create<XmlFileManager>(rollback);
+    create<EntityTemplateManager>(rollback);
+    create<SceneTemplateManager>(rollback);
+    create<EventScriptManager>(rollback);
+
+    // In alphabetical order of type names, each built-in class in its place among the others.
     ComponentFactory& components = create<ComponentFactory>(rollback);
-    // The built-in prototypes in the roster's (alphabetical) order; the other entries come with their classes.
+    components.registerType(std::make_shared<ComponentAdder>());
     components.registerType(std::make_shared<Movable>());
+    components.registerType(std::make_shared<RunScriptWhenAdded>());
+    components.registerType(std::make_shared<ScriptRunner>());
     components.registerType(std::make_shared<StaticCollidable>());
-    create<EventFactory>(rollback);
+    components.registerType(std::make_shared<StaticRandomDistributionSTG>());
+    components.registerType(std::make_shared<TemplateInstantiator>());
+    components.registerType(std::make_shared<UniformTimeIncrementSTC>());
+
+    // The movable action event is a factory event too, but not among these.
+    EventFactory& events = create<EventFactory>(rollback);
+    events.registerType(std::make_shared<ComponentAdderActionEvent>());
+    events.registerType(std::make_shared<ScriptRunnerActionEvent>());
+    events.registerType(std::make_shared<TemplateInstantiationActionEvent>());
+
     create<PythonManager>(rollback);
 }
 
 void stopEngineRoster()
 {
+    if (SceneTemplateManager* scenes = SceneTemplateManager::getSingletonPtr())
+        scenes->unloadAll();
+    if (EntityTemplateManager* entities = EntityTemplateManager::getSingletonPtr())
+        entities->unloadAll();
+    deleteIfExists<EventScriptManager>();
+    deleteIfExists<SceneTemplateManager>();
+    deleteIfExists<EntityTemplateManager>();
+    deleteIfExists<XmlFileManager>();
     deleteIfExists<ComponentFactory>();
     deleteIfExists<EventFactory>();
     deleteIfExists<PythonManager>();

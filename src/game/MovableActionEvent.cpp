@@ -10,10 +10,8 @@ namespace Tarnu
 {
 
 MovableActionEvent::MovableActionEvent(Action action, const Vector2& vector, double real, double time)
-    : FactoryEvent(TYPE, requireFinite(time, "time")),
-      action(action),
-      vector(requireFinite(vector, "vector")),
-      real(requireFinite(real, "real"))
+    : ActionEvent(requireFinite(time, "time"),
+                  MovableAction{action, requireFinite(vector, "vector"), requireFinite(real, "real")})
 {
 }
 
@@ -28,11 +26,6 @@ std::shared_ptr<FactoryEvent> MovableActionEvent::createNew(const ParameterList&
     params.get("real", readReal);
     params.get("time", time);
     return std::make_shared<MovableActionEvent>(readAction, readVector, readReal, time);
-}
-
-std::shared_ptr<FactoryEvent> MovableActionEvent::createCopy(double time) const
-{
-    return std::make_shared<MovableActionEvent>(action, vector, real, time);
 }
 
 std::istream& operator>>(std::istream& stream, MovableActionEvent::Action& action)

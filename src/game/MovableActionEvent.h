@@ -4,8 +4,8 @@
 // sets or scales the rotational velocity, or sets the mass. It is a factory
 // event under the name "MovableAction", though start-up does not register it.
 
-#include "core/Event.h"
 #include "core/math/Vector2.h"
+#include "scene/templates/ActionEvents.h"
 
 #include <cstdint>
 #include <iosfwd>
@@ -15,7 +15,15 @@
 namespace Tarnu
 {
 
-class MovableActionEvent : public FactoryEvent
+/// The fields of a movable action event; the action is a MovableActionEvent::Action.
+struct MovableAction
+{
+    std::uint32_t action = 0;
+    Vector2 vector = Vector2::ZERO;
+    double real = 0.0;
+};
+
+class MovableActionEvent : public ActionEvent<MovableActionEvent, MovableAction>
 {
 public:
     static inline std::uint32_t TYPE = 0;
@@ -32,23 +40,16 @@ public:
         SET_MASS = 6
     };
 
+    using ActionEvent::ActionEvent;
     /// Refuses a vector, real or time that is not finite.
-    MovableActionEvent(Action action = SET_VELOCITY, const Vector2& vector = Vector2::ZERO, double real = 0.0,
-                       double time = 0.0);
+    MovableActionEvent(Action action, const Vector2& vector, double real, double time);
 
-    const std::string& getFactoryType() const override { return FACTORY_TYPE; }
     /// From "action" (required), "vector", "real" and "time".
     std::shared_ptr<FactoryEvent> createNew(const ParameterList& params) const override;
-    std::shared_ptr<FactoryEvent> createCopy(double time) const override;
 
-    Action getAction() const { return action; }
-    const Vector2& getVector() const { return vector; }
-    double getReal() const { return real; }
-
-private:
-    Action action;
-    Vector2 vector;
-    double real;
+    Action getAction() const { return static_cast<Action>(fields.action); }
+    const Vector2& getVector() const { return fields.vector; }
+    double getReal() const { return fields.real; }
 };
 
 /// Reads "SetVelocity", "AddVelocity", "ScaleVelocity", "RotateVelocity",

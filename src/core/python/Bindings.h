@@ -9,7 +9,9 @@ namespace Tarnu
 void exportCoreBindings();
 void exportMathBindings();
 void exportEntityBindings();
+void exportResourceBindings();
 void exportInputBindings();
+void exportManagerBindings();
 void exportBoundBindings();
 void exportPhysicsBindings();
 void exportRenderBindings();

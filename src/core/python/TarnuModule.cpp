@@ -43,7 +43,9 @@ BOOST_PYTHON_MODULE(tarnu)
     Tarnu::exportCoreBindings();
     Tarnu::exportMathBindings();
     Tarnu::exportEntityBindings();
+    Tarnu::exportResourceBindings();
     Tarnu::exportInputBindings();
+    Tarnu::exportManagerBindings();
     Tarnu::exportBoundBindings();
     Tarnu::exportPhysicsBindings();
     Tarnu::exportRenderBindings();
