@@ -181,16 +181,15 @@ def test_action_events_steer_a_movable_through_its_entity():
     turned.attach(later)
     stage.scene.addNode(turned)
     assert pending.getVelocity() == Vector2(0, 3)
+    # Setting one component clears the wait.
     cleared = Movable()
     cleared.setVelocity(2.0, Complex(1, 0))
     cleared.setVelocityX(5)
-    entity.removeEventListener(stage.journal)
     other = Entity.createNew("cleared")
     other.addComponent(cleared)
-    stage.scene.addNode(SceneNode.createNew(Vector2(0, 0), Complex(0, 1)))
-    node2 = SceneNode.createNew(Vector2(0, 0), Complex(0, 1))
-    node2.attach(other)
-    stage.scene.addNode(node2)
+    node = SceneNode.createNew(Vector2(0, 0), Complex(0, 1))
+    node.attach(other)
+    stage.scene.addNode(node)
     assert cleared.getVelocity() == Vector2(5, 0)
 
 
