@@ -3,6 +3,9 @@
 #include "core/EventFactory.h"
 #include "core/PythonManager.h"
 #include "core/StartupRollback.h"
+#include "core/resources/XmlFileManager.h"
+#include "game/Movable.h"
+#include "game/StaticCollidable.h"
 #include "render/Camera.h"
 #include "render/RenderableGeometry.h"
 #include "render/RepeatedStaticImage.h"
@@ -10,8 +13,13 @@
 #include "render/StaticImage.h"
 #include "render/TextureManager.h"
 #include "scene/ComponentFactory.h"
-
-#include <memory>
+#include "scene/templates/ActionEvents.h"
+#include "scene/templates/EntityTemplateManager.h"
+#include "scene/templates/EventScriptManager.h"
+#include "scene/templates/SceneActions.h"
+#include "scene/templates/SceneTemplateManager.h"
+#include "scene/templates/StaticRandomDistributionSTG.h"
+#include "scene/templates/UniformTimeIncrementSTC.h"
 
 namespace Tarnu
 {
@@ -40,15 +48,34 @@ void startEngineRoster(StartupRollback& rollback)
     // The video manager deletes the texture manager when it goes; this undo only
     // covers a start that fails before the video manager is undone.
     create<TextureManager>(rollback);
+    create<XmlFileManager>(rollback);
+    create<EntityTemplateManager>(rollback);
+    create<SceneTemplateManager>(rollback);
+    create<EventScriptManager>(rollback);
+
+    // In alphabetical order of type names, each built-in class in its place among the others.
     ComponentFactory& components = create<ComponentFactory>(rollback);
-    // The built-in prototypes, in alphabetical order.
     components.registerType(std::make_shared<Camera>());
+    components.registerType(std::make_shared<ComponentAdder>());
+    components.registerType(std::make_shared<Movable>());
     components.registerType(std::make_shared<RenderableBox>());
     components.registerType(std::make_shared<RenderableCircle>());
     components.registerType(std::make_shared<RepeatedStaticImage>());
+    components.registerType(std::make_shared<RunScriptWhenAdded>());
+    components.registerType(std::make_shared<ScriptRunner>());
     components.registerType(std::make_shared<SlaveRenderable>());
+    components.registerType(std::make_shared<StaticCollidable>());
     components.registerType(std::make_shared<StaticImage>());
-    create<EventFactory>(rollback);
+    components.registerType(std::make_shared<StaticRandomDistributionSTG>());
+    components.registerType(std::make_shared<TemplateInstantiator>());
+    components.registerType(std::make_shared<UniformTimeIncrementSTC>());
+
+    // The movable action event is a factory event too, but not among these.
+    EventFactory& events = create<EventFactory>(rollback);
+    events.registerType(std::make_shared<ComponentAdderActionEvent>());
+    events.registerType(std::make_shared<ScriptRunnerActionEvent>());
+    events.registerType(std::make_shared<TemplateInstantiationActionEvent>());
+
     create<PythonManager>(rollback);
 }
 
@@ -57,6 +84,14 @@ void stopEngineRoster()
     // Textures that only the manager holds go now; the rest stay until the video manager goes.
     if (TextureManager* textures = TextureManager::getSingletonPtr())
         textures->removeUnreferenced();
+    if (SceneTemplateManager* scenes = SceneTemplateManager::getSingletonPtr())
+        scenes->unloadAll();
+    if (EntityTemplateManager* entities = EntityTemplateManager::getSingletonPtr())
+        entities->unloadAll();
+    deleteIfExists<EventScriptManager>();
+    deleteIfExists<SceneTemplateManager>();
+    deleteIfExists<EntityTemplateManager>();
+    deleteIfExists<XmlFileManager>();
     deleteIfExists<ComponentFactory>();
     deleteIfExists<EventFactory>();
     deleteIfExists<PythonManager>();

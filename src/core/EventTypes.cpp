@@ -2,8 +2,11 @@
 
 #include "core/InputEvents.h"
 #include "core/Timer.h"
+#include "game/CollidableEvent.h"
+#include "game/MovableActionEvent.h"
 #include "scene/EntityEvent.h"
 #include "scene/SceneEvent.h"
+#include "scene/templates/ActionEvents.h"
 
 #include <cstdint>
 
@@ -19,7 +22,9 @@ void assignEventTypes()
 
     std::uint32_t counter = 0;
     for (std::uint32_t* type : {&TimerEvent::TYPE, &KeyEvent::TYPE, &MouseEvent::TYPE, &WindowEvent::TYPE,
-                                  &EntityEvent::TYPE, &SceneEvent::TYPE})
+                                  &EntityEvent::TYPE, &ComponentAdderActionEvent::TYPE,
+                                  &ScriptRunnerActionEvent::TYPE, &TemplateInstantiationActionEvent::TYPE,
+                                  &SceneEvent::TYPE, &CollidableEvent::TYPE, &MovableActionEvent::TYPE})
         *type = ++counter;
 }
 

@@ -52,6 +52,7 @@ private:
     std::uint32_t frameCounter = 0;
     std::weak_ptr<ProcessManager> manager;
     ProcessManager* managerPtr = nullptr;  // set and cleared by the manager that adopts the process
+    std::uint64_t adoption = 0;            // which of the managers' entries for it is the live one
     bool dead = false;
 };
 

@@ -26,29 +26,36 @@ std::shared_ptr<ProcessManager> ProcessManager::createNew(double startTime)
 
 void ProcessManager::addProcess(const std::shared_ptr<Process>& process)
 {
-    // Killed and added back before the sweep: it keeps its place instead of being refused.
-    if (process && process->managerPtr == this && process->dead)
+    if (!process || process.get() == this)
+        return;
+    if (process->managerPtr)
     {
-        process->dead = false;
-        return;
+        // A living process stays where it is; a killed one is still leaving.
+        if (!process->dead)
+            return;
+        if (process->managerPtr == this)
+        {
+            process->dead = false;
+            return;
+        }
+        release(*process);
+        if (process->managerPtr)  // its termination hook found it a home already
+            return;
     }
-    if (!process || process.get() == this || process->managerPtr)
-        return;
     process->manager = self;
     process->managerPtr = this;
     process->frameCounter = 0;
+    ++process->adoption;
     process->processStarted();
-    processes.insert({process->getPriority(), nextSerial++, process});
+    processes.insert({process->getPriority(), nextSerial++, process->adoption, process});
 }
 
-void ProcessManager::removeProcess(Process* process)
+void ProcessManager::release(Process& process)
 {
-    if (!process || process->managerPtr != this)
-        return;
-    process->dead = true;
-    // Outside a pass the sweep runs now, taking along whatever else was killed since the last one.
-    if (!updating)
-        removeDeadProcesses();
+    process.manager.reset();
+    process.managerPtr = nullptr;
+    process.dead = false;
+    process.processTerminated();
 }
 
 void ProcessManager::updateProcess(double dt)
@@ -66,6 +73,8 @@ void ProcessManager::updateProcess(double dt)
     // Nothing leaves the set before the sweep, so the iterator stays valid while processes run.
     for (const Entry& entry : processes)
     {
+        if (!entry.isLive(this))
+            continue;
         Process& process = *entry.process;
         if (process.suspended)
         {
@@ -99,7 +108,8 @@ void ProcessManager::updateProcess(double dt)
 void ProcessManager::terminateAll()
 {
     for (const Entry& entry : processes)
-        entry.process->dead = true;
+        if (entry.isLive(this))
+            entry.process->dead = true;
     if (!updating)
         removeDeadProcesses();
 }
@@ -115,9 +125,12 @@ void ProcessManager::removeDeadProcesses()
         std::vector<std::shared_ptr<Process>> dead;
         for (auto it = processes.begin(); it != processes.end();)
         {
-            if (it->process->dead)
+            const bool live = it->isLive(this);
+            if (!live || it->process->dead)
             {
-                dead.push_back(it->process);
+                // A stale entry's process belongs elsewhere now: it is only dropped.
+                if (live)
+                    dead.push_back(it->process);
                 it = processes.erase(it);
             }
             else

@@ -4,6 +4,10 @@
 // suspend processes during a pass: additions that sort after the running one
 // are updated in the same pass, and dead processes leave only after the pass,
 // so the walk never loses its place. A pass cannot be re-entered.
+//
+// A killed process that is added again before the sweep is revived where it
+// stands; one added to another manager leaves the first at once, whose entry
+// for it goes stale: passes skip stale entries and the sweep drops them.
 
 #include "core/Process.h"
 
@@ -23,10 +27,7 @@ public:
     /// The only way to make a free-standing manager: it must know its own shared pointer.
     static std::shared_ptr<ProcessManager> createNew(double startTime);
 
-    /// Adopts a process that has no manager; one of its own killed in this pass lives on.
     void addProcess(const std::shared_ptr<Process>& process);
-    /// Takes one of its processes out at once; during a pass it dies and leaves after the pass.
-    void removeProcess(Process* process);
     double getCurrentTime() const { return currentTime; }
     void terminateAll();
     void updateProcess(double time) override;
@@ -41,7 +42,13 @@ private:
     {
         std::uint32_t priority;
         std::uint64_t serial;
+        std::uint64_t adoption;
         std::shared_ptr<Process> process;
+
+        bool isLive(const ProcessManager* manager) const
+        {
+            return process->managerPtr == manager && process->adoption == adoption;
+        }
     };
     struct UpdateOrder
     {
@@ -52,6 +59,8 @@ private:
     };
 
     void removeDeadProcesses();
+    /// Lets a killed process go before the sweep, telling it it was terminated.
+    static void release(Process& process);
 
     std::weak_ptr<ProcessManager> self;
     std::set<Entry, UpdateOrder> processes;

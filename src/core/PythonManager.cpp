@@ -20,6 +20,12 @@ PythonManager::~PythonManager()
         logs->logMessage(LOG_NAME, "Python subsytem shut down.", LogFile::ML_CRITICAL, true);
 }
 
+void PythonManager::discardPendingError() noexcept
+{
+    if (Py_IsInitialized() && PyErr_Occurred())
+        PyErr_Clear();
+}
+
 boost::python::dict PythonManager::createNamespace() const
 {
     namespace py = boost::python;

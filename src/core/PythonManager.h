@@ -18,6 +18,10 @@ public:
     PythonManager();
     virtual ~PythonManager();
 
+    /// Drops the Python error that a rethrowing bridge left pending, once the
+    /// engine code that caught it has reported it and carries on.
+    static void discardPendingError() noexcept;
+
     /// A new dictionary with "__builtins__" set and "from tarnu import *" run in it.
     boost::python::dict createNamespace() const;
 };

@@ -1,46 +1,96 @@
 #pragma once
-// The collision component. Here: what a scene node needs to tell the scene's
-// physics manager that the collidable has moved.
+// The collision component. A collidable registers with the physics manager of
+// its entity's scene; the manager files it in its grid by its world box, links
+// it with its scene node (which reports every move through markMoved) and
+// tells both entities when it starts or stops touching another collidable.
+//
+// Concrete collidables supply the shape (getBound, getWorldBound). Everything
+// in the record below belongs to the manager that holds the collidable; the
+// collidable only stores it, so that filing and testing need no look-up.
 
 #include "core/math/AxisAlignedBox.h"
 #include "core/math/Boundable.h"
 #include "scene/ComponentClass.h"
-#include "scene/WorldBox.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
 
 namespace Tarnu
 {
 
+class Bound;
 class PhysicsManager;
+class SceneNode;
+struct Contact;
+
+/// The physics manager's bookkeeping of one collidable.
+struct PhysicsRecord
+{
+    static constexpr std::size_t NO_SLOT = static_cast<std::size_t>(-1);
+
+    int gridLevel = -1;  // -1: in no cell
+    std::uint32_t firstX = 0, lastX = 0, firstY = 0, lastY = 0;
+    bool oversized = false;
+    bool multiCell = false;
+    std::uint32_t collidableId = 0;  // 0 while unregistered
+    bool queued = true;              // waits in the manager's queue of moved collidables
+    bool boundStale = true;          // the world bound must be recomputed before the next exact test
+    std::uint32_t filedStep = 0;     // the manager's step that last filed it: it moved in that step
+    std::size_t queueSlot = NO_SLOT;
+    std::size_t registrySlot = NO_SLOT;
+    std::vector<Contact*> contacts;  // the pairs this collidable is in
+};
 
 class Collidable : public ComponentClass<Collidable>, public Boundable
 {
 public:
     static inline const std::string FACTORY_TYPE = "Collidable";
 
-    const AxisAlignedBox& getWorldBox() override { return computeWorldBox(*this, getLocalBox(), worldBox); }
+    Collidable() = default;
+    /// A copy starts unregistered, with nothing of the other's bookkeeping.
+    Collidable(const Collidable& other);
+    /// One destroyed while registered leaves its manager first, so no cell, queue or node keeps it.
+    ~Collidable() override;
+
+    /// The shape in local space.
+    virtual Bound* getBound() = 0;
+    /// The shape in world space, recomputed first when stale; valid until the next call.
+    virtual Bound* getWorldBound(bool stale) = 0;
+
+    /// The local box carried by the node's world transform, kept as worldBox.
+    const AxisAlignedBox& getWorldBox() override;
+    /// The world box as last computed.
+    const AxisAlignedBox& getCachedWorldBox() const { return worldBox; }
+
+    void managerChanged(const std::shared_ptr<SceneManager>& newManager,
+                        const std::shared_ptr<SceneManager>& oldManager) override;
+    bool attach(Entity* entity, const std::shared_ptr<Component>& self) override;
+
+    /// The scene node changed its transform: queue the collidable for the next step once.
+    void markMoved();
 
     PhysicsManager* getPhysicsManager() const { return physicsManager; }
-    /// Set and cleared by the physics manager that files the collidable.
+    /// Set and cleared by the physics manager that registers the collidable.
     void setPhysicsManager(PhysicsManager* manager) { physicsManager = manager; }
+    SceneNode* getSceneNodeLink() const { return sceneNode; }
+    /// Set and cleared by the physics manager together with the node's link back.
+    void setSceneNodeLink(SceneNode* node) { sceneNode = node; }
+    /// A strong reference while one exists: removal keeps the collidable alive with it.
+    std::shared_ptr<Collidable> getSelf() const { return self.lock(); }
 
-    bool isMoved() const { return moved; }
-    /// A move waits for the physics manager; the world bound and box must be computed anew.
-    void markMoved()
-    {
-        moved = true;
-        worldBoundDirty = true;
-        worldBoxDirty = true;
-    }
-    void clearMoved() { moved = false; }
+    PhysicsRecord& getRecord() { return record; }
+    const PhysicsRecord& getRecord() const { return record; }
 
 protected:
     AxisAlignedBox worldBox;
-    bool worldBoundDirty = true;
-    bool worldBoxDirty = true;
 
 private:
-    PhysicsManager* physicsManager = nullptr;
-    bool moved = false;
+    PhysicsRecord record;
+    std::weak_ptr<Collidable> self;
+    SceneNode* sceneNode = nullptr;            // while registered; cleared by the manager
+    PhysicsManager* physicsManager = nullptr;  // while registered; cleared by the manager
 };
 
 }

@@ -1,5 +1,6 @@
 #include "game/PhysicsManager.h"
 
+#include "core/ProcessManager.h"
 #include "scene/SceneManager.h"
 
 namespace Tarnu
@@ -12,6 +13,7 @@ void PhysicsManager::connect(const std::shared_ptr<SceneManager>& target)
     target->setPhysicsManager(shared_from_this());
     scene = target->getSelf();
     scenePointer = target.get();
+    // Also when the manager left a scene earlier in this step: a killed process rejoins at once.
     target->addProcess(shared_from_this());
     notifyConnected();
 }
@@ -28,6 +30,12 @@ void PhysicsManager::disconnect()
     scene.reset();
     scenePointer = nullptr;
     notifyDisconnected();
+}
+
+double PhysicsManager::getProcessTime() const
+{
+    ProcessManager* owner = getOwner();
+    return owner ? owner->getCurrentTime() : 0.0;
 }
 
 }

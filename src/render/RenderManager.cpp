@@ -21,14 +21,13 @@ void RenderManager::disconnect()
     if (!scenePointer)
         return;
     SceneManager* former = scenePointer;
-    // Held while leaving: the scene's links may be the last owners of either side, and
-    // leaving the processes may run scripts (the terminations of other dead processes).
+    // Held while leaving: the scene's link may be the last owner of this manager. Killed, it
+    // is not updated again, and connecting anew takes it back before it has left.
     const std::shared_ptr<RenderManager> keep = shared_from_this();
-    const std::shared_ptr<SceneManager> holdScene = scene.lock();  // empty while the scene is destroyed
+    killProcess();
     former->setRenderManager(nullptr);
     scene.reset();
     scenePointer = nullptr;
-    former->removeProcess(this);
     notifyDisconnected();
 }
 

@@ -20,14 +20,14 @@ class SceneManager;
 class EntityTracker : public SceneListener
 {
 public:
-    explicit EntityTracker(const std::string& name) : entityName(name) {}
+    explicit EntityTracker(const std::string& name = "") : entityName(name) {}
     ~EntityTracker() override;
 
     void setEntity(const std::string& name);
     void setEntity(const std::shared_ptr<Entity>& entity);
     /// Ignored while connected; a type of 0 posts nothing.
-    void connect(const std::shared_ptr<SceneManager>& manager, const std::shared_ptr<Entity>& target,
-                 std::uint32_t foundEventType, std::uint32_t lostEventType);
+    void connect(const std::shared_ptr<SceneManager>& manager, const std::shared_ptr<Entity>& target = nullptr,
+                 std::uint32_t foundEventType = 0, std::uint32_t lostEventType = 0);
     void disconnect();
 
     const std::shared_ptr<Entity>& getEntity() const { return tracked; }

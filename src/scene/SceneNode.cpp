@@ -1,7 +1,6 @@
 #include "scene/SceneNode.h"
 
 #include "game/Collidable.h"
-#include "game/PhysicsManager.h"
 #include "render/RenderManager.h"
 #include "render/Renderable.h"
 #include "scene/Entity.h"
@@ -243,12 +242,7 @@ void SceneNode::transformChanged()
             renderableLink->markMoved();
         }
         if (collidableLink)
-        {
-            PhysicsManager* physics = collidableLink->getPhysicsManager();
-            if (physics && !collidableLink->isMoved())
-                physics->collidableMoved(collidableLink);
             collidableLink->markMoved();
-        }
     }
     if (!childrenNotified)
     {

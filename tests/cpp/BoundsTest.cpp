@@ -71,19 +71,42 @@ TEST(IntersectPairs, ExtentsDecideBoxesAndUnknownKindsRaise)
     EXPECT_EQ(errorText([] { intersects(Box(), StrangeBound()); }), message);
 }
 
+TEST(IntersectPairs, TouchingShapesDoNotOverlapInEitherOrder)
+{
+    auto expectApart = [](const char* how, const Bound& a, const Bound& b) {
+        EXPECT_FALSE(intersects(a, b)) << how;
+        EXPECT_FALSE(intersects(b, a)) << how << ", reversed";
+    };
+    const Box unit(Vector2(0, 0), Vector2(1, 1));
+    expectApart("boxes on an edge", unit, Box(Vector2(1, 0), Vector2(2, 1)));
+    expectApart("boxes on a top edge", unit, Box(Vector2(0, 1), Vector2(1, 2)));
+    expectApart("boxes on a corner", unit, Box(Vector2(1, 1), Vector2(2, 2)));
+    expectApart("circles in a row", Circle(Vector2(0, 0), 1), Circle(Vector2(3, 0), 2));
+    expectApart("circles 3-4-5 apart", Circle(Vector2(0, 0), 2), Circle(Vector2(3, 4), 3));
+    expectApart("circle on a side", Circle(Vector2(2, 0.5), 1), unit);
+    expectApart("circle on the bottom", Circle(Vector2(0.5, -1), 1), unit);
+    expectApart("circle on a corner", Circle(Vector2(1.75, 2), 1.25), unit);
+    // Quarter turns are exact: this one spans (1, -1)-(3, 3), the flipped one (3, 0)-(5, 2).
+    const OrientedBox upright(Vector2(0, 0), Vector2(4, 2), Complex::ROT_90);
+    expectApart("circle on a turned side", Circle(Vector2(4, 1), 1), upright);
+    expectApart("box on a turned side", Box(Vector2(3, 0), Vector2(5, 1)), upright);
+    expectApart("turned boxes", upright, OrientedBox(Vector2(3, 0), Vector2(5, 2), Complex::ROT_180));
+}
+
 namespace
 {
 
-// A random shape described independently: a box by centre, half size and
-// angle (zero unless oriented), or a circle by centre and radius.
+// A random shape described independently: a box by centre, half size and the
+// direction of its first axis ((1, 0) unless oriented), or a circle by centre and radius.
 struct Shape
 {
     std::uint8_t kind;
     Vector2 center, half;
-    double angle = 0, radius = 0;
+    Vector2 facing = Vector2(1, 0);
+    double radius = 0;
 
-    Vector2 u() const { return Vector2(std::cos(angle), std::sin(angle)); }
-    Vector2 v() const { return Vector2(-std::sin(angle), std::cos(angle)); }
+    Vector2 u() const { return facing; }
+    Vector2 v() const { return Vector2(-facing.y, facing.x); }
     /// Half the length of the box's shadow on a unit axis.
     double reach(const Vector2& axis) const
     {
@@ -101,11 +124,13 @@ struct Shape
             return std::make_unique<Circle>(center, radius);
         if (kind == BK_AXIS_ALIGNED_BOX)
             return std::make_unique<Box>(center - half, center + half);
-        return std::make_unique<OrientedBox>(center - half, center + half, Complex(angle));
+        return std::make_unique<OrientedBox>(center - half, center + half, Complex(facing.x, facing.y));
     }
+    /// Half the shape's width along a world axis.
+    double extent(const Vector2& direction) const { return kind == BK_CIRCLE ? radius : reach(direction); }
 };
 
-// Positive when the shapes overlap, negative when apart, near zero when touching.
+// Positive when the shapes overlap, negative when apart, zero when they touch.
 // Two boxes are apart exactly when their shadows part on one of their four axes.
 double overlapDepth(const Shape& a, const Shape& b)
 {
@@ -128,32 +153,49 @@ TEST(IntersectProperty, EveryPairOfKindsAgreesWithAnIndependentGeometry)
 {
     std::mt19937 random(20240611);
     std::uniform_real_distribution<double> place(-4, 4), size(0.05, 3), turn(-std::numbers::pi, std::numbers::pi);
-    auto randomShape = [&](std::uint8_t kind) {
-        Shape shape{kind, Vector2(place(random), place(random)), Vector2(size(random), size(random))};
-        shape.radius = kind == BK_CIRCLE ? size(random) : 0;
-        shape.angle = kind == BK_ORIENTED_BOX ? turn(random) : 0;
+    // Every fourth pair lies on a grid of eighths, oriented boxes at quarter turns, where sums are
+    // exact: the second shape is set beside the first along a world axis, an eighth into it, exactly
+    // touching or an eighth away, and every other time straight across, where circles touch too.
+    std::uniform_int_distribution<int> eighths(-24, 24), sizeInEighths(1, 16), quarter(0, 3), gap(-1, 1);
+    const Vector2 quarterTurns[] = {Vector2(1, 0), Vector2(0, 1), Vector2(-1, 0), Vector2(0, -1)};
+    auto randomShape = [&](std::uint8_t kind, bool onGrid) {
+        auto length = [&] { return onGrid ? sizeInEighths(random) / 8.0 : size(random); };
+        auto position = [&] { return onGrid ? eighths(random) / 8.0 : place(random); };
+        Shape shape{kind, Vector2(position(), position()), Vector2(length(), length())};
+        shape.radius = kind == BK_CIRCLE ? length() : 0;
+        const double angle = kind == BK_ORIENTED_BOX && !onGrid ? turn(random) : 0;
+        shape.facing = kind == BK_ORIENTED_BOX && onGrid ? quarterTurns[quarter(random)]
+                                                       : Vector2(std::cos(angle), std::sin(angle));
         return shape;
     };
     for (std::uint8_t first = 0; first < 3; ++first)
     {
         for (std::uint8_t second = first; second < 3; ++second)
         {
-            int meeting = 0, apart = 0;
+            int meeting = 0, apart = 0, touching = 0;
             for (int trial = 0; trial < 4000; ++trial)
             {
-                const Shape a = randomShape(first), b = randomShape(second);
+                const bool onGrid = trial % 4 == 0;
+                const Shape a = randomShape(first, onGrid);
+                Shape b = randomShape(second, onGrid);
+                if (onGrid)
+                {
+                    const Vector2 side = quarterTurns[quarter(random)];
+                    const double offset = trial % 8 == 0 ? 0 : eighths(random) / 8.0;
+                    b.center = a.center + side * (a.extent(side) + b.extent(side) + gap(random) / 8.0) +
+                               Vector2(-side.y, side.x) * offset;
+                }
                 const auto boundA = a.bound(), boundB = b.bound();
                 const bool answer = intersects(*boundA, *boundB);
                 ASSERT_EQ(answer, intersects(*boundB, *boundA)) << int(first) << "/" << int(second);
                 const double depth = overlapDepth(a, b);
-                if (std::abs(depth) < 1e-9)
-                    continue;
                 ASSERT_EQ(answer, depth > 0) << "kinds " << int(first) << "/" << int(second) << ", trial "
                                              << trial << ", depth " << depth;
-                (answer ? meeting : apart)++;
+                (answer ? meeting : depth == 0 ? touching : apart)++;
             }
             EXPECT_GT(meeting, 800) << int(first) << "/" << int(second);
             EXPECT_GT(apart, 800) << int(first) << "/" << int(second);
+            EXPECT_GT(touching, 100) << int(first) << "/" << int(second);
         }
     }
 }

@@ -143,6 +143,26 @@ TEST_F(EntityComponents, VisitorRemovingWhatItVisitsStillSeesEveryComponentInOrd
     EXPECT_TRUE(entity->getComponents().empty());
 }
 
+TEST_F(EntityComponents, CopyAnnouncesEveryComponentAddedAfterAllHaveHeardOfTheirEntity)
+{
+    Log log;
+    EventRecorder heard(log, EntityEvent::TYPE);
+    auto source = Entity::createNew("source");
+    auto tracer = std::make_shared<Tracer>("a", &log);
+    // The tracer's copy listens on its new entity as soon as it hears of it.
+    tracer->onEntityChanged = [&](const std::shared_ptr<Entity>& now, auto) {
+        if (now && now != source)
+            now->addEventListener(&heard);
+    };
+    source->addComponents({tracer, std::make_shared<Marker>()});
+    log.clear();
+
+    auto copy = Entity::createCopy(source, "copy");
+
+    EXPECT_EQ(log, (Log{"a attach", "a entity copy<-none", "added Tracer", "added Marker"}));
+    EXPECT_EQ(heard.times, (std::vector<double>{0.0, 0.0}));
+}
+
 TEST_F(EntityComponents, CopySkipsComponentCopiesThatAlreadyHaveAnOwner)
 {
     auto holder = Entity::createNew("holder");

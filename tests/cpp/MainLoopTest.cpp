@@ -37,22 +37,30 @@ struct Loop
     void run(const std::vector<int>& frameCosts)
     {
         steps.clear();
+        updatesPerFrame.clear();
         std::size_t frame = 0;
         int cost = frameCosts.at(0);  // still to be spent in the current frame
         std::ostringstream fps;
-        loop.run([&] { return frame >= frameCosts.size(); },
-                 [&](double timeStep) {
-                     steps.push_back(timeStep);
-                     clock.ticks += std::exchange(cost, 0);
-                     return true;
-                 },
-                 [&] { cost = ++frame < frameCosts.size() ? frameCosts[frame] : 0; }, fps);
+        loop.run(
+            [&] {
+                updatesPerFrame.push_back(0);
+                return frame >= frameCosts.size();
+            },
+            [&](double timeStep) {
+                steps.push_back(timeStep);
+                ++updatesPerFrame.back();
+                clock.ticks += std::exchange(cost, 0);
+                return true;
+            },
+            [&] { cost = ++frame < frameCosts.size() ? frameCosts[frame] : 0; }, fps);
+        updatesPerFrame.pop_back();  // the frame that was not begun
         fpsOutput = fps.str();
     }
 
     ScriptedClock clock;
     MainLoop loop;
-    std::vector<double> steps;  // the time step of every update, catch-ups included
+    std::vector<double> steps;       // the time step of every update, catch-ups included
+    std::vector<int> updatesPerFrame;  // the frame's own update and the catch-ups after it
     std::string fpsOutput;
 };
 
@@ -83,15 +91,17 @@ TEST(MainLoop, FramesSleepTheRestOfThePeriodOrWorkOffTheirLateness)
         std::uint32_t overshoot;
         std::vector<int> costs;
         std::string report;
-        std::size_t updates;
+        std::vector<int> updatesPerFrame;
     } cases[] = {
-        {"on time", 0, {5, 10}, frameLine(5, 11, 0) + frameLine(10, 6, 0), 2},
-        {"oversleep shortens the next sleep", 2, {5, 5}, frameLine(5, 11, 2) + frameLine(5, 16 - 5 - 2, 2), 2},
-        {"exactly the period is late, adds no overtime", 0, {16, 16, 16, 16}, late + late + late + late, 4},
+        {"on time", 0, {5, 10}, frameLine(5, 11, 0) + frameLine(10, 6, 0), {1, 1}},
+        {"oversleep shortens the next sleep", 2, {5, 5}, frameLine(5, 11, 2) + frameLine(5, 16 - 5 - 2, 2), {1, 1}},
+        {"a late frame forgets the oversleep before it", 2, {5, 20, 5},
+         frameLine(5, 11, 2) + frameLine(20, 16 - 20 - 2, 6) + frameLine(5, 11, 2), {1, 1, 1}},
+        {"exactly the period is late, adds no overtime", 0, {16, 16, 16, 16}, late + late + late + late, {1, 1, 1, 1}},
         // 130 ms over: capped at 100 overtime, five catch-ups leave 20, the next frame works off one more period.
         {"130 ms late", 0, {146, 0, 0}, frameLine(146, -130, 130) + frameLine(0, 16, 0) + frameLine(0, 16, 0),
-         1 + 5 + 1 + 1 + 1},
-        {"overtime of one period runs no catch-up", 0, {32}, frameLine(32, -16, 16), 1},
+         {1 + 5, 1 + 1, 1}},
+        {"overtime of one period runs no catch-up", 0, {32}, frameLine(32, -16, 16), {1}},
     };
     for (const Case& c : cases)
     {
@@ -99,7 +109,8 @@ TEST(MainLoop, FramesSleepTheRestOfThePeriodOrWorkOffTheirLateness)
         Loop run(60.0f, c.overshoot);
         run.run(c.costs);
         EXPECT_EQ(run.loop.frameReport(), c.report);
-        EXPECT_EQ(run.steps, std::vector<double>(c.updates, 0.016));
+        EXPECT_EQ(run.updatesPerFrame, c.updatesPerFrame);
+        EXPECT_EQ(run.steps, std::vector<double>(run.steps.size(), 0.016));
     }
     Loop onTime, fourLate;
     onTime.run({5, 10});

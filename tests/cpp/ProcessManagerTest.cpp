@@ -211,3 +211,27 @@ TEST(ProcessTerminate, ProcessTerminatedMayAddKillOrTerminateProcesses)
     rig.manager->terminateAll();
     EXPECT_EQ(rig.log, (Strings{"adder terminated", "newcomer terminated"}));
 }
+
+TEST(ProcessKill, KilledProcessAddedAgainBeforeTheSweepStaysAndOneAddedElsewhereMovesAtOnce)
+{
+    Rig rig, other;  // both probes write to rig's log
+    auto stays = rig.add("stays", 10);
+    auto moves = rig.add("moves", 5);
+    stays->onUpdate = [&] {
+        // Killed and taken back within one pass: never left, updated once per pass.
+        stays->killProcess();
+        rig.manager->addProcess(stays);
+        moves->killProcess();
+        other.manager->addProcess(moves);
+    };
+    EXPECT_EQ(rig.step(0.1), (Strings{"stays", "moves terminated", "moves started"}));
+    stays->onUpdate = nullptr;
+    EXPECT_EQ(rig.step(0.1, 2), (Strings{"stays", "stays"}));
+    rig.log.clear();
+    other.manager->updateProcess(0.1);
+    EXPECT_EQ(rig.log, (Strings{"moves"}));
+    EXPECT_EQ(moves->getProcessManager(), other.manager);
+    // A living process is not taken from its manager.
+    other.manager->addProcess(stays);
+    EXPECT_EQ(stays->getProcessManager(), rig.manager);
+}

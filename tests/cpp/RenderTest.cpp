@@ -228,14 +228,15 @@ TEST_F(Drawn, CopiesOfAFiledRenderableStartUnfiledWithoutTheOriginalsSlots)
     EXPECT_NE(copy->getEntry().serial, original->getEntry().serial);
 }
 
-TEST_F(Drawn, DisconnectingLeavesTheProcessesAtOnceClearsNodeLinksAndAllowsReconnecting)
+TEST_F(Drawn, DisconnectingLeavesTheSceneClearsNodeLinksAndAllowsReconnecting)
 {
     renderer->connect(scene);
     auto sprite = outline();
     auto node = add("sprite", sprite);
     EXPECT_EQ(renderer->getNumRenderables(), 1u);
     renderer->disconnect();
-    EXPECT_EQ(renderer->getProcessManager(), nullptr) << "out of the scene's processes before its next update";
+    scene->updateProcess(0.1);
+    EXPECT_EQ(renderer->getProcessManager(), nullptr) << "out of the scene's processes after its next update";
     EXPECT_EQ(sprite->getRenderManager(), nullptr);
     EXPECT_EQ(renderer->getRoot(), nullptr);
 

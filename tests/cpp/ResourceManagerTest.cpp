@@ -1,8 +1,15 @@
 #include "core/resources/ResourceManager.h"
 
+#include "core/LogManager.h"
+
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -86,11 +93,21 @@ TEST_F(ResourceTest, LoadStatesFollowTheProtocolAndBadDataStillEndsLoaded)
     EXPECT_EQ(journal, (std::vector<std::string>{"load bad state 1", "unload bad state 3", "load bad state 1"}));
 }
 
-TEST_F(ResourceTest, AThrowingLoadLeavesTheResourceLoadableAgain)
+TEST_F(ResourceTest, AThrowingLoadIsLoggedAndLeavesTheResourceLoadableAgain)
 {
-    std::shared_ptr<Probe> probe = probes.createTyped("throws");
-    EXPECT_THROW(probe->load(), std::runtime_error);
-    EXPECT_EQ(probe->getLoadState(), Resource::UNLOADED);
+    const std::filesystem::path log =
+        std::filesystem::temp_directory_path() / ("tarnu-resources-" + std::to_string(::getpid()) + ".txt");
+    {
+        LogManager logs;
+        logs.createLog(log, LogFile::ML_NORMAL, false, LogFile::ML_CRITICAL, true);
+        std::shared_ptr<Probe> probe = probes.createTyped("throws");
+        EXPECT_THROW(probe->load(), std::runtime_error);
+        EXPECT_EQ(probe->getLoadState(), Resource::UNLOADED);
+    }
+    std::stringstream text;
+    text << std::ifstream(log).rdbuf();
+    std::filesystem::remove(log);
+    EXPECT_NE(text.str().find("Error: Loading throws failed: unreadable"), std::string::npos) << text.str();
 }
 
 TEST_F(ResourceTest, AManualLoaderLoadsInsteadAndIsDeletedOnlyWhenOwned)

@@ -6,6 +6,7 @@
 #include "core/EventListener.h"
 #include "game/Collidable.h"
 #include "game/PhysicsManager.h"
+#include "game/StaticCollidable.h"
 #include "render/RenderManager.h"
 #include "render/Renderable.h"
 #include "scene/Component.h"
@@ -93,7 +94,7 @@ inline const std::string TRACER = "Tracer", MARKER = "Marker", SPRITE = "Sprite"
 using Tracer = Traced<TRACER>;
 using Marker = Traced<MARKER>;
 using Sprite = Traced<SPRITE, BlankRenderable>;  // one class level below the engine's renderable base
-using Body = Traced<BODY, Collidable>;
+using Body = Traced<BODY, StaticCollidable>;  // below the engine's concrete collidable
 
 // Records the events of one type: component and scene events as "added/removed
 // <component type or entity name>", any other as "event <type>"; keeps their
@@ -159,6 +160,12 @@ struct CountingRenderer : RenderManager
 struct CountingPhysics : PhysicsManager
 {
     void updateProcess(double) override {}
+    std::uint32_t createStaticCollidable(const Bound&) override { return 0; }
+    // Taken as a real manager takes it: queued once, so the next move is heard.
+    void addCollidable(Collidable* collidable) override { collidable->getRecord().queued = false; }
+    void removeCollidable(Collidable*) override {}
+    void addMovable(Movable*) override {}
+    void removeMovable(Movable*) override {}
     void collidableMoved(Collidable*) override { ++moves; }
     void notifyConnected() override {}
     void notifyDisconnected() override {}

@@ -127,7 +127,7 @@ TEST_F(SceneNodeTest, MoveNotifiesOnceUntilTheManagerTakesItAndIdentityChangesNo
     rig.scene->addNode(root);
     root->addChild(rig.node);
     rig.sprite->clearMoved();
-    rig.body->clearMoved();
+    rig.body->getRecord().queued = false;
     rig.node->getWorldPosition();
     const auto [renders, collisions] = rig.moves();
     root->translate(Vector2(1, 0));

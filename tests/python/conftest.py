@@ -40,3 +40,16 @@ def run_script(tmp_path):
             capture_output=True, text=True, timeout=timeout)
         return ScriptResult(completed)
     return run
+
+
+@pytest.fixture
+def data_file(tmp_path):
+    """Writes a data file (dedented, folders made) under tmp_path, the working
+    directory of run_script, and answers its path."""
+    def write(name, text):
+        path = tmp_path / name
+        path.parent.mkdir(parents=True, exist_ok=True)
+        path.write_text(textwrap.dedent(text).lstrip("\n"))
+        return path
+    return write
+

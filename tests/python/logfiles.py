@@ -1,7 +1,8 @@
-"""Log files as tests read them, and the script lines that set up the logs the
+"""Log files as tests read them, the values scenarios print on "> " lines, and the script lines that set up the logs the
 Python bridges report to (the log manager is a process-wide singleton that
 writes into the working directory, so such scripts run in processes of their own)."""
 
+import ast
 import re
 
 HEADER = re.compile(r"^(?P<name>\S+): Logging file generated on \d{4}:\d{2}:\d{2} at \d{2}:\d{2}:\d{2}$")
@@ -35,3 +36,8 @@ def read_log(path):
         match = LINE.match(line)
         messages.append(match.group("text") if match else line)
     return messages
+
+
+def printed(result):
+    """The values a scenario printed on "> " lines (as Python literals), in order."""
+    return [ast.literal_eval(line[2:]) for line in result.stdout.splitlines() if line.startswith("> ")]

@@ -41,22 +41,26 @@ def test_python_events_arrive_as_themselves_in_time_order_and_are_released():
     manager.postEvent(posted)
     assert [name for name, _ in received] == ["a", "b"] and all(got is posted for _, got in received)
     received.clear()
-    queued = [Tagged(4, time, tag) for time, tag in [(3.0, "late"), (1.0, "early"), (2.0, "middle"), (9.0, "p")]]
+    queued = [Tagged(4, time, tag) for time, tag in
+              [(3.0, "late"), (1.0, "early"), (0.0, "now"), (2.0, "middle"), (9.0, "p")]]
     alive = [weakref.ref(event) for event in queued]
     for event in queued:
         manager.queueEvent(event)
     del queued, event
     gc.collect()
+    # Time 0 releases what is due at 0; only a negative time releases everything.
+    manager.dispatchEvents(0.0)
+    assert [(type(got), got.tag) for _, got in received[::2]] == [(Tagged, "now")]
     manager.dispatchEvents(2.0)
-    assert [(type(got), got.tag) for _, got in received[::2]] == [(Tagged, "early"), (Tagged, "middle")]
+    assert [got.tag for _, got in received[::2]] == ["now", "early", "middle"]
     manager.dispatchEvents(3.0)
-    assert [got.tag for _, got in received[::2]] == ["early", "middle", "late"]
+    assert [got.tag for _, got in received[::2]] == ["now", "early", "middle", "late"]
     received.clear()
     gc.collect()
-    assert [ref() is None for ref in alive] == [True, True, True, False]
+    assert [ref() is None for ref in alive] == [True, True, True, True, False]
     del manager
     gc.collect()
-    assert alive[3]() is None
+    assert alive[4]() is None
 
 
 def test_listener_dropped_by_another_listener_during_a_delivery_is_not_called_afterwards():

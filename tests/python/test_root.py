@@ -45,7 +45,9 @@ root.initialize(320, 240, 0, False)
 print("> up:", InputManager.getSingleton() is not None)
 attempt("> twice:", lambda: root.initialize(320, 240, 0, False))
 
-# Ctrl-C ends run with KeyboardInterrupt; leaving the script then shuts the engine down.
+# Ctrl-C ends run with KeyboardInterrupt; leaving the script then shuts the engine down. A shell
+# that starts the tests in the background ignores SIGINT, and the interpreter then leaves it ignored.
+signal.signal(signal.SIGINT, signal.default_int_handler)
 class Interrupt(Process):
     def updateProcess(self, elapsed):
         os.kill(os.getpid(), signal.SIGINT)
@@ -63,6 +65,7 @@ attempt("> interrupted", lambda: root.run(manager, None, 60), KeyboardInterrupt)
     assert read_log(tmp_path / "TarnuLog.txt")[-2:] == ["Log manager shut down.", "Log File Closed."]
     # Every call of initialize, even a refused one, reports on leaks at exit.
     assert result.stdout.splitlines()[-4:] == [LEAK_FREE] * 4 and result.stdout.count(LEAK_FREE) == 4
+    assert result.stderr == ""
 
 
 def test_a_session_hears_input_runs_until_escape_and_reports(run_script, tmp_path):
@@ -98,19 +101,20 @@ print(">", [manager.getSingleton() for manager in (LogManager, InputManager, Eve
                          ("pressed", 27, "escape"), ("released", 27, 3)]
     assert heard[5:] == [("step", 0.016)], "Escape ends the loop after the frame it was pressed in"
     assert lines[1:] == ["[None, None, None, None]"] and result.stdout.splitlines()[-1] == LEAK_FREE
+    assert result.stderr == ""
 
     tarnu_log = read_log(tmp_path / "TarnuLog.txt")
     assert any(line.startswith("timeDiff:") for line in tarnu_log)
     totals = [line for line in tarnu_log if line.startswith("Total run time: ")]
     assert len(totals) == 1 and totals[0].endswith(" Total Frame Count: 1") and totals[0] in result.stdout
-    # The factory's prototypes are live components while the engine runs.
+    # The factory's prototypes are live components while the engine runs; the exit report counts none.
     assert "Active Entities: 0" in tarnu_log and any(line.startswith("Active Components: ") for line in tarnu_log)
     assert tarnu_log[-2:] == ["Log manager shut down.", "Log File Closed."]
     assert "Initialized video subsytem. Using video mode: Width: 800 Height: 600 BitDepth: 32 FullScreen: false." \
         in read_log(tmp_path / "VideoSystemLog.txt")
 
 
-def test_run_ends_on_quit_refuses_bad_rates_and_shutdown_and_drops_listeners_that_go(run_script):
+def test_run_ends_on_quit_refuses_bad_rates_and_shutdown_drops_listeners_and_the_engine_comes_up_again(run_script):
     result = run_script(PRELUDE + """
 root = Root()
 root.initialize(320, 240, 0, False)
@@ -159,9 +163,20 @@ root.shutdown()
 attempt("> gone logs", lambda: logs.logMessageToDefault("x"))
 attempt("> gone events", lambda: factory.isRegistered("x"))
 attempt("> gone components", lambda: components.isRegistered("x"))
+
+# The engine comes up again in the same process, runs, and is shut down at exit.
+root.initialize(320, 240, 0, False)
+heard.clear()
+manager = ProcessManager.createNew(0.0)
+manager.addProcess(Steps())
+sdl_input.tap(sdl_input.SDLK_ESCAPE)
+root.run(manager, None, 30)
+print("> again:", heard, InputManager.getSingleton() is not None)
 """)
     assert result.returncode == 0, result
     lines = list(dict.fromkeys(said(result)))
     expected = ["quit: [('step', 0.033)] 0.033", "refused 0 ", "refused -5 ", "refused nan ", "calls: ['first']",
-                "inside run ", "still up: True", "gone logs Error:", "gone events Error:", "gone components Error:"]
+                "inside run ", "still up: True", "gone logs Error:", "gone events Error:", "gone components Error:",
+                "again: [('step', 0.033)] True"]
     assert len(lines) == len(expected) and all(map(str.startswith, lines, expected)), lines
+    assert result.stdout.splitlines()[-2:] == [LEAK_FREE] * 2 and result.stderr == ""

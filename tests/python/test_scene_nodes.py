@@ -66,6 +66,17 @@ def test_world_values_compose_the_parent_and_world_setters_round_trip():
     assert transform(child) == ((4.5, round(14 / 3, 9)), (-1, 0), (3, 2))
 
 
+def test_child_follows_every_move_of_its_parent_when_read_between_moves():
+    parent, child = SceneNode.createNew(Vector2(10, 0)), SceneNode.createNew(Vector2(1, 0))
+    parent.addChild(child)
+    seen = [world(child)[0]]
+    for move, argument in [("translate", Vector2(0, 5)), ("translate", Vector2(0, 5)), ("rotate", ROTATED),
+                           ("rotate", ROTATED), ("setPosition", Vector2(0, 0)), ("scale", Scale(2, 2))]:
+        getattr(parent, move)(argument)
+        seen.append(world(child)[0])
+    assert seen == [(11, 0), (11, 5), (11, 10), (10, 11), (9, 10), (-1, 0), (-2, 0)]
+
+
 def test_space_defaults_to_parent_local_follows_the_node_axes_and_bad_calls_change_nothing():
     explicit, implicit = parent_and_child()[1], parent_and_child()[1]
     explicit.translate(Vector2(1, 2), SceneNode.PARENT)

@@ -11,6 +11,7 @@ void exportMathBindings();
 void exportEntityBindings();
 void exportResourceBindings();
 void exportInputBindings();
+void exportManagerBindings();
 void exportBoundBindings();
 void exportPhysicsBindings();
 void exportRenderBindings();

@@ -45,6 +45,7 @@ BOOST_PYTHON_MODULE(tarnu)
     Tarnu::exportEntityBindings();
     Tarnu::exportResourceBindings();
     Tarnu::exportInputBindings();
+    Tarnu::exportManagerBindings();
     Tarnu::exportBoundBindings();
     Tarnu::exportPhysicsBindings();
     Tarnu::exportRenderBindings();

@@ -6,6 +6,7 @@
 #include "core/ParameterList.h"
 #include "core/math/AxisAlignedBox.h"
 #include "core/math/Circle.h"
+#include "core/math/Intersection.h"
 #include "core/math/OrientedBox.h"
 #include "core/math/Scale.h"
 #include "core/python/Bindings.h"
@@ -139,6 +140,8 @@ void exportBoundBindings()
     exportAxisAlignedBox();
     exportCircle();
     exportOrientedBox();
+    // Strict: shapes that only touch do not overlap.
+    py::def("intersects", &intersects);
 }
 
 }

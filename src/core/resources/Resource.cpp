@@ -1,5 +1,7 @@
 #include "core/resources/Resource.h"
 
+#include "core/LogManager.h"
+
 namespace Tarnu
 {
 
@@ -29,10 +31,17 @@ void Resource::load()
         else
             loadImpl();
     }
-    catch (...)
+    catch (const std::exception& error)
     {
         // A loader that throws leaves nothing half loaded behind: the
         // resource can be loaded again once the cause is mended.
+        loadState = UNLOADED;
+        if (LogManager* logs = LogManager::getSingletonPtr())
+            logs->logMessageToDefault("Error: Loading " + name + " failed: " + error.what(), LogFile::ML_CRITICAL);
+        throw;
+    }
+    catch (...)
+    {
         loadState = UNLOADED;
         throw;
     }

@@ -1,0 +1,25 @@
+#include "game/CollidableEvent.h"
+
+#include "scene/Component.h"
+
+namespace Tarnu
+{
+
+std::shared_ptr<Entity> CollidableEvent::getOther(const Component& component) const
+{
+    return component.getOwnerPointer() == entity1.get() ? entity2 : entity1;
+}
+
+void CollidableListener::handleEvent(const std::shared_ptr<Event>& event)
+{
+    // A script may post a bare Event under this type number.
+    auto collision = std::dynamic_pointer_cast<CollidableEvent>(event);
+    if (!collision)
+        return;
+    if (collision->getType() == CollidableEvent::ENTITIES_COLLIDED)
+        entitiesCollided(collision);
+    else
+        entitiesSeparated(collision);
+}
+
+}

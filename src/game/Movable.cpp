@@ -1,0 +1,235 @@
+#include "game/Movable.h"
+
+#include "core/ParameterList.h"
+#include "core/math/Complex.h"
+#include "core/math/FiniteCheck.h"
+#include "game/MovableActionEvent.h"
+#include "game/MovableAffector.h"
+#include "game/PhysicsManager.h"
+#include "scene/Entity.h"
+#include "scene/SceneManager.h"
+#include "scene/SceneNode.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace Tarnu
+{
+
+Movable::ActionListener::ActionListener(Movable& movable)
+    : EventListener(MovableActionEvent::TYPE), movable(movable)
+{
+}
+
+void Movable::ActionListener::handleEvent(const std::shared_ptr<Event>& event)
+{
+    // A script may post a bare Event under this type number.
+    auto action = std::dynamic_pointer_cast<MovableActionEvent>(event);
+    if (!action)
+        return;
+    const double real = action->getReal();
+    switch (action->getAction())
+    {
+    case MovableActionEvent::SET_VELOCITY:
+        movable.velocity = action->getVector();
+        break;
+    case MovableActionEvent::ADD_VELOCITY:
+        movable.velocity += action->getVector();
+        break;
+    case MovableActionEvent::SCALE_VELOCITY:
+        movable.velocity *= real;
+        break;
+    case MovableActionEvent::ROTATE_VELOCITY:
+        movable.velocity *= Complex(std::cos(real), std::sin(real));
+        break;
+    case MovableActionEvent::SET_ROT_VELOCITY:
+        movable.rotationalVelocity = real;
+        return;
+    case MovableActionEvent::SCALE_ROT_VELOCITY:
+        movable.rotationalVelocity *= real;
+        return;
+    case MovableActionEvent::SET_MASS:
+        movable.setMass(real);
+        return;
+    }
+    movable.pendingOrientation = false;
+}
+
+Movable::Movable() : actionListener(std::make_unique<ActionListener>(*this))
+{
+}
+
+Movable::Movable(const Vector2& velocity, double mass, double rotationalVelocity)
+    : velocity(velocity),
+      rotationalVelocity(rotationalVelocity),
+      mass(mass),
+      actionListener(std::make_unique<ActionListener>(*this))
+{
+}
+
+Movable::Movable(const Movable& other)
+    : ComponentClass<Movable>(other),
+      velocity(other.velocity),
+      rotationalVelocity(other.rotationalVelocity),
+      mass(other.mass),
+      pendingOrientation(other.pendingOrientation),
+      actionListener(std::make_unique<ActionListener>(*this))
+{
+    for (const std::shared_ptr<MovableAffector>& affector : other.affectors)
+        if (affector->isShareable())
+            affectors.push_back(affector);
+}
+
+Movable::~Movable()
+{
+    if (physicsManager)
+        physicsManager->removeMovable(this);
+    // An affector marked as this one's could otherwise never be applied again.
+    for (const std::shared_ptr<MovableAffector>& affector : affectors)
+        if (affector->getOwner() == this)
+            affector->setOwner(nullptr);
+}
+
+std::shared_ptr<Component> Movable::createNew(const ParameterList& params) const
+{
+    double readMass = 0.0;
+    Vector2 readVelocity;
+    double readRotationalVelocity = 0.0;
+    if (params.get("mass", readMass) == ParameterList::INVALID_TYPE ||
+        params.get("velocity", readVelocity) == ParameterList::INVALID_TYPE ||
+        params.get("rotationalVelocity", readRotationalVelocity) == ParameterList::INVALID_TYPE)
+        throw std::runtime_error("Invalid type in Movable ParamList.");
+    auto made = std::make_shared<Movable>(readVelocity, readMass, readRotationalVelocity);
+    if (params.get("relativeToOrienation") == "true")
+        made->pendingOrientation = true;
+    if (params.contains("force") && params.contains("forceSpace"))
+    {
+        Vector2 force;
+        SceneNode::TransformSpace space = SceneNode::WORLD;
+        params.getThrowOnFail("force", force, "");
+        params.getThrowOnFail("forceSpace", space, "");
+        made->apply(std::make_shared<Force>(force, space));
+    }
+    return made;
+}
+
+std::shared_ptr<Component> Movable::createCopy() const
+{
+    return std::make_shared<Movable>(*this);
+}
+
+void Movable::entityChanged(const std::shared_ptr<Entity>& newEntity, const std::shared_ptr<Entity>& oldEntity)
+{
+    if (oldEntity)
+        oldEntity->removeEventListener(actionListener.get());
+    if (newEntity)
+        newEntity->addEventListener(actionListener.get());
+}
+
+void Movable::managerChanged(const std::shared_ptr<SceneManager>& newManager,
+                             const std::shared_ptr<SceneManager>& oldManager)
+{
+    if (physicsManager && oldManager)
+        physicsManager->removeMovable(this);
+    if (!newManager)
+        return;
+    if (PhysicsManager* manager = newManager->getPhysicsManager().get())
+        manager->addMovable(this);
+    resolvePendingOrientation();
+}
+
+void Movable::resolvePendingOrientation()
+{
+    SceneNode* node = getSceneNodePointer();
+    if (!pendingOrientation || !node)
+        return;
+    pendingOrientation = false;
+    velocity *= node->getWorldOrientation();
+}
+
+void Movable::setVelocity(const Vector2& value)
+{
+    velocity = requireFinite(value, "velocity");
+    pendingOrientation = false;
+}
+
+void Movable::setVelocity(double speed, const Vector2& direction)
+{
+    requireFinite(speed, "speed");
+    requireFinite(direction, "direction");
+    if (SceneNode* node = getSceneNodePointer())
+    {
+        velocity = direction * node->getWorldOrientation() * speed;
+        return;
+    }
+    velocity = direction * speed;
+    pendingOrientation = true;
+}
+
+void Movable::setVelocityX(double x)
+{
+    velocity.x = requireFinite(x, "x");
+    pendingOrientation = false;
+}
+
+void Movable::setVelocityY(double y)
+{
+    velocity.y = requireFinite(y, "y");
+    pendingOrientation = false;
+}
+
+void Movable::changeVelocity(const Vector2& change)
+{
+    velocity += requireFinite(change, "change");
+}
+
+void Movable::setRotationalVelocity(double value)
+{
+    rotationalVelocity = requireFinite(value, "rotationalVelocity");
+}
+
+void Movable::setMass(double value)
+{
+    requireFinite(value, "mass");
+    mass = value > 0.0 ? value : 0.0;
+}
+
+void Movable::apply(const std::shared_ptr<MovableAffector>& affector)
+{
+    if (!affector || (!affector->isShareable() && affector->getOwner()))
+        return;
+    if (std::find(affectors.begin(), affectors.end(), affector) != affectors.end())
+        return;
+    affectors.push_back(affector);
+    affector->setOwner(this);
+    affector->attached(*this);
+}
+
+void Movable::remove(const std::shared_ptr<MovableAffector>& affector)
+{
+    auto found = std::find(affectors.begin(), affectors.end(), affector);
+    if (!affector || found == affectors.end())
+        return;
+    affectors.erase(found);
+    if (affector->getOwner() == this)
+        affector->setOwner(nullptr);
+}
+
+void Movable::applyAffectors(double dt)
+{
+    for (std::size_t i = 0; i < affectors.size();)
+    {
+        // Held: the affector may be the last reference once it leaves the list.
+        const std::shared_ptr<MovableAffector> affector = affectors[i];
+        if (!affector->apply(*this, dt))
+        {
+            ++i;
+            continue;
+        }
+        if (affector->getOwner() == this)
+            affector->setOwner(nullptr);
+        affectors.erase(affectors.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+}
+
+}

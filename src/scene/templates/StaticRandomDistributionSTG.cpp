@@ -1,0 +1,68 @@
+#include "scene/templates/StaticRandomDistributionSTG.h"
+
+#include "core/ParameterList.h"
+#include "scene/templates/SceneTemplateManager.h"
+
+#include <SDL.h>
+
+namespace Tarnu
+{
+
+StaticRandomDistributionSTG::StaticRandomDistributionSTG(std::uint32_t seed, double noSceneRate)
+    : noSceneRate(noSceneRate), totalRate(noSceneRate), generator(seed), seed(seed)
+{
+}
+
+std::shared_ptr<Component> StaticRandomDistributionSTG::createNew(const ParameterList& params) const
+{
+    std::uint32_t seed = SDL_GetTicks();
+    double noSceneRate = 0.0;
+    params.get("seed", seed);
+    params.get("noSceneRate", noSceneRate);
+    auto made = std::make_shared<StaticRandomDistributionSTG>(seed, noSceneRate);
+    SceneTemplateManager& scenes = SceneTemplateManager::getSingleton();
+    for (unsigned index = 0;; ++index)
+    {
+        const std::string& name = params.get("scene" + std::to_string(index));
+        if (name.empty())
+            break;
+        double rate = 0.0;
+        params.getThrowOnFail("rate" + std::to_string(index), rate, "");
+        const std::shared_ptr<SceneTemplate> sceneTemplate = scenes.loadTemplate(name, "");
+        sceneTemplate->load();
+        made->addEntry(sceneTemplate, rate);
+    }
+    return made;
+}
+
+std::shared_ptr<Component> StaticRandomDistributionSTG::createCopy() const
+{
+    auto copy = std::make_shared<StaticRandomDistributionSTG>(seed, noSceneRate);
+    for (const auto& [sceneTemplate, rate] : entries)
+        copy->addEntry(sceneTemplate, rate);
+    return copy;
+}
+
+void StaticRandomDistributionSTG::addEntry(const std::shared_ptr<SceneTemplate>& sceneTemplate, double rate)
+{
+    entries.emplace_back(sceneTemplate, rate);
+    totalRate += rate;
+}
+
+std::shared_ptr<SceneTemplate> StaticRandomDistributionSTG::generateTemplate()
+{
+    if (entries.empty())
+        return nullptr;
+    double left = generator.next() * totalRate - noSceneRate;
+    if (left <= 0)
+        return nullptr;
+    for (const auto& [sceneTemplate, rate] : entries)
+    {
+        left -= rate;
+        if (left <= 0)
+            return sceneTemplate;
+    }
+    return nullptr;
+}
+
+}
