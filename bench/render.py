@@ -40,7 +40,7 @@ CAMERA = (WORLD_W / 2, WORLD_H / 2)
 SIDE = 32
 WARM_UP, FRAMES = 10, 120
 ROUNDS = 5
-STEP = 1.0 / 20  # Root.run's frame period: long enough that no frame is late and needs catching up
+STEP = 1.0 / 20  # the frame period: long enough that no frame of Root.run is late and needs catching up
 
 _gl = ctypes.CDLL("libGL.so.1")
 
@@ -124,6 +124,7 @@ def bench_tarnu(root, sprites, image):
             moving.append((sprite, node))
 
     steps = []
+    dither = random.Random(0)
 
     class First(tarnu.Process):
         """Runs first in every step: the last frame's drawing is finished before the step's clock starts."""
@@ -135,6 +136,12 @@ def bench_tarnu(root, sprites, image):
     class Last(tarnu.Process):
         def updateProcess(self, elapsed):
             steps.append(time.perf_counter() - first.started)
+            # The loop's clock counts whole milliseconds from a frame start just after one turns:
+            # a random part of a millisecond more, counted in the frame but not in the step,
+            # spreads the end of the frame evenly over the millisecond, so the mean count is exact.
+            end = time.perf_counter() + dither.random() / 1000
+            while time.perf_counter() < end:
+                pass
             if len(steps) == WARM_UP + FRAMES:
                 _push_quit()  # run ends after this frame
 
@@ -151,7 +158,6 @@ def bench_tarnu(root, sprites, image):
     root.run(scene, renderer, 1.0 / STEP)
     drawn = lit_pixels()
     frames = [int(m.group(1)) for m in re.finditer(r"timeDiff:(-?\d+) ", "".join(open(log).readlines()[reported:]))]
-    # timeDiff is whole milliseconds of frames that start at random points between ticks: its mean is unbiased.
     frame_ms = sum(frames[WARM_UP:]) / len(frames[WARM_UP:])
     step_ms = 1000 * sum(steps[WARM_UP:]) / len(steps[WARM_UP:])
     renderer.disconnect()
@@ -287,14 +293,18 @@ def bench_pyglet(window, sprites, pixels):
 
 
 def timed(frame, move):
-    """Milliseconds per frame of frame(), after a warm-up; move() runs between frames, untimed."""
+    """Milliseconds per frame of frame(), after a warm-up; move() runs between frames, untimed,
+    and frames keep Root.run's period, so that each starts after an idle pause as a game's do."""
     spent = 0.0
     for index in range(WARM_UP + FRAMES):
+        begin = time.perf_counter()
         move()
         start = time.perf_counter()
         frame()
+        end = time.perf_counter()
         if index >= WARM_UP:
-            spent += time.perf_counter() - start
+            spent += end - start
+        time.sleep(max(0.0, begin + STEP - time.perf_counter()))
     return 1000 * spent / FRAMES
 
 
