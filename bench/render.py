@@ -13,9 +13,10 @@ Tarnu's figure is the time of its frames less the time of its update steps:
 the clearing, the render pass, the buffer swap and the input pump, as Root.run
 runs them. A last table runs Tarnu with only the visible sprites, in a world the
 size of the view: the render pass should cost what the visible sprites cost.
-Each measurement runs in a process of its own, in rounds, keeping each one's
-best round, and the pixels each library drew in its last frame are printed so
-that the pictures can be seen to match. Needs python3-pygame and
+Every library keeps the game loop's frame period, so that each frame starts
+after an idle pause as a game's do. Each measurement runs in a process of its
+own, in rounds, keeping each one's best round, and the pixels each library drew
+in its last frame are printed so that the pictures can be seen to match. Needs python3-pygame and
 python3-pyglet (tools/install-deps)."""
 
 import ctypes

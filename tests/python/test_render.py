@@ -97,7 +97,12 @@ for index, colour in enumerate([(1, 0, 0), (0, 1, 0), (0, 0, 1), (1, 1, 0), (0, 
 # Outlines of an axis-aligned box (0,0)-(20,10) and of a circle of radius 8.
 place(RenderableGeometry.createFromBound(AxisAlignedBox(Vector2(0, 0), Vector2(20, 10)), 0), "box", 70, 20)
 place(RenderableGeometry.createFromBound(Circle(Vector2(0, 0), 8), 0), "circle", 80, 60)
-# A texture whose upper half is red and lower half blue, on a turned node.
+# An outline filed far out of view and then updated into it is filed anew and drawn.
+moved = RenderableGeometry.createFromBound(AxisAlignedBox(Vector2(-500, -500), Vector2(-490, -490)), 0)
+place(moved, "moved", 130, 20)
+frame()
+moved.update(AxisAlignedBox(Vector2(-5, -5), Vector2(5, 5)))
+# A texture whose upper half is red and lower half blue.
 images.write_png("halves.png", 16, 16, images.halves((255, 0, 0, 255), (0, 0, 255, 255), 16))
 place(make("StaticImage", filename="halves.png", texCoord="<0,0>,<1,1>", zOrder=0, min="<-8,-8>", max="<8,8>"),
       "image", 130, 60)
@@ -108,6 +113,7 @@ say("ties", at(33, 95))
 say("box", [brightest(70, 25), brightest(90, 25), brightest(80, 20), brightest(80, 30), at(80, 25)])
 say("circle", [brightest(88, 60), at(80, 60)])
 say("image", [at(130, 64), at(130, 56)])
+say("updated", brightest(125, 20))
 """)
     assert said["z"][0] == BLUE and said["z"][1] == BLUE and said["z"][2] == RED
     assert near(said["alpha"], [128, 0, 127])
@@ -116,6 +122,7 @@ say("image", [at(130, 64), at(130, 56)])
     assert left == right == bottom == top == WHITE and inside == BLACK
     assert said["circle"] == [WHITE, BLACK]
     assert said["image"] == [RED, BLUE], "the image's top row is drawn at the top"
+    assert said["updated"] == WHITE
     assert "Error" not in " ".join(read_log(tmp_path / "VideoSystemLog.txt"))
 
 
@@ -229,6 +236,10 @@ wide_node.setScale(Scale(1, 1))
 wide_node.setOrientation(Complex(0, 1))
 p = wide.convertPosition(W, H // 2)
 say("turned", [round(p.x, 6), round(p.y, 6)])
+# A second camera on an entity of the same name is not filed, and its leaving takes nothing with it.
+twin = place(make("Camera", dimensions="<1,1>"), "camera", 0, 0)
+scene.removeNode(twin)
+say("twin", renderer.getMainCamera().getEntity().getName() == "camera" and renderer.getMainCamera() == main)
 renderer.setMainCamera("a-wide")
 renderer.setMainCamera("nobody")
 say("switched", renderer.getMainCamera().getEntity().getName())
@@ -245,6 +256,7 @@ say("errors", [attempt(lambda: make("Camera")), attempt(lambda: make("Camera", d
     assert said["convert"] == [[-300, -250], [100, 50], [160, 120]]
     assert said["scaled"] == [[-700, -100, 900, 200], [-700, -100]]
     assert said["turned"] == [100, 450]
+    assert said["twin"] is True
     assert said["switched"] == "a-wide" and said["fallback"] == "camera" and said["none"] is True
     assert said["free"] == [[-2, -1, 2, 1], [0, 0]]
     assert said["errors"] == ["RuntimeError: Could not find parameter 'dimensions'",
