@@ -70,6 +70,34 @@ root.shutdown()
 """
 
 
+def test_python_surface_of_rendering_without_an_engine():
+    import tarnu
+    from tarnu import (Camera, Component, QuadtreeRenderManager, RenderableBox, RenderableCircle,
+                       RenderableGeometry, Renderable, RenderManager, Slot, StaticImage)
+    # The render manager has no engine base in Python: it is a class of its own, as Component is.
+    bases = {RenderManager: Component.__bases__[0], QuadtreeRenderManager: RenderManager, Camera: Component, Renderable: Component,
+             StaticImage: Renderable, RenderableGeometry: Renderable, RenderableBox: RenderableGeometry,
+             RenderableCircle: RenderableGeometry}
+    assert [cls.__name__ for cls, base in bases.items() if cls.__bases__ != (base,)] == []
+    methods = {RenderManager: "connect disconnect getMainCamera setMainCamera", QuadtreeRenderManager: "createNew",
+               Camera: "convertPosition getViewport", Renderable: "getZOrder setAlpha connect disconnectAll",
+               RenderableGeometry: "createFromBound", RenderableBox: "update", RenderableCircle: "update",
+               Slot: "disconnect"}
+    assert [cls.__name__ + "." + name for cls, names in methods.items() for name in names.split()
+            if name not in vars(cls)] == []
+    # Nothing here is made from Python but slots; managers come from createNew, each new and unconnected.
+    for cls in bases:
+        with pytest.raises(RuntimeError, match="cannot be instantiated"):
+            cls()
+    first, second = QuadtreeRenderManager.createNew(), QuadtreeRenderManager.createNew()
+    assert first != second and first.getMainCamera() is None
+    first.disconnect()
+    outline = RenderableGeometry.createFromBound(tarnu.OrientedBox(tarnu.Vector2(0, 0), tarnu.Vector2(4, 2)), 2.5)
+    assert type(outline) is RenderableBox and outline.getZOrder() == 2.5 and outline.getType() == "RenderableBox"
+    assert type(RenderableGeometry.createFromBound(tarnu.Circle(tarnu.Vector2(1, 1), 2), 0)) is RenderableCircle
+    assert isinstance(Slot(), Slot)
+
+
 def run(run_script, source):
     result = run_script(PRELUDE + source + EPILOGUE)
     assert result.returncode == 0, result
