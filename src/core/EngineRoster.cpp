@@ -7,11 +7,18 @@
 #include "game/Movable.h"
 #include "game/StaticCollidable.h"
 #include "render/Camera.h"
+#include "render/DynamicTextDisplay.h"
+#include "render/FontManager.h"
 #include "render/RenderableGeometry.h"
 #include "render/RepeatedStaticImage.h"
 #include "render/SlaveRenderable.h"
 #include "render/StaticImage.h"
 #include "render/TextureManager.h"
+#include "render/animation/AnimateAndDie.h"
+#include "render/animation/AnimationEvents.h"
+#include "render/animation/AnimationSequenceManager.h"
+#include "render/animation/OccludedAnimatable.h"
+#include "render/animation/StripSequence.h"
 #include "scene/ComponentFactory.h"
 #include "scene/templates/ActionEvents.h"
 #include "scene/templates/EntityTemplateManager.h"
@@ -45,19 +52,25 @@ Manager& create(StartupRollback& rollback)
 
 void startEngineRoster(StartupRollback& rollback)
 {
-    // The video manager deletes the texture manager when it goes; this undo only
-    // covers a start that fails before the video manager is undone.
+    // The video manager deletes the texture manager, and that the font manager, when it
+    // goes; these undos only cover a start that fails before the video manager is undone.
     create<TextureManager>(rollback);
+    create<FontManager>(rollback);
     create<XmlFileManager>(rollback);
     create<EntityTemplateManager>(rollback);
     create<SceneTemplateManager>(rollback);
     create<EventScriptManager>(rollback);
+    create<AnimationSequenceManager>(rollback).registerSequenceType(StripSequence::FACTORY_TYPE, StripSequence());
 
     // In alphabetical order of type names, each built-in class in its place among the others.
     ComponentFactory& components = create<ComponentFactory>(rollback);
+    components.registerType(std::make_shared<Animatable>());
+    components.registerType(std::make_shared<AnimateAndDie>());
     components.registerType(std::make_shared<Camera>());
     components.registerType(std::make_shared<ComponentAdder>());
+    components.registerType(std::make_shared<DynamicTextDisplay>());
     components.registerType(std::make_shared<Movable>());
+    components.registerType(std::make_shared<OccludedAnimatable>());
     components.registerType(std::make_shared<RenderableBox>());
     components.registerType(std::make_shared<RenderableCircle>());
     components.registerType(std::make_shared<RepeatedStaticImage>());
@@ -72,6 +85,7 @@ void startEngineRoster(StartupRollback& rollback)
 
     // The movable action event is a factory event too, but not among these.
     EventFactory& events = create<EventFactory>(rollback);
+    events.registerType(std::make_shared<AnimationActionEvent>());
     events.registerType(std::make_shared<ComponentAdderActionEvent>());
     events.registerType(std::make_shared<ScriptRunnerActionEvent>());
     events.registerType(std::make_shared<TemplateInstantiationActionEvent>());
@@ -81,13 +95,16 @@ void startEngineRoster(StartupRollback& rollback)
 
 void stopEngineRoster()
 {
-    // Textures that only the manager holds go now; the rest stay until the video manager goes.
+    // Textures and fonts that only their managers hold go now; the rest stay until the video manager goes.
     if (TextureManager* textures = TextureManager::getSingletonPtr())
         textures->removeUnreferenced();
+    if (FontManager* fonts = FontManager::getSingletonPtr())
+        fonts->removeUnreferenced();
     if (SceneTemplateManager* scenes = SceneTemplateManager::getSingletonPtr())
         scenes->unloadAll();
     if (EntityTemplateManager* entities = EntityTemplateManager::getSingletonPtr())
         entities->unloadAll();
+    deleteIfExists<AnimationSequenceManager>();
     deleteIfExists<EventScriptManager>();
     deleteIfExists<SceneTemplateManager>();
     deleteIfExists<EntityTemplateManager>();

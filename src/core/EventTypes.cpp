@@ -4,6 +4,8 @@
 #include "core/Timer.h"
 #include "game/CollidableEvent.h"
 #include "game/MovableActionEvent.h"
+#include "render/TextDisplayActionEvent.h"
+#include "render/animation/AnimationEvents.h"
 #include "scene/EntityEvent.h"
 #include "scene/SceneEvent.h"
 #include "scene/templates/ActionEvents.h"
@@ -24,7 +26,8 @@ void assignEventTypes()
     for (std::uint32_t* type : {&TimerEvent::TYPE, &KeyEvent::TYPE, &MouseEvent::TYPE, &WindowEvent::TYPE,
                                   &EntityEvent::TYPE, &ComponentAdderActionEvent::TYPE,
                                   &ScriptRunnerActionEvent::TYPE, &TemplateInstantiationActionEvent::TYPE,
-                                  &SceneEvent::TYPE, &CollidableEvent::TYPE, &MovableActionEvent::TYPE})
+                                  &SceneEvent::TYPE, &CollidableEvent::TYPE, &MovableActionEvent::TYPE,
+                                  &AnimationEvent::TYPE, &AnimationActionEvent::TYPE, &TextDisplayActionEvent::TYPE})
         *type = ++counter;
 }
 

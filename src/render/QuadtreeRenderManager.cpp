@@ -1,5 +1,6 @@
 #include "render/QuadtreeRenderManager.h"
 
+#include "core/FlagGuard.h"
 #include "core/LogManager.h"
 #include "core/VideoManager.h"
 #include "render/Camera.h"
@@ -7,6 +8,7 @@
 #include "render/QuadtreeNode.h"
 #include "render/Renderable.h"
 #include "render/Texture.h"
+#include "render/animation/Animatable.h"
 #include "scene/Entity.h"
 #include "scene/SceneManager.h"
 #include "scene/SceneNode.h"
@@ -44,11 +46,14 @@ struct Gathering : Visitor<std::shared_ptr<Entity>>
     {
         if (std::shared_ptr<Renderable> renderable = Renderable::getFor(entity.get()))
             renderables.push_back(std::move(renderable));
+        if (std::shared_ptr<Animatable> animatable = Animatable::getFor(entity.get()))
+            animatables.push_back(std::move(animatable));
         if (std::shared_ptr<Camera> camera = Camera::getFor(entity.get()))
             cameras.push_back(std::move(camera));
     }
 
     std::vector<std::shared_ptr<Renderable>> renderables;
+    std::vector<std::shared_ptr<Animatable>> animatables;
     std::vector<std::shared_ptr<Camera>> cameras;
 };
 
@@ -144,6 +149,8 @@ void QuadtreeRenderManager::notifyConnected()
         scene->accept(gathered);
     for (const std::shared_ptr<Renderable>& renderable : gathered.renderables)
         addRenderable(renderable.get());
+    for (const std::shared_ptr<Animatable>& animatable : gathered.animatables)
+        addAnimatable(animatable.get());
     for (const std::shared_ptr<Camera>& camera : gathered.cameras)
         addCamera(camera);
 }
@@ -166,7 +173,61 @@ void QuadtreeRenderManager::notifyDisconnected()
     }
     removals += renderables.size();
     renderables.clear();
+    for (Animatable* animatable : animatables)
+        if (animatable)
+            animatable->setAnimator(nullptr, 0);
+    animatables.clear();
+    emptySlots = 0;
     cameras.clear();
+}
+
+void QuadtreeRenderManager::updateProcess(double elapsed)
+{
+    // Advancing calls no script, but an animatable may come or go meanwhile all the same:
+    // those added now wait for the next update, and those removed are skipped.
+    {
+        const FlagGuard walking(updating);
+        const std::size_t count = animatables.size();
+        for (std::size_t slot = 0; slot < count; ++slot)
+            if (Animatable* animatable = animatables[slot])
+                animatable->advancePosition(elapsed);
+    }
+    if (emptySlots > animatables.size() / 2)
+        closeUpAnimatables();
+}
+
+void QuadtreeRenderManager::addAnimatable(Animatable* animatable)
+{
+    if (!animatable || animatable->getAnimator() == this)
+        return;
+    if (RenderManager* other = animatable->getAnimator())
+        other->removeAnimatable(animatable);
+    animatable->setAnimator(this, animatables.size());
+    animatables.push_back(animatable);
+}
+
+void QuadtreeRenderManager::removeAnimatable(Animatable* animatable)
+{
+    if (!animatable || animatable->getAnimator() != this)
+        return;
+    animatables[animatable->getAnimatorSlot()] = nullptr;
+    animatable->setAnimator(nullptr, 0);
+    ++emptySlots;
+    if (!updating && emptySlots > animatables.size() / 2)
+        closeUpAnimatables();
+}
+
+void QuadtreeRenderManager::closeUpAnimatables()
+{
+    std::size_t kept = 0;
+    for (Animatable* animatable : animatables)
+        if (animatable)
+        {
+            animatable->setAnimator(this, kept);
+            animatables[kept++] = animatable;
+        }
+    animatables.resize(kept);
+    emptySlots = 0;
 }
 
 bool QuadtreeRenderManager::place(RenderEntry& entry)

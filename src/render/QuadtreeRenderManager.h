@@ -1,6 +1,7 @@
 #pragma once
-// The render manager of a scene, keeping its renderables in a loose quadtree
-// and its cameras by entity name. A pass files anew what moved, collects what
+// The render manager of a scene, keeping its renderables in a loose quadtree,
+// its cameras by entity name and its animated sprites in the order they came,
+// which its update advances. A pass files anew what moved, collects what
 // meets the main camera's view, asks the permission signals, sorts by z-order
 // (equal z-orders in the order of filing) and draws.
 //
@@ -10,6 +11,10 @@
 // before it is used again, and held while its own slots are asked. The pass
 // allocates nothing per renderable: the bookkeeping is in each renderable's
 // entry and the render list keeps its capacity from frame to frame.
+//
+// Animated sprites are kept by slot: one that leaves, also while the update
+// walks them, leaves an empty slot that the walk skips, and the slots close up
+// once no walk is under way.
 
 #include "core/math/AxisAlignedBox.h"
 #include "render/DrawPass.h"
@@ -34,7 +39,8 @@ public:
     static std::shared_ptr<QuadtreeRenderManager> createNew();
     ~QuadtreeRenderManager() override;
 
-    void updateProcess(double elapsed) override {}
+    /// Advances every animated sprite by the step.
+    void updateProcess(double elapsed) override;
     void render() override;
     std::shared_ptr<Camera> getMainCamera() const override { return mainCamera; }
     void setMainCamera(const std::string& name) override;
@@ -42,11 +48,14 @@ public:
     void removeRenderable(Renderable* renderable) override;
     void addCamera(const std::shared_ptr<Camera>& camera) override;
     void removeCamera(const Camera* camera) override;
+    void addAnimatable(Animatable* animatable) override;
+    void removeAnimatable(Animatable* animatable) override;
     void renderableMoved(Renderable* renderable) override;
 
     // For tests of the filing.
     const QuadtreeNode* getRoot() const { return root.get(); }
     std::size_t getNumRenderables() const { return renderables.size(); }
+    std::size_t getNumAnimatables() const { return animatables.size() - emptySlots; }
 
     static constexpr unsigned MAX_DEPTH = 6;
     static constexpr double ROOT_HALF_SIDE = 8192.0;
@@ -73,6 +82,8 @@ private:
     /// Still filed, with a record of this pass; the filed set is asked first, so a renderable
     /// that died meanwhile is never touched.
     bool isDrawable(Renderable* renderable) const;
+    /// Closes up the empty slots of the animated sprites.
+    void closeUpAnimatables();
 
     std::vector<DrawItem> renderList;
     DrawPass drawPass;
@@ -80,6 +91,9 @@ private:
     std::vector<RenderEntry*> moved;
     // Filed without a box (a slave before its master): placed once they have one.
     std::vector<RenderEntry*> unplaced;
+    std::vector<Animatable*> animatables;  // each empties its slot when it leaves
+    std::size_t emptySlots = 0;
+    bool updating = false;
     std::map<std::string, std::shared_ptr<Camera>> cameras;
     std::shared_ptr<Camera> mainCamera;
     std::unique_ptr<QuadtreeNode> root;

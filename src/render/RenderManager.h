@@ -2,9 +2,10 @@
 // The renderer of one scene. Connecting it makes it the scene's render manager
 // and one of the scene's processes; disconnecting takes it out of both at
 // once, so it may connect again right away. It refers to the scene weakly, so
-// a scene and its renderer never keep each other alive. Renderables and
-// cameras enter and leave it by themselves as their entities enter and leave
-// the scene; Root.run calls render once per drawn frame.
+// a scene and its renderer never keep each other alive. Renderables, animated
+// sprites and cameras enter and leave it by themselves as their entities enter
+// and leave the scene; its update advances the animated sprites, and Root.run
+// calls render once per drawn frame.
 
 #include "core/Process.h"
 
@@ -14,6 +15,7 @@
 namespace Tarnu
 {
 
+class Animatable;
 class Camera;
 class Renderable;
 class SceneManager;
@@ -33,6 +35,10 @@ public:
     virtual void addCamera(const std::shared_ptr<Camera>& camera) = 0;
     /// Forgets the camera wherever it is filed, even once it has left its entity.
     virtual void removeCamera(const Camera* camera) = 0;
+    /// Animated sprites are advanced by every update, in the order they were added; one added
+    /// during an update is first advanced by the next, one removed is not advanced again.
+    virtual void addAnimatable(Animatable* animatable) = 0;
+    virtual void removeAnimatable(Animatable* animatable) = 0;
     /// The renderable's node changed its transform: file it anew before the next query.
     virtual void renderableMoved(Renderable* renderable) = 0;
 

@@ -29,6 +29,8 @@ public:
     void setRepeat(bool repeat);
     bool getRepeat() const { return repeat; }
     std::uint32_t getGLName() const { return glName; }
+    /// For a manual loader that could not fill the texture: it ends without an image and is not drawn.
+    void markLoadError() { loadError = true; }
 
 protected:
     void loadImpl() override;

@@ -2,6 +2,7 @@
 
 #include "core/LogManager.h"
 #include "core/VideoManager.h"
+#include "render/FontManager.h"
 
 #include <SDL_opengl.h>
 
@@ -28,6 +29,8 @@ TextureManager::~TextureManager()
 {
     // Here rather than in the base: unloading a texture asks this manager what is bound.
     unloadAll();
+    // Fonts hold textures, and their sheets are drawn in this context.
+    delete FontManager::getSingletonPtr();
     log("Texture manager shut down.", LogFile::ML_CRITICAL);
 }
 

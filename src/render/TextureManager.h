@@ -2,7 +2,8 @@
 // The singleton that makes textures by name and remembers which one is bound.
 // It needs the video manager's OpenGL context: it refuses to start without a
 // video manager, and the video manager deletes it first when it goes, so every
-// texture it holds is given back while the context exists.
+// texture it holds is given back while the context exists. It deletes the font
+// manager as it goes, since fonts keep their glyph sheets among its textures.
 
 #include "core/LogFile.h"
 #include "core/resources/ResourceManager.h"

@@ -146,6 +146,8 @@ struct CountingRenderer : RenderManager
     }
     void addCamera(const std::shared_ptr<Camera>&) override {}
     void removeCamera(const Camera*) override {}
+    void addAnimatable(Animatable*) override {}
+    void removeAnimatable(Animatable*) override {}
     void renderableMoved(Renderable*) override { ++moves; }
     void notifyConnected() override {}
     void notifyDisconnected() override

@@ -15,5 +15,6 @@ void exportManagerBindings();
 void exportBoundBindings();
 void exportPhysicsBindings();
 void exportRenderBindings();
+void exportTextBindings();
 
 }

@@ -49,5 +49,6 @@ BOOST_PYTHON_MODULE(tarnu)
     Tarnu::exportBoundBindings();
     Tarnu::exportPhysicsBindings();
     Tarnu::exportRenderBindings();
+    Tarnu::exportTextBindings();
     exportRoot();
 }

@@ -1,14 +1,18 @@
-// Rendering: render managers, the camera, renderables and outlines of bounds,
-// and the render-permission slot that scripts may subclass. Objects come from
-// factories and createNew functions; only slots are made from Python.
+// Rendering and animation: render managers, the camera, renderables, animated
+// sprites with their event and action event, the occlusion interface, outlines
+// of bounds, and the render-permission slot that scripts may subclass. Objects
+// come from factories and createNew functions; only slots are made from Python.
 
 #include "core/math/Bound.h"
 #include "core/python/Bindings.h"
+#include "core/python/EventTypeProperty.h"
 #include "core/python/Identity.h"
 #include "render/Camera.h"
 #include "render/QuadtreeRenderManager.h"
 #include "render/RenderableGeometry.h"
 #include "render/StaticImage.h"
+#include "render/animation/AnimationEvents.h"
+#include "render/animation/OccludedAnimatable.h"
 #include "render/python/PythonSlot.h"
 #include "scene/SceneManager.h"
 
@@ -60,6 +64,71 @@ void exportRenderables()
                                                                                                      py::no_init);
 }
 
+void exportAnimation()
+{
+    using Length = double (Animatable::*)() const;
+    using NamedLength = double (Animatable::*)(const std::string&) const;
+    using Looping = void (Animatable::*)(bool);
+    using NamedLooping = void (Animatable::*)(bool, const std::string&);
+    using IsLooping = bool (Animatable::*)() const;
+    using IsNamedLooping = bool (Animatable::*)(const std::string&) const;
+    py::class_<Animatable, py::bases<Renderable>, std::shared_ptr<Animatable>, boost::noncopyable> animatable(
+        "Animatable", py::no_init);
+    animatable.setattr("NO_ANIMATION", Animatable::NO_ANIMATION);
+    animatable.def("setAnimation", &Animatable::setAnimation, (py::arg("name"), py::arg("time") = 0.0))
+        .def("getCurrentAnimation", &Animatable::getCurrentAnimation, py::return_value_policy<py::copy_const_reference>())
+        .def("animationAvailable", &Animatable::animationAvailable)
+        .def("advancePosition", &Animatable::advancePosition)
+        .def("setPosition", &Animatable::setPosition)
+        .def("getCurrentPosition", &Animatable::getCurrentPosition)
+        .def("getAnimationLength", static_cast<Length>(&Animatable::getAnimationLength))
+        .def("getAnimationLength", static_cast<NamedLength>(&Animatable::getAnimationLength))
+        .def("setLooping", static_cast<Looping>(&Animatable::setLooping))
+        .def("setLooping", static_cast<NamedLooping>(&Animatable::setLooping))
+        .def("isLooping", static_cast<IsLooping>(&Animatable::isLooping))
+        .def("isLooping", static_cast<IsNamedLooping>(&Animatable::isLooping));
+
+    py::class_<AnimationEvent, py::bases<Event>, std::shared_ptr<AnimationEvent>, boost::noncopyable> event(
+        "AnimationEvent", py::no_init);
+    addEventType(event, &AnimationEvent::TYPE);
+
+    py::class_<AnimationActionEvent, py::bases<FactoryEvent>, std::shared_ptr<AnimationActionEvent>,
+               boost::noncopyable>
+        action("AnimationActionEvent", py::no_init);
+    addEventType(action, &AnimationActionEvent::TYPE);
+    action.add_static_property("FACTORY_TYPE", py::make_getter(&AnimationActionEvent::FACTORY_TYPE,
+                                                               py::return_value_policy<py::copy_const_reference>()));
+    action.def("setAnimation", &AnimationActionEvent::setAnimation, (py::arg("name"), py::arg("time") = 0.0))
+        .staticmethod("setAnimation")
+        .def("setPosition", &AnimationActionEvent::setPosition)
+        .staticmethod("setPosition");
+}
+
+void exportOcclusion()
+{
+    py::class_<OccludedQuad, std::shared_ptr<OccludedQuad>, boost::noncopyable> quad("OccludedQuad", py::no_init);
+    {
+        py::scope inside = quad;
+        py::enum_<OccludedQuad::Direction>("Direction")
+            .value("HORIZONTAL", OccludedQuad::HORIZONTAL)
+            .value("VERTICAL", OccludedQuad::VERTICAL)
+            .export_values();
+    }
+    quad.def("setOcclusion", &OccludedQuad::setOcclusion)
+        .def("getOcclusion", &OccludedQuad::getOcclusion)
+        .def("setMinPos", &OccludedQuad::setMinPos)
+        .def("getMinPos", &OccludedQuad::getMinPos)
+        .def("setMaxPos", &OccludedQuad::setMaxPos)
+        .def("getMaxPos", &OccludedQuad::getMaxPos);
+
+    py::class_<OccludedAnimatable, py::bases<Animatable, OccludedQuad>, std::shared_ptr<OccludedAnimatable>,
+               boost::noncopyable>("OccludedAnimatable", py::no_init);
+    // Either base is reached from the sprite itself, whichever the engine expects.
+    py::implicitly_convertible<std::shared_ptr<OccludedAnimatable>, std::shared_ptr<Animatable>>();
+    py::implicitly_convertible<std::shared_ptr<OccludedAnimatable>, std::shared_ptr<OccludedQuad>>();
+    py::implicitly_convertible<std::shared_ptr<OccludedAnimatable>, std::shared_ptr<Component>>();
+}
+
 void exportGeometry()
 {
     py::class_<RenderableGeometry, py::bases<Renderable>, std::shared_ptr<RenderableGeometry>, boost::noncopyable>(
@@ -87,7 +156,8 @@ void exportRenderBindings()
     exportRenderManagers();
     exportCamera();
     exportRenderables();
-    // The animated renderables and their events take their places here.
+    exportAnimation();
+    exportOcclusion();
     exportGeometry();
     exportSlot();
 }
