@@ -18,3 +18,13 @@ def pixel(x, y):
 
 def near(actual, expected, tolerance=2):
     return all(abs(a - e) <= tolerance for a, e in zip(actual, expected))
+
+
+def inked_columns(x0, x1, y0, y1):
+    """The columns from x0 to x1 (excluded) with a pixel that is not black between rows y0 and y1 (excluded)."""
+    width, height = x1 - x0, y1 - y0
+    data = (ctypes.c_ubyte * (width * height * 4))()
+    _gl.glReadPixels(x0, y0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, data)
+    return [x0 + x for x in range(width)
+            if any(data[(y * width + x) * 4] or data[(y * width + x) * 4 + 1] or data[(y * width + x) * 4 + 2]
+                   for y in range(height))]

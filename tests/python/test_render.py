@@ -2,89 +2,51 @@
 a camera the size of the window, so world units are pixels), the texture, camera and render-manager messages
 in the logs, and bad input that must neither crash nor hang. Each scenario runs in its own process."""
 
-import json
-
 import pytest
 
 from logfiles import read_log
-
-PRELUDE = """
-import json, math
-import images, pixels, sdl_input
-from tarnu import *
-
-W, H = 160, 120
-root = Root()
-root.initialize(W, H, 0, False)
-factory = ComponentFactory.getSingleton()
-scene = SceneManager.createNew()
-renderer = QuadtreeRenderManager.createNew()
-renderer.connect(scene)
-
-def make(kind, **values):
-    params = ParameterList()
-    for key, value in values.items():
-        params.add(key, str(value))
-    return factory.create(kind, params)
-
-def place(component, name="", x=0.0, y=0.0, parent=None):
-    node = Entity.createEntity(component, name, Vector2(x, y))
-    (parent.addChild(node) if parent else scene.addNode(node))
-    return node
-
-def quad(colour, half=10, z=0, alpha=None, **extra):
-    # An untextured square in a colour, centred on its node.
-    values = dict(filename="", texCoord="<0,0>,<1,1>", zOrder=z, min="<%g,%g>" % (-half, -half),
-                  max="<%g,%g>" % (half, half), color="(%g,%g,%g)" % colour, **extra)
-    if alpha is not None:
-        values["alpha"] = alpha
-    return make("StaticImage", **values)
-
-def frame(manager=None):
-    sdl_input.quit()
-    root.run(scene, manager or renderer, 60)
-
-def at(x, y):
-    return list(pixels.pixel(x, y))
-
-# The brightest pixel around a point: a line falls on either side of an edge between pixels.
-def brightest(x, y):
-    return max(at(x + dx, y + dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1))
-
-def attempt(call):
-    try:
-        return call()
-    except RuntimeError as error:
-        return "RuntimeError: %s" % error
-
-def say(label, value):
-    print("> " + json.dumps([label, value]))
-
-camera = place(make("Camera", dimensions="<%d,%d>" % (W, H)), "camera", W / 2, H / 2)
-"""
-
-EPILOGUE = """
-scene.clear()
-del scene, renderer
-root.shutdown()
-"""
+from scene_prelude import BLACK, BLUE, RED, WHITE, near, run
 
 
-def test_python_surface_of_rendering_without_an_engine():
+def test_python_surface_of_rendering_and_animation_without_an_engine():
     import tarnu
-    from tarnu import (Camera, Component, QuadtreeRenderManager, RenderableBox, RenderableCircle,
+    from tarnu import (Animatable, AnimationActionEvent, AnimationEvent, Camera, Component, Event, FactoryEvent,
+                       OccludedAnimatable, OccludedQuad, QuadtreeRenderManager, RenderableBox, RenderableCircle,
                        RenderableGeometry, Renderable, RenderManager, Slot, StaticImage)
-    # The render manager has no engine base in Python: it is a class of its own, as Component is.
-    bases = {RenderManager: Component.__bases__[0], QuadtreeRenderManager: RenderManager, Camera: Component, Renderable: Component,
-             StaticImage: Renderable, RenderableGeometry: Renderable, RenderableBox: RenderableGeometry,
-             RenderableCircle: RenderableGeometry}
-    assert [cls.__name__ for cls, base in bases.items() if cls.__bases__ != (base,)] == []
-    methods = {RenderManager: "connect disconnect getMainCamera setMainCamera", QuadtreeRenderManager: "createNew",
-               Camera: "convertPosition getViewport", Renderable: "getZOrder setAlpha connect disconnectAll",
-               RenderableGeometry: "createFromBound", RenderableBox: "update", RenderableCircle: "update",
-               Slot: "disconnect"}
-    assert [cls.__name__ + "." + name for cls, names in methods.items() for name in names.split()
-            if name not in vars(cls)] == []
+    # The classes in the order they are registered, each with its Python bases and its own attributes in order.
+    # The render manager and the occlusion interface have no engine base in Python, as Component has none.
+    instance = Component.__bases__[0]
+    surface = [
+        (RenderManager, [instance], "connect disconnect getMainCamera setMainCamera"),
+        (QuadtreeRenderManager, [RenderManager], "createNew"),
+        (Camera, [Component], "convertPosition getViewport"),
+        (Renderable, [Component], "getZOrder setAlpha connect disconnectAll"),
+        (StaticImage, [Renderable], ""),
+        (Animatable, [Renderable], "NO_ANIMATION setAnimation getCurrentAnimation animationAvailable advancePosition "
+                                   "setPosition getCurrentPosition getAnimationLength setLooping isLooping"),
+        (AnimationEvent, [Event], "TYPE"),
+        (AnimationActionEvent, [FactoryEvent], "TYPE FACTORY_TYPE setAnimation setPosition"),
+        (OccludedQuad, [instance], "Direction HORIZONTAL VERTICAL setOcclusion getOcclusion setMinPos getMinPos "
+                                   "setMaxPos getMaxPos"),
+        (OccludedAnimatable, [Animatable, OccludedQuad], ""),
+        (RenderableGeometry, [Renderable], "createFromBound"),
+        (RenderableBox, [RenderableGeometry], "update"),
+        (RenderableCircle, [RenderableGeometry], "update"),
+    ]
+    assert [cls.__name__ for cls, bases, _ in surface if list(cls.__bases__) != bases] == []
+    assert [cls.__name__ for cls, _, names in surface
+            if [name for name in vars(cls) if not name.startswith("_")] != names.split()] == []
+    module = list(vars(tarnu))
+    assert sorted(module.index(cls.__name__) for cls, _, _ in surface) == [module.index(cls.__name__)
+                                                                        for cls, _, _ in surface]
+    assert "disconnect" in vars(Slot)
+    assert int(OccludedQuad.HORIZONTAL) == 0 and OccludedQuad.Direction.VERTICAL == OccludedQuad.VERTICAL == 1
+    assert Animatable.NO_ANIMATION == "None" and AnimationActionEvent.FACTORY_TYPE == "AnimationAction"
+    assert 0 < AnimationEvent.TYPE != AnimationActionEvent.TYPE > 0
+    action = AnimationActionEvent.setAnimation("walk")
+    assert isinstance(action, FactoryEvent) and action.eventType == AnimationActionEvent.TYPE
+    assert action.eventTime == 0.0 and AnimationActionEvent.setPosition(2.5).eventTime == 0.0
+    bases = [cls for cls, _, _ in surface]
     # Nothing here is made from Python but slots; managers come from createNew, each new and unconnected.
     for cls in bases:
         with pytest.raises(RuntimeError, match="cannot be instantiated"):
@@ -96,21 +58,6 @@ def test_python_surface_of_rendering_without_an_engine():
     assert type(outline) is RenderableBox and outline.getZOrder() == 2.5 and outline.getType() == "RenderableBox"
     assert type(RenderableGeometry.createFromBound(tarnu.Circle(tarnu.Vector2(1, 1), 2), 0)) is RenderableCircle
     assert isinstance(Slot(), Slot)
-
-
-def run(run_script, source):
-    result = run_script(PRELUDE + source + EPILOGUE)
-    assert result.returncode == 0, result
-    assert result.stdout.rstrip().endswith("No memory leaks detected in scene graph."), result
-    return {label: value for label, value in
-            (json.loads(line[2:]) for line in result.stdout.splitlines() if line.startswith("> "))}
-
-
-def near(actual, expected, tolerance=2):
-    return len(actual) == len(expected) and all(abs(a - e) <= tolerance for a, e in zip(actual, expected))
-
-
-BLACK, WHITE, RED, BLUE = [0, 0, 0], [255, 255, 255], [255, 0, 0], [0, 0, 255]
 
 
 def test_scene_draws_quads_in_z_order_with_alpha_outlines_and_a_right_side_up_image(run_script, tmp_path):
