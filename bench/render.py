@@ -7,6 +7,12 @@ the view) and with pyglet (one Batch of Sprites). Each frame's drawing is
 finished before its time is taken. Prints milliseconds per frame and the
 ratios of the others to Tarnu.
 
+Then Tarnu alone: the same scenes with animated sprites (each a looping
+animation of four frames that the render manager advances every step), for N
+up to 10 000, and a text display of 2 000 characters given a new text every
+frame; for these and the static scene it prints the update step's cost and the
+render's cost per frame.
+
     /usr/bin/python3 bench/render.py [N ...]     (default: 1000 10000 50000)
 
 Tarnu's figure is the time of its frames less the time of its update steps:
@@ -39,6 +45,9 @@ VIEW_W, VIEW_H = 800, 600
 WORLD_W, WORLD_H = 4 * VIEW_W, 4 * VIEW_H
 CAMERA = (WORLD_W / 2, WORLD_H / 2)
 SIDE = 32
+BANDS = 4  # frames of the animated sprites' strip
+MOST_ANIMATED = 10000
+TEXT_LENGTH = 2000
 WARM_UP, FRAMES = 10, 120
 ROUNDS = 5
 STEP = 1.0 / 20  # the frame period: long enough that no frame of Root.run is late and needs catching up
@@ -88,6 +97,14 @@ def sprite_pixels():
     return bytes(rows)
 
 
+def strip_pixels():
+    """The ball four times, one band a frame, each band tinted its own way."""
+    ball = sprite_pixels()
+    tints = [(1.0, 1.0, 1.0), (0.5, 1.0, 1.0), (1.0, 0.5, 1.0), (1.0, 1.0, 0.5)]
+    return b"".join(bytes(int(value * tint[i % 4]) if i % 4 < 3 else value for i, value in enumerate(ball))
+                    for tint in tints)
+
+
 def write_png(path, width, height, rgba):
     def chunk(kind, data):
         body = kind + data
@@ -98,7 +115,9 @@ def write_png(path, width, height, rgba):
                   chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
 
 
-def bench_tarnu(root, sprites, image):
+def bench_tarnu(root, sprites, image, kind="static"):
+    """Milliseconds per frame of the render (the frame less its update step) and of the update step, and
+    the pixels drawn. kind: "static" images, "animated" sprites, or "text" alone."""
     import tarnu
 
     scene = tarnu.SceneManager.createNew()
@@ -113,16 +132,32 @@ def bench_tarnu(root, sprites, image):
         return p
     camera = factory.create("Camera", params(dimensions="<%d,%d>" % (VIEW_W, VIEW_H)))
     scene.addNode(tarnu.Entity.createEntity(camera, "camera", tarnu.Vector2(*CAMERA)))
+    if kind == "animated":
+        write_sequence(image)
+    clocks = random.Random(1)
     moving = []
     for sprite in sprites:
         still = sprite.vx == 0 and sprite.vy == 0
-        component = factory.create("StaticImage", params(
-            filename=image, texCoord="<0,0>,<1,1>", zOrder="0", min="<0,0>", max="<%d,%d>" % (SIDE, SIDE),
-            static="true" if still else "false"))
+        if kind == "animated":
+            # Clocks that start anywhere, so the sprites do not change frames all at once.
+            component = factory.create("Animatable", params(
+                zOrder="0", sequence0="spin", name0="spin", fps0="8", loop0="true", animation="spin",
+                frame=str(clocks.uniform(0, BANDS / 8))))
+        else:
+            component = factory.create("StaticImage", params(
+                filename=image, texCoord="<0,0>,<1,1>", zOrder="0", min="<0,0>", max="<%d,%d>" % (SIDE, SIDE),
+                static="true" if still else "false"))
         node = tarnu.Entity.createEntity(component, "", tarnu.Vector2(sprite.x, sprite.y))
         scene.addNode(node)
         if not still:
             moving.append((sprite, node))
+    if kind == "text":
+        texts = [text_of(index) for index in range(60)]
+        font = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf"
+        view = tarnu.AxisAlignedBox(tarnu.Vector2(-VIEW_W / 2 + 8, -VIEW_H / 2 + 8),
+                                    tarnu.Vector2(VIEW_W / 2 - 8, VIEW_H / 2 - 8))
+        display = tarnu.DynamicTextDisplay(view, font, 1, 12, texts[0])
+        scene.addNode(tarnu.Entity.createEntity(display, "text", tarnu.Vector2(*CAMERA)))
 
     steps = []
     dither = random.Random(0)
@@ -151,8 +186,13 @@ def bench_tarnu(root, sprites, image):
             for sprite, node in moving:
                 node.translate(tarnu.Vector2(*sprite.step(elapsed)))
 
+    class Retext(tarnu.Process):
+        def updateProcess(self, elapsed):
+            display.setText(texts[len(steps) % len(texts)])
+
+    # The render manager, which advances the animations, joined the scene first: the steps' clock starts before it.
     first, last = First(1, 0xFFFFFFFF), Last(1, 0)
-    for process in (first, Move(), last):
+    for process in (first, Retext() if kind == "text" else Move(), last):
         scene.addProcess(process)
     log = os.path.join(os.getcwd(), "TarnuLog.txt")
     reported = open(log).read().count("\n")
@@ -161,10 +201,30 @@ def bench_tarnu(root, sprites, image):
     frames = [int(m.group(1)) for m in re.finditer(r"timeDiff:(-?\d+) ", "".join(open(log).readlines()[reported:]))]
     frame_ms = sum(frames[WARM_UP:]) / len(frames[WARM_UP:])
     step_ms = 1000 * sum(steps[WARM_UP:]) / len(steps[WARM_UP:])
+    if kind == "text":
+        del display
     renderer.disconnect()
     scene.terminateAll()
     scene.clear()
-    return frame_ms - step_ms, drawn
+    return frame_ms - step_ms, drawn, step_ms, drawn
+
+
+def write_sequence(image):
+    """The animated sprites' sequence: four frames of 1, one band of the strip each, on the static images' quad."""
+    frames = "".join('<Frame index="%d" length="1"/>' % band for band in range(BANDS))
+    path = os.path.join(os.path.dirname(image), "sequences.xml")
+    with open(path, "w") as out:
+        out.write('<Data><EntityTemplate name="Bench"/><AnimationSequence name="spin" type="StripSequence" '
+                  'stripSize="%d" quad="&lt;0,0&gt;,&lt;%d,%d&gt;" filename="%s">%s</AnimationSequence></Data>'
+                  % (BANDS, SIDE, SIDE, os.path.basename(image), frames))
+    import tarnu
+    tarnu.EntityTemplateManager.getSingleton().loadTemplate("Bench", path).load()
+
+
+def text_of(index):
+    """2 000 characters of words, different for every index."""
+    words = random.Random(index).choices(["tarnu", "sprite", "frame", "glyph", "sheet", "quad", "text", "z"], k=400)
+    return " ".join(words)[:TEXT_LENGTH].ljust(TEXT_LENGTH, ".")
 
 
 def lit_pixels():
@@ -327,12 +387,16 @@ def measure(library, count):
     work = tempfile.mkdtemp(prefix="tarnu-bench-")
     os.chdir(work)
     image = os.path.join(work, "sprite.png")
-    write_png(image, SIDE, SIDE, pixels)
+    if library == "animated":
+        write_png(image, SIDE, SIDE * BANDS, strip_pixels())
+    else:
+        write_png(image, SIDE, SIDE, pixels)
     import tarnu
     root = tarnu.Root()
     root.initialize(VIEW_W, VIEW_H, 32, False)
     try:
-        return bench_tarnu(root, sprites, image)
+        kind = library if library in ("animated", "text") else "static"
+        return bench_tarnu(root, [] if kind == "text" else sprites, image, kind)
     finally:
         root.shutdown()
 
@@ -346,9 +410,13 @@ def main():
     # rounds that take turns, keeping each one's best round: other work on the machine only slows.
     best = {}
     seen = {count: visible(make_scene(count)) for count in counts}
+    animated = [count for count in counts if count <= MOST_ANIMATED]
     for _ in range(ROUNDS):
         for count in counts:
-            for library, size in (("tarnu", count), ("pygame", count), ("pyglet", count), ("dense", seen[count])):
+            runs = [("tarnu", count), ("pygame", count), ("pyglet", count), ("dense", seen[count])]
+            runs += [("animated", count)] if count in animated else []
+            runs += [("text", 0)] if count == counts[0] else []
+            for library, size in runs:
                 output = subprocess.run([sys.executable, os.path.abspath(__file__), "--one", library, str(size)],
                                         capture_output=True, text=True, check=True).stdout
                 line = next(line for line in output.splitlines() if line.startswith("RESULT "))
@@ -362,7 +430,7 @@ def main():
           (VIEW_W, VIEW_H, WORLD_W, WORLD_H, FRAMES, WARM_UP, ROUNDS))
     print("%8s %8s %8s %14s %14s %14s" % ("sprites", "visible", "Tarnu", "pygame Group", "pygame grid", "pyglet Batch"))
     for count in counts:
-        (ours, _), (group, _, grid, _), (batch, _) = best["tarnu", count], best["pygame", count], best["pyglet", count]
+        ours, (group, _, grid, _), (batch, _) = best["tarnu", count][0], best["pygame", count], best["pyglet", count]
         print("%8d %8d %8.2f %7.2f (%4.1fx) %7.2f (%4.2fx) %7.2f (%4.1fx)" % (
             count, seen[count], ours, group, group / ours, grid, grid / ours, batch, batch / ours))
     print("(x: the other's time over Tarnu's)")
@@ -373,6 +441,20 @@ def main():
     for count in counts:
         print("%8d %8d %14d %14d %14d" % (count, best["tarnu", count][1], best["pygame", count][1],
                                           best["pygame", count][3], best["pyglet", count][1]))
+    print("Tarnu's update step and render per frame, ms (the update of static images moves 10 %; animated")
+    print("sprites move alike and the render manager advances every one of them):")
+    print("%8s %8s %16s %16s %16s %16s" % ("sprites", "visible", "static update", "static render",
+                                           "animated update", "animated render"))
+    for count in counts:
+        (render, _, update, _) = best["tarnu", count]
+        row = "%8d %8d %16.2f %16.2f" % (count, seen[count], update, render)
+        if count in animated:
+            (render, _, update, _) = best["animated", count]
+            row += " %16.2f %16.2f" % (update, render)
+        print(row)
+    render, _, update, _ = best["text", counts[0]]
+    print("a text display of %d characters, given a new text every frame: update %.2f, render %.2f" %
+          (TEXT_LENGTH, update, render))
 
 
 if __name__ == "__main__":

@@ -3,9 +3,10 @@ components, processes that move them, and keyboard, mouse and window input.
 
 The world is larger than the window: a tiled floor covers whatever the camera
 sees, an outline marks the world's edges, and the camera follows the player's
-ship. Arrow keys push the ship, a mouse click drops a new drifter where it was
-clicked, Escape (or closing the window) quits. Run it from the project's top
-folder after building.
+ship. Beacons pulse, animated from examples/data/beacon.xml, and a line of text
+in the view's corner tells the game time now and then. Arrow keys push the
+ship, a mouse click drops a new drifter where it was clicked, Escape (or
+closing the window) quits. Run it from the project's top folder after building.
 """
 
 import os
@@ -14,13 +15,16 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "build", "python"))
 
-from tarnu import (AxisAlignedBox, Circle, Complex, Component, ComponentFactory, Entity,  # noqa: E402
-                   EventListener, InputManager, KeyEvent, KeyListener, LogManager, MouseListener, ParameterList,
-                   Process, QuadtreeRenderManager, RenderableGeometry, Root, SceneEvent, SceneManager, Timer,
-                   TimerListener, Vector2, WindowListener)
+from tarnu import (AxisAlignedBox, Circle, Complex, Component, ComponentFactory,  # noqa: E402
+                   DynamicTextDisplay, Entity, EntityTemplateManager, EventListener, InputManager, KeyEvent,
+                   KeyListener, LogManager, MouseListener, ParameterList, Process, QuadtreeRenderManager,
+                   RenderableGeometry, Root, SceneEvent, SceneManager, SceneNode, Timer, TimerListener, Vector2,
+                   WindowListener)
 
 WIDTH, HEIGHT = 800, 600
 WORLD = AxisAlignedBox(Vector2(0, 0), Vector2(1600, 1200))
+# From fonts-dejavu-core, which tools/install-deps installs.
+FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf"
 
 
 def image(name):
@@ -131,17 +135,19 @@ class Arrivals(EventListener):
 
 
 class Clock(TimerListener):
-    """Reports every two seconds of game time."""
+    """Reports every two seconds of game time, on the console and in the view."""
 
-    def __init__(self, scene, entities):
+    def __init__(self, scene, entities, caption):
         TimerListener.__init__(self)
         self.scene = scene
         self.entities = entities
+        self.caption = caption
 
     def timeUp(self, event):
         player = self.scene.getEntity("player")
         print("%.0f s: %d entities, player at %s" % (
             event.eventTime, self.scene.getNumEntities(), player.getWorldPosition()))
+        self.caption.setText("%.0f s of game time, %d entities" % (event.eventTime, self.scene.getNumEntities()))
         self.scene.addProcess(Timer(2.0, self.scene, "tick"))
 
 
@@ -184,9 +190,21 @@ class Game:
         # The ship once more, in the view's corner: a slave draws its master's picture where it stands.
         camera.addChild(Entity.createEntity(build("SlaveRenderable", entity="player"), "badge",
                                             Vector2(WIDTH / 2 - 40, HEIGHT / 2 - 40)))
+        # A line of text along the view's top edge, changed by the clock below.
+        caption = DynamicTextDisplay(AxisAlignedBox(Vector2(0, -24), Vector2(WIDTH - 100, 0)), FONT, 5, 18,
+                                     "Arrows push the ship, a click drops a drifter, Escape quits")
+        camera.addChild(Entity.createEntity(caption, "caption", Vector2(-WIDTH / 2 + 12, HEIGHT / 2 - 10)))
+
+        # Beacons from a data file: the template's Animatable plays the file's "Pulse" sequence.
+        beacon = EntityTemplateManager.getSingleton().loadTemplate("Beacon", os.path.join(HERE, "data", "beacon.xml"))
+        beacon.load()
+        for index, where in enumerate((Vector2(420, 330), Vector2(1200, 300), Vector2(800, 900))):
+            node = SceneNode.createNew(where)
+            node.attach(beacon.createEntity(ParameterList(), "beacon%d" % index))
+            self.scene.addNode(node)
 
         self.scene.addProcess(Motion(self.scene, self.entities))
-        self.clock = Clock(self.scene, self.entities)
+        self.clock = Clock(self.scene, self.entities, caption)
         self.scene.addEventListener(self.clock)
         self.scene.addProcess(Timer(2.0, self.scene, "tick"))
 
