@@ -97,6 +97,7 @@ public:
     // Written by the render and physics managers while they hold what this node carries.
     void setRenderableLink(Renderable* renderable) { renderableLink = renderable; }
     void setCollidableLink(Collidable* collidable) { collidableLink = collidable; }
+    Collidable* getCollidableLink() const { return collidableLink; }
 
 private:
     friend class SceneManager;

@@ -48,6 +48,27 @@ void operator delete(void* memory, std::size_t) noexcept
     std::free(memory);
 }
 
+// The physics manager's tables are over-aligned: their allocations count too.
+void* operator new(std::size_t size, std::align_val_t alignment)
+{
+    if (countingAllocations)
+        ++allocations;
+    const auto align = static_cast<std::size_t>(alignment);
+    if (void* memory = std::aligned_alloc(align, (size + align - 1) / align * align))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory, std::align_val_t) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t, std::align_val_t) noexcept
+{
+    std::free(memory);
+}
+
 namespace
 {
 
@@ -119,10 +140,9 @@ AxisAlignedBox box(double x0, double y0, double x1, double y1) { return AxisAlig
 
 bool filedIn(GridPhysicsManager& physics, const Collidable& collidable, std::uint32_t x, std::uint32_t y)
 {
-    const PhysicsRecord& record = collidable.getRecord();
-    const auto& filed =
-        physics.getGrid()->getLevel(static_cast<std::uint32_t>(record.gridLevel)).cell(x, y).collidables;
-    return std::count(filed.begin(), filed.end(), &collidable) == 1;
+    const PhysicsBody& body = *physics.getBody(collidable);
+    const auto& filed = physics.getGrid()->getLevel(static_cast<std::uint32_t>(body.level)).cell(x, y);
+    return std::count(filed.begin(), filed.end(), collidable.getRecord().bodySlot) == 1;
 }
 
 using PhysicsTest = SceneTest;
@@ -140,16 +160,17 @@ TEST_F(PhysicsTest, BoxesAreFiledAtTheFinestLevelThatHoldsThemInTheCellsTheyTouc
     auto beyond = collidableOf(world.add(box(8190, 0, 8192, 2)));
     world.step();
 
-    const PhysicsRecord& w = wide->getRecord();
-    EXPECT_EQ(std::tuple(w.gridLevel, w.oversized, w.firstX, w.lastX, w.firstY, w.lastY),
-              std::tuple(0, true, 16u, 17u, 16u, 16u));
+    const auto bodyOf = [&](const std::shared_ptr<Collidable>& collidable) { return *world.physics->getBody(*collidable); };
+    const PhysicsBody w = bodyOf(wide);
+    EXPECT_EQ(std::tuple(int(w.level), w.oversized, w.firstX, w.lastX, w.firstY, w.lastY),
+              std::tuple(0, true, 16, 17, 16, 16));
     EXPECT_TRUE(filedIn(*world.physics, *wide, 16, 16) && filedIn(*world.physics, *wide, 17, 16));
-    EXPECT_EQ(medium->getRecord().gridLevel, 0);
-    EXPECT_FALSE(medium->getRecord().oversized);
-    const PhysicsRecord& s = small->getRecord();
-    EXPECT_EQ(std::tuple(s.gridLevel, s.firstX, s.lastX, s.multiCell), std::tuple(1, 128u, 128u, false));
-    EXPECT_EQ(edge->getRecord().firstX, 0u);
-    EXPECT_EQ(beyond->getRecord().gridLevel, -1) << "a far edge on the grid's edge is outside";
+    EXPECT_EQ(bodyOf(medium).level, 0);
+    EXPECT_FALSE(bodyOf(medium).oversized);
+    const PhysicsBody s = bodyOf(small);
+    EXPECT_EQ(std::tuple(int(s.level), s.firstX, s.lastX, s.multiCell), std::tuple(1, 128, 128, false));
+    EXPECT_EQ(bodyOf(edge).firstX, 0);
+    EXPECT_EQ(bodyOf(beyond).level, -1) << "a far edge on the grid's edge is outside";
 }
 
 TEST_F(PhysicsTest, TouchingBoxesShareACellAndDegenerateOrWildBoxesStayInsideTheCellArrays)
@@ -165,11 +186,12 @@ TEST_F(PhysicsTest, TouchingBoxesShareACellAndDegenerateOrWildBoxesStayInsideThe
         wild.push_back(collidableOf(world.add(bad)));
     world.step();
 
-    const PhysicsRecord& l = line->getRecord();
-    EXPECT_EQ(std::tuple(l.gridLevel, l.firstX, l.lastX), std::tuple(1, 129u, 129u));
-    EXPECT_EQ(before->getRecord().lastX, 129u) << "an edge on a line is in the cell beyond it too";
+    const auto bodyOf = [&](const std::shared_ptr<Collidable>& collidable) { return *world.physics->getBody(*collidable); };
+    const PhysicsBody l = bodyOf(line);
+    EXPECT_EQ(std::tuple(int(l.level), l.firstX, l.lastX), std::tuple(1, 129, 129));
+    EXPECT_EQ(bodyOf(before).lastX, 129) << "an edge on a line is in the cell beyond it too";
     for (const auto& collidable : wild)
-        EXPECT_EQ(collidable->getRecord().gridLevel, -1);
+        EXPECT_EQ(bodyOf(collidable).level, -1);
 
     // The pair touches on the line: boxes meet, shapes do not (the exact test is strict).
     EXPECT_TRUE(world.journal.heard.empty());
@@ -178,7 +200,7 @@ TEST_F(PhysicsTest, TouchingBoxesShareACellAndDegenerateOrWildBoxesStayInsideThe
     world.step();
     node->setPosition(Vector2(1e308, -1e308));
     world.step();
-    EXPECT_EQ(collidableOf(node)->getRecord().gridLevel, -1);
+    EXPECT_EQ(bodyOf(collidableOf(node)).level, -1);
     node->setPosition(Vector2(45, 12));
     world.step();
     EXPECT_EQ(world.journal.heard.size(), 1u) << "meets the box left of the line, and nothing wild";
@@ -254,6 +276,51 @@ TEST_F(PhysicsTest, RemovedCollidableLivesUntilItsSeparationsArePostedWhateverLe
     EXPECT_EQ(separations, 2);
     world.step();
     EXPECT_TRUE(world.journal.heard.empty());
+}
+
+TEST_F(PhysicsTest, ACollidableTakingARemovedOnesPlaceInTheSameStepIsNotTakenForIt)
+{
+    World world;
+    auto other = world.add(box(-5, -5, 5, 5));
+    auto leaving = world.add(Circle(Vector2(0, 0), 3), Vector2(4, 0));
+    world.step();
+    ASSERT_EQ(world.journal.heard.size(), 1u);
+    const std::uint32_t slot = collidableOf(leaving)->getRecord().bodySlot;
+
+    // The newcomer stands where the removed one stood and gets its body slot.
+    world.scene->removeNode(leaving);
+    auto newcomer = world.add(Circle(Vector2(0, 0), 3), Vector2(4, 0));
+    EXPECT_EQ(collidableOf(newcomer)->getRecord().bodySlot, slot);
+    world.step();
+    ASSERT_EQ(world.journal.heard.size(), 2u);
+    EXPECT_EQ(world.journal.heard[0].getType(), CollidableEvent::ENTITIES_SEPARATED);
+    EXPECT_EQ(world.journal.heard[0].getEntity2(), leaving->getEntity());
+    EXPECT_EQ(world.journal.heard[1].getType(), CollidableEvent::ENTITIES_COLLIDED);
+    EXPECT_EQ(world.journal.heard[1].getEntity1(), newcomer->getEntity());
+    world.step();
+    EXPECT_TRUE(world.journal.heard.empty());
+}
+
+TEST_F(PhysicsTest, ACellKeepsTheOrderOfItsBodiesInItselfAndOnTheHeap)
+{
+    CellList cell;
+    for (std::uint32_t slot = 0; slot < 10; ++slot)
+        cell.push_back(slot);
+    cell.erase(0);
+    cell.erase(7);
+    cell.erase(42);
+    EXPECT_EQ(std::vector<std::uint32_t>(cell.begin(), cell.end()), (std::vector<std::uint32_t>{1, 2, 3, 4, 5, 6, 8, 9}));
+    // Back below the inline size and up again: the heap block stays, nothing is allocated.
+    for (std::uint32_t slot : {1, 2, 3, 4, 5})
+        cell.erase(slot);
+    allocations = 0;
+    countingAllocations = true;
+    for (std::uint32_t slot = 20; slot < 26; ++slot)
+        cell.push_back(slot);
+    countingAllocations = false;
+    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(std::vector<std::uint32_t>(cell.begin(), cell.end()),
+              (std::vector<std::uint32_t>{6, 8, 9, 20, 21, 22, 23, 24, 25}));
 }
 
 TEST_F(PhysicsTest, CollidableDestroyedWhileRegisteredLeavesNoPointerBehindAndReportsItsContacts)
