@@ -12,6 +12,7 @@
 #include "core/math/AxisAlignedBox.h"
 
 #include <cstdint>
+#include <emmintrin.h>
 #include <vector>
 
 namespace Tarnu
@@ -47,14 +48,21 @@ struct alignas(64) PhysicsBody
 };
 static_assert(sizeof(PhysicsBody) == 64, "a body is one cache line");
 
+/// Whether the corners of two boxes meet on closed intervals, whatever their
+/// extents: both axes in one comparison each way, without a branch.
+inline bool cornersMeet(const PhysicsBody& a, const PhysicsBody& b)
+{
+    const __m128d aMin = _mm_load_pd(&a.minX), aMax = _mm_load_pd(&a.maxX);
+    const __m128d bMin = _mm_load_pd(&b.minX), bMax = _mm_load_pd(&b.maxX);
+    return _mm_movemask_pd(_mm_and_pd(_mm_cmpge_pd(bMax, aMin), _mm_cmpge_pd(aMax, bMin))) == 3;
+}
+
 /// Boxes meet on closed intervals: touching counts. An infinite box meets
 /// everything and a null box nothing.
 inline bool boxesTouch(const PhysicsBody& a, const PhysicsBody& b)
 {
-    // Without branches: whether two neighbours overlap is hard to predict.
-    const bool overlap = (b.maxX >= a.minX) & (a.maxX >= b.minX) & (b.maxY >= a.minY) & (a.maxY >= b.minY);
     if ((a.extent == AxisAlignedBox::EX_FINITE) & (b.extent == AxisAlignedBox::EX_FINITE))
-        return overlap;
+        return cornersMeet(a, b);
     return a.extent == AxisAlignedBox::EX_INFINITE || b.extent == AxisAlignedBox::EX_INFINITE;
 }
 

@@ -37,7 +37,7 @@ struct GridLevel
     GridLevel* parent = nullptr;
     GridLevel* child = nullptr;
 
-    CellList& cell(std::uint32_t x, std::uint32_t y) { return cells[std::size_t(x) * countX + y]; }
+    CellList& cell(std::uint32_t x, std::uint32_t y) const { return cells[std::size_t(x) * countX + y]; }
 };
 
 class CollisionGrid

@@ -338,22 +338,22 @@ void GridPhysicsManager::collide()
         if (order + NEIGHBOURS_AHEAD < size && movedQueue[order + NEIGHBOURS_AHEAD] != PhysicsBody::NO_SLOT)
             prefetchNeighbours(bodies[movedQueue[order + NEIGHBOURS_AHEAD]]);
         const std::uint32_t slot = movedQueue[order];
-        if (slot == PhysicsBody::NO_SLOT)
+        if (slot == PhysicsBody::NO_SLOT || bodies[slot].level < 0)
             continue;
-        const PhysicsBody& body = bodies[slot];
-        if (body.level < 0)
-            continue;
+        // A copy: the candidates written meanwhile might alias the table, so
+        // that every field would be read again for every entry.
+        const PhysicsBody body = bodies[slot];
         GridLevel& level = grid->getLevel(static_cast<std::uint32_t>(body.level));
         const bool below = grid->anyFiledBelow(level.index);
         for (std::uint32_t x = body.firstX; x <= body.lastX; ++x)
             for (std::uint32_t y = body.firstY; y <= body.lastY; ++y)
             {
-                scanCell(slot, level, x, y);
+                scanCell(body, slot, level, x, y);
                 if (below)
-                    scanBelow(slot, level, x, y);
+                    scanBelow(body, slot, level, x, y);
             }
         if (grid->anyFiledAbove(level.index))
-            scanAbove(slot, level);
+            scanAbove(body, slot, level);
     }
     // Slots left behind are recognised as stale: the queue no longer holds the body there.
     movedQueue.clear();
@@ -409,7 +409,8 @@ void GridPhysicsManager::testCandidates()
     candidates.clear();
 }
 
-void GridPhysicsManager::scanBelow(std::uint32_t moved, GridLevel& level, std::uint32_t x, std::uint32_t y)
+void GridPhysicsManager::scanBelow(const PhysicsBody& body, std::uint32_t moved, GridLevel& level, std::uint32_t x,
+                                   std::uint32_t y)
 {
     if (!level.child)
         return;
@@ -417,23 +418,22 @@ void GridPhysicsManager::scanBelow(std::uint32_t moved, GridLevel& level, std::u
     GridLevel& finer = *level.child;
     for (std::uint32_t i = 0; i < d; ++i)
         for (std::uint32_t j = 0; j < d; ++j)
-            scanCell(moved, finer, x * d + i, y * d + j);
+            scanCell(body, moved, finer, x * d + i, y * d + j);
     if (!finer.child)
         return;
     for (std::uint32_t i = 0; i < d; ++i)
         for (std::uint32_t j = 0; j < d; ++j)
-            scanBelow(moved, finer, x * d + i, y * d + j);
+            scanBelow(body, moved, finer, x * d + i, y * d + j);
 }
 
-void GridPhysicsManager::scanAbove(std::uint32_t moved, GridLevel& level)
+void GridPhysicsManager::scanAbove(const PhysicsBody& body, std::uint32_t moved, GridLevel& level)
 {
     constexpr std::uint32_t d = CollisionGrid::SUBDIVISION;
-    const PhysicsBody& body = bodies[moved];
     if (!body.multiCell)
     {
         std::uint32_t x = body.firstX, y = body.firstY;
         for (GridLevel* coarser = level.parent; coarser; coarser = coarser->parent)
-            scanCell(moved, *coarser, x /= d, y /= d);
+            scanCell(body, moved, *coarser, x /= d, y /= d);
         return;
     }
     // The cells above the four corners, each once, in a fixed order.
@@ -458,22 +458,24 @@ void GridPhysicsManager::scanAbove(std::uint32_t moved, GridLevel& level)
                 above[count++] = {coarser, x, y};
         }
     for (std::size_t i = 0; i < count; ++i)
-        scanCell(moved, *above[i].level, above[i].x, above[i].y);
+        scanCell(body, moved, *above[i].level, above[i].x, above[i].y);
 }
 
-void GridPhysicsManager::scanCell(std::uint32_t moved, GridLevel& level, std::uint32_t x, std::uint32_t y)
+void GridPhysicsManager::scanCell(const PhysicsBody& body, std::uint32_t moved, const GridLevel& level,
+                                  std::uint32_t x, std::uint32_t y)
 {
-    // A copy: the candidates written below might alias the table, and each field
-    // would be read again for every entry.
-    const PhysicsBody body = bodies[moved];
     const auto movedLevel = static_cast<std::uint32_t>(body.level);
+    const bool movedFinite = body.extent == AxisAlignedBox::EX_FINITE;
     // Testing calls no script, so the cell holds still while it is walked. Most
-    // neighbours are near but apart: the box test comes first and the rules
-    // below weigh only the few whose boxes touch.
+    // entries are near but apart, or the moved body itself: one test without a
+    // branch sets those aside, and only the few left are weighed by the rules.
     for (std::uint32_t slot : level.cell(x, y))
     {
         const PhysicsBody& other = bodies[slot];
-        if (!(boxesTouch(body, other) & (slot != moved)))
+        const bool finite = movedFinite & (other.extent == AxisAlignedBox::EX_FINITE);
+        const std::uint32_t near = cornersMeet(body, other) | !finite;
+        // Zero unless near and not the moved body itself: one branch, rarely taken.
+        if (((slot ^ moved) & (0u - near)) == 0 || !boxesTouch(body, other))
             continue;
         const bool movedToo = other.movedStep == step;
         if (level.index < movedLevel)

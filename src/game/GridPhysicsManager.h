@@ -64,11 +64,13 @@ private:
     void separate();
     void collide();
     void dispatch();
-    /// Lists the pairs of the moved body and the others of a cell that come before it whose boxes touch.
-    void scanCell(std::uint32_t moved, GridLevel& level, std::uint32_t x, std::uint32_t y);
+    /// Lists the pairs of the moved body (a copy, and its slot) and the others
+    /// of a cell whose boxes touch, those the rules leave to this body.
+    void scanCell(const PhysicsBody& body, std::uint32_t moved, const GridLevel& level, std::uint32_t x,
+                  std::uint32_t y);
     /// The same for every cell below one, level by level down to the finest.
-    void scanBelow(std::uint32_t moved, GridLevel& level, std::uint32_t x, std::uint32_t y);
-    void scanAbove(std::uint32_t moved, GridLevel& level);
+    void scanBelow(const PhysicsBody& body, std::uint32_t moved, GridLevel& level, std::uint32_t x, std::uint32_t y);
+    void scanAbove(const PhysicsBody& body, std::uint32_t moved, GridLevel& level);
     /// Warms the caches for the scan of a body: the bodies filed in its cells.
     void prefetchNeighbours(const PhysicsBody& body);
     /// The exact tests of the listed pairs, in order.
