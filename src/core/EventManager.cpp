@@ -43,6 +43,11 @@ bool EventManager::hasQueuedEvents() const
     return impl->hasQueuedEvents();
 }
 
+bool EventManager::hasListeners(std::uint32_t eventType) const
+{
+    return impl->hasListeners(eventType);
+}
+
 std::uint32_t EventManager::getID() const
 {
     return impl->getID();

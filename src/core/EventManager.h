@@ -31,6 +31,9 @@ public:
     void queueEvent(const std::shared_ptr<Event>& event);
     void dispatchEvents(double time);
     bool hasQueuedEvents() const;
+    /// Whether a listener for the event type is registered: without one, posting
+    /// an event of that type reaches nobody.
+    bool hasListeners(std::uint32_t eventType) const;
 
     /// A serial number: no two managers of one run share it.
     std::uint32_t getID() const;

@@ -90,6 +90,12 @@ void EventManagerImpl::removeListener(EventListener* listener)
         eraseFirst(type->second, listener);
 }
 
+bool EventManagerImpl::hasListeners(std::uint32_t eventType) const
+{
+    auto type = listeners.find(eventType);
+    return type != listeners.end() && !type->second.empty();
+}
+
 void EventManagerImpl::forgetInDispatches(EventListener* listener)
 {
     for (std::vector<EventListener*>* delivery : deliveriesInFlight)

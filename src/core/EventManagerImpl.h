@@ -30,6 +30,7 @@ public:
     void addEventListener(EventListener* listener);
     void removeEventListener(EventListener* listener);
     void removeListener(EventListener* listener) override;
+    bool hasListeners(std::uint32_t eventType) const;
 
     void queueEvent(const std::shared_ptr<Event>& event);
     void dispatchEvents(double time);

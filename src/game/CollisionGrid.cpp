@@ -96,20 +96,4 @@ void CollisionGrid::prefetchCells(const PhysicsBody& body)
     __builtin_prefetch(&level.cell(body.lastX, body.lastY));
 }
 
-bool CollisionGrid::anyFiledAbove(std::uint32_t level) const
-{
-    for (std::uint32_t index = 0; index < level; ++index)
-        if (filedAt[index])
-            return true;
-    return false;
-}
-
-bool CollisionGrid::anyFiledBelow(std::uint32_t level) const
-{
-    for (std::uint32_t index = level + 1; index < LEVEL_COUNT; ++index)
-        if (filedAt[index])
-            return true;
-    return false;
-}
-
 }

@@ -15,6 +15,7 @@
 #include "core/math/Vector2.h"
 #include "game/CellList.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -65,8 +66,14 @@ public:
 
     /// Whether any collidable is filed at a level coarser, or finer, than this
     /// one: a walk up or down into empty levels can be skipped.
-    bool anyFiledAbove(std::uint32_t level) const;
-    bool anyFiledBelow(std::uint32_t level) const;
+    bool anyFiledAbove(std::uint32_t level) const
+    {
+        return std::any_of(filedAt.begin(), filedAt.begin() + level, [](std::size_t count) { return count > 0; });
+    }
+    bool anyFiledBelow(std::uint32_t level) const
+    {
+        return std::any_of(filedAt.begin() + level + 1, filedAt.end(), [](std::size_t count) { return count > 0; });
+    }
 
     /// Warms the caches for a walk that will soon reach the body's cells.
     void prefetchCells(const PhysicsBody& body);

@@ -328,15 +328,13 @@ void GridPhysicsManager::collide()
 {
     eventTime = getProcessTime();
     // The walk waits on memory rather than on arithmetic: the cells of the bodies
-    // some places ahead in the queue are asked for first, then what is filed there.
-    constexpr std::size_t CELLS_AHEAD = 8, NEIGHBOURS_AHEAD = 4;
+    // some places ahead in the queue are asked for first.
+    constexpr std::size_t CELLS_AHEAD = 8;
     const std::size_t size = movedQueue.size();
     for (std::uint32_t order = 0; order < size; ++order)
     {
         if (order + CELLS_AHEAD < size && movedQueue[order + CELLS_AHEAD] != PhysicsBody::NO_SLOT)
             grid->prefetchCells(bodies[movedQueue[order + CELLS_AHEAD]]);
-        if (order + NEIGHBOURS_AHEAD < size && movedQueue[order + NEIGHBOURS_AHEAD] != PhysicsBody::NO_SLOT)
-            prefetchNeighbours(bodies[movedQueue[order + NEIGHBOURS_AHEAD]]);
         const std::uint32_t slot = movedQueue[order];
         if (slot == PhysicsBody::NO_SLOT || bodies[slot].level < 0)
             continue;
@@ -358,17 +356,6 @@ void GridPhysicsManager::collide()
     // Slots left behind are recognised as stale: the queue no longer holds the body there.
     movedQueue.clear();
     testCandidates();
-}
-
-void GridPhysicsManager::prefetchNeighbours(const PhysicsBody& body)
-{
-    if (body.level < 0)
-        return;
-    GridLevel& level = grid->getLevel(static_cast<std::uint32_t>(body.level));
-    for (std::uint32_t x = body.firstX; x <= body.lastX; ++x)
-        for (std::uint32_t y = body.firstY; y <= body.lastY; ++y)
-            for (std::uint32_t slot : level.cell(x, y))
-                __builtin_prefetch(&bodies[slot]);
 }
 
 void GridPhysicsManager::testCandidates()
@@ -528,9 +515,8 @@ void GridPhysicsManager::testPair(std::uint32_t movedSlot, std::uint32_t otherSl
 
 void GridPhysicsManager::reportCollision(Collidable& moved, Collidable& other)
 {
-    pendingEvents.push_back(std::make_shared<CollidableEvent>(
-        moved.getEntity(), other.getEntity(), moved.getRecord().collidableId, other.getRecord().collidableId,
-        CollidableEvent::ENTITIES_COLLIDED, eventTime));
+    pendingEvents.push_back({moved.getEntity(), other.getEntity(), moved.getRecord().collidableId,
+                             other.getRecord().collidableId, CollidableEvent::ENTITIES_COLLIDED, eventTime});
 }
 
 void GridPhysicsManager::reportSeparation(const Contact& contact, Collidable* moved)
@@ -539,29 +525,33 @@ void GridPhysicsManager::reportSeparation(const Contact& contact, Collidable* mo
     const bool swap = moved == contact.second;
     Collidable& first = swap ? *contact.second : *contact.first;
     Collidable& second = swap ? *contact.first : *contact.second;
-    pendingEvents.push_back(std::make_shared<CollidableEvent>(
-        first.getEntity(), second.getEntity(), swap ? contact.secondId : contact.firstId,
-        swap ? contact.firstId : contact.secondId, CollidableEvent::ENTITIES_SEPARATED, eventTime));
+    pendingEvents.push_back({first.getEntity(), second.getEntity(), swap ? contact.secondId : contact.firstId,
+                             swap ? contact.firstId : contact.secondId, CollidableEvent::ENTITIES_SEPARATED, eventTime});
 }
 
 void GridPhysicsManager::dispatch()
 {
     // Taken out first: listeners may step or tear down this manager while they are told.
-    std::vector<std::shared_ptr<CollidableEvent>> posting;
+    std::vector<PendingEvent> posting;
     posting.swap(pendingEvents);
     std::vector<std::shared_ptr<Collidable>> released;
     released.swap(removedKeepAlive);
     const std::shared_ptr<SceneManager> scene = getScene();
-    for (const std::shared_ptr<CollidableEvent>& event : posting)
+    for (const PendingEvent& pending : posting)
     {
-        const std::shared_ptr<Entity>& first = event->getEntity1();
-        const std::shared_ptr<Entity>& second = event->getEntity2();
-        if (first)
-            first->postEvent(event);
-        if (second)
-            second->postEvent(std::make_shared<CollidableEvent>(*event));
-        if ((!first || !second) && scene)
-            scene->postEvent(std::make_shared<CollidableEvent>(*event));
+        // Each side hears an event of its own, as the scene does when a side has
+        // no entity; where nobody listens, nothing is made or posted.
+        const auto post = [&pending](EventManager& manager) {
+            if (manager.hasListeners(CollidableEvent::TYPE))
+                manager.postEvent(std::make_shared<CollidableEvent>(pending.entity1, pending.entity2, pending.id1,
+                                                                    pending.id2, pending.type, pending.time));
+        };
+        if (pending.entity1)
+            post(*pending.entity1);
+        if (pending.entity2)
+            post(*pending.entity2);
+        if ((!pending.entity1 || !pending.entity2) && scene)
+            post(*scene);
     }
     posting.clear();
     if (pendingEvents.empty())

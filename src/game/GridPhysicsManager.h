@@ -15,6 +15,7 @@
 // order of the walks, so events come in the same order on every run.
 
 #include "game/BodyTable.h"
+#include "game/CollidableEvent.h"
 #include "game/CollisionGrid.h"
 #include "game/ContactList.h"
 #include "game/PhysicsManager.h"
@@ -27,7 +28,6 @@
 namespace Tarnu
 {
 
-class CollidableEvent;
 class StaticCollidable;
 
 class GridPhysicsManager : public PhysicsManager
@@ -71,8 +71,6 @@ private:
     /// The same for every cell below one, level by level down to the finest.
     void scanBelow(const PhysicsBody& body, std::uint32_t moved, GridLevel& level, std::uint32_t x, std::uint32_t y);
     void scanAbove(const PhysicsBody& body, std::uint32_t moved, GridLevel& level);
-    /// Warms the caches for the scan of a body: the bodies filed in its cells.
-    void prefetchNeighbours(const PhysicsBody& body);
     /// The exact tests of the listed pairs, in order.
     void testCandidates();
     void testPair(std::uint32_t moved, std::uint32_t other);
@@ -88,7 +86,15 @@ private:
     std::vector<std::uint32_t> movedQueue;  // body slots; a removed collidable leaves NO_SLOT
     std::vector<std::shared_ptr<Collidable>> removedKeepAlive;
     ContactList contacts;
-    std::vector<std::shared_ptr<CollidableEvent>> pendingEvents;
+    // An event of the step: made at the dispatch, for each manager that has a listener for it.
+    struct PendingEvent
+    {
+        std::shared_ptr<Entity> entity1, entity2;
+        std::uint32_t id1, id2;
+        CollidableEvent::EventType type;
+        double time;
+    };
+    std::vector<PendingEvent> pendingEvents;
     // Within a collision pass: the pairs whose boxes touch, in the order they are tested.
     struct Candidate
     {

@@ -475,6 +475,52 @@ TEST_F(PhysicsTest, EventsDescribeExactlyThePairsThatTouchAfterEveryStep)
     }
 }
 
+TEST_F(PhysicsTest, AnEventIsMadeForEachSideThatListensAndNoneWhenNobodyDoes)
+{
+    struct Heard : EventListener
+    {
+        Heard() : EventListener(CollidableEvent::TYPE) {}
+        void handleEvent(const std::shared_ptr<Event>& event) override
+        {
+            events.push_back(std::static_pointer_cast<CollidableEvent>(event));
+        }
+        std::vector<std::shared_ptr<CollidableEvent>> events;
+    };
+    World world;
+    world.scene->removeEventListener(&world.journal);
+    auto resting = world.add(box(-5, -5, 5, 5));
+    auto mover = std::make_shared<Movable>(Vector2(0, 0), 1.0, 0.0);
+    auto moving = world.add(Circle(Vector2(0, 0), 2), Vector2(20, 0), mover);
+    for (const auto& node : {resting, moving})
+        node->getEntity()->removeEventListener(&world.journal);
+    Heard heard;
+    resting->getEntity()->addEventListener(&heard);
+    // Onto the resting box and off again: a collision, then a separation.
+    const auto swing = [&] {
+        for (double speed : {-150.0, 150.0})
+        {
+            mover->setVelocity(Vector2(speed, 0));
+            world.step(0.1);
+        }
+    };
+    swing();
+    ASSERT_EQ(heard.events.size(), 2u);
+    EXPECT_EQ(heard.events[0]->getType(), CollidableEvent::ENTITIES_COLLIDED);
+    EXPECT_EQ(heard.events[0]->getEntity1(), moving->getEntity());
+    EXPECT_EQ(heard.events[0]->getEntity2(), resting->getEntity());
+    EXPECT_EQ(heard.events[0]->getDispatcher(), resting->getEntity().get());
+    EXPECT_EQ(heard.events[1]->getType(), CollidableEvent::ENTITIES_SEPARATED);
+
+    resting->getEntity()->removeEventListener(&heard);
+    swing();
+    allocations = 0;
+    countingAllocations = true;
+    swing();
+    countingAllocations = false;
+    EXPECT_EQ(allocations, 0) << "events nobody hears are not made";
+    EXPECT_EQ(heard.events.size(), 2u);
+}
+
 TEST_F(PhysicsTest, ASteadySceneStepsWithoutAllocating)
 {
     World world;
