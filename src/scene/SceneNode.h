@@ -27,7 +27,7 @@ class Entity;
 class Renderable;
 class SceneManager;
 
-class SceneNode : public Visitable<std::shared_ptr<SceneNode>>, public Visitable<std::shared_ptr<Entity>>
+class alignas(64) SceneNode : public Visitable<std::shared_ptr<SceneNode>>, public Visitable<std::shared_ptr<Entity>>
 {
 public:
     enum TransformSpace
@@ -121,12 +121,9 @@ private:
     Vector2 worldPosition;
     Complex worldOrientation;
     Scale worldScale;
-    std::shared_ptr<Entity> entity;
-    std::weak_ptr<SceneNode> parent;
-    std::weak_ptr<SceneManager> manager;
-    std::weak_ptr<SceneNode> self;
+    // Next to the transforms: a move reads these too, so that moving a node
+    // and reading its world transform touch four cache lines.
     SceneNode* parentPointer = nullptr;       // cleared by the parent when it lets the node go
-    SceneManager* managerPointer = nullptr;   // written by the scene manager only
     Renderable* renderableLink = nullptr;     // set and cleared by the scene's render manager
     Collidable* collidableLink = nullptr;     // set and cleared by the scene's physics manager
     bool matrixValid = false;
@@ -134,6 +131,11 @@ private:
     bool childrenNotified = true;
     bool inheritOrientation = true;
     bool inheritScale = true;
+    std::shared_ptr<Entity> entity;
+    std::weak_ptr<SceneNode> parent;
+    std::weak_ptr<SceneManager> manager;
+    std::weak_ptr<SceneNode> self;
+    SceneManager* managerPointer = nullptr;   // written by the scene manager only
 };
 
 /// Reads "Local", "Parent" or "World"; any other word fails the stream.
