@@ -66,7 +66,7 @@ private:
     void dispatch();
     /// Lists the pairs of the moved body (a copy, and its slot) and the others
     /// of a cell whose boxes touch, those the rules leave to this body.
-    void scanCell(const PhysicsBody& body, std::uint32_t moved, const GridLevel& level, std::uint32_t x,
+    [[gnu::always_inline]] void scanCell(const PhysicsBody& body, std::uint32_t moved, const GridLevel& level, std::uint32_t x,
                   std::uint32_t y);
     /// The same for every cell below one, level by level down to the finest.
     void scanBelow(const PhysicsBody& body, std::uint32_t moved, GridLevel& level, std::uint32_t x, std::uint32_t y);
