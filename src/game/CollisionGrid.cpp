@@ -77,9 +77,7 @@ void CollisionGrid::unfile(std::uint32_t slot, PhysicsBody& body)
     GridLevel& level = *levels[body.level];
     for (std::uint32_t x = body.firstX; x <= body.lastX; ++x)
         for (std::uint32_t y = body.firstY; y <= body.lastY; ++y)
-        {
             level.cell(x, y).erase(slot);
-        }
     --filedAt[level.index];
     body.level = -1;
 }
