@@ -75,6 +75,7 @@ def test_the_python_surface_of_physics():
                       (CollisionComponentFinder.FoundEvent, Event), (CollisionEntityFinder.FoundEvent, Event),
                       (StaticCollidable, Collidable)]:
         assert issubclass(cls, base), cls
+    assert [base.__name__ for base in PhysicsManager.__bases__] == ["instance"], "no engine class above the manager"
     for cls in (PhysicsManager, GridPhysicsManager, MovableAffector, Collidable, CollidableEvent,
                 CollisionComponentFinder.FoundEvent, CollisionEntityFinder.FoundEvent):
         with pytest.raises(RuntimeError, match="cannot be instantiated"):
@@ -140,6 +141,11 @@ def test_a_movable_reaches_the_places_the_formulas_give():
     rested = braked.getPosition()
     still.step(1.0, 3)
     assert brakes.getVelocity() == Vector2(0, 0) and braked.getPosition() == rested
+    # The speed is the root of the summed squares, to the last bit.
+    brakes.setVelocity(Vector2(0.1, 1.5))
+    still.step(0.5)
+    speed, cut = math.sqrt(0.1 * 0.1 + 1.5 * 1.5), 4.0 * 0.5 / 2.0
+    assert (brakes.getVelocity().x, brakes.getVelocity().y) == (0.1 / speed * (speed - cut), 1.5 / speed * (speed - cut))
 
 
 def test_action_events_steer_a_movable_through_its_entity():
