@@ -1,5 +1,6 @@
 #include "core/ProcessManager.h"
 
+#include "core/FiniteCheck.h"
 #include "core/FlagGuard.h"
 
 #include <iostream>
@@ -8,7 +9,8 @@
 namespace Tarnu
 {
 
-ProcessManager::ProcessManager(double startTime) : currentTime(startTime)
+ProcessManager::ProcessManager(double startTime)
+    : currentTime(requireFinite(startTime, "ProcessManager.createNew", "startTime"))
 {
 }
 
@@ -60,6 +62,7 @@ void ProcessManager::release(Process& process)
 
 void ProcessManager::updateProcess(double dt)
 {
+    requireFinite(dt, "ProcessManager.updateProcess", "time");
     if (updating)
     {
         std::cerr << "Warning: ProcessManager::updateProcess called during an update\n";

@@ -1,6 +1,7 @@
 #include "core/Timer.h"
 
 #include "core/EventManager.h"
+#include "core/FiniteCheck.h"
 #include "core/ProcessManager.h"
 
 #include <stdexcept>
@@ -24,8 +25,14 @@ void Timer::check(double time, const std::shared_ptr<EventManager>& manager)
 {
     if (time < 0)
         throw std::runtime_error("Timer constructor: Illegal time value.");
+    requireFinite(time, "Timer", "time");
     if (!manager)
         throw std::runtime_error("Timer constructor: Null pointer for manager.");
+}
+
+void Timer::reset(double time)
+{
+    timeLeft = requireFinite(time, "Timer.reset", "time");
 }
 
 void Timer::updateProcess(double time)

@@ -10,6 +10,8 @@
 // on to the engine caller (and on up to the script, which sees the original
 // Python exception).
 
+#include "core/CallbackScope.h"
+
 #include <boost/python.hpp>
 
 #include <string>
@@ -55,6 +57,7 @@ protected:
     {
         try
         {
+            const CallbackScope callback;
             return boost::python::call_method<Result>(self, method, args...);
         }
         catch (...)
@@ -76,6 +79,7 @@ private:
         PyErr_Fetch(&type, &value, &traceback);
         try
         {
+            const CallbackScope callback;
             boost::python::call_method<void>(self, method, args...);
         }
         catch (...)
