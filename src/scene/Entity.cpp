@@ -151,9 +151,11 @@ void Entity::postComponentEvent(const std::shared_ptr<Component>& component, boo
 
 bool Entity::addComponent(const std::shared_ptr<Component>& component)
 {
-    if (!adopt(component))
+    // Held for the announcement: the caller's pointer may be one a callback resets.
+    const std::shared_ptr<Component> added = component;
+    if (!adopt(added))
         return false;
-    announceAdded(component);
+    announceAdded(added);
     return true;
 }
 
