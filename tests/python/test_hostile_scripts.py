@@ -10,47 +10,39 @@ import weakref
 import pytest
 from test_root import PRELUDE
 
-from tarnu import (Complex, Component, Entity, Event, EventListener, EventManager, EventRouter, FactoryEvent,
-                   Process, ProcessManager, Scale, SceneEvent, SceneManager, SceneNode, Timer, Vector2)
+from tarnu import (Component, Entity, Event, EventListener, EventManager, EventRouter, Process, ProcessManager,
+                   Scale, SceneEvent, SceneManager, SceneNode, Timer, Vector2)
 
 PING = 9200
 
 
 class Hook(Component):
-    """Hands its notifications to the test's functions."""
+    """Hands its notifications to the test's functions: on_entity(component, new, old), on_manager likewise."""
     super = Component
 
     def __init__(self, on_entity=None, on_manager=None):
         Component.__init__(self)
-        self.on_entity, self.on_manager, self.heard = on_entity, on_manager, []
+        self.on_entity, self.on_manager = on_entity, on_manager
 
     def createCopy(self):
         return Hook(self.on_entity, self.on_manager)
 
     def entityChanged(self, newEntity, oldEntity):
-        self.heard.append(("entity", newEntity is not None))
         if self.on_entity:
             self.on_entity(self, newEntity, oldEntity)
 
     def managerChanged(self, newManager, oldManager):
-        self.heard.append(("manager", newManager is not None))
         if self.on_manager:
             self.on_manager(self, newManager, oldManager)
 
 
 class Listener(EventListener):
-    """Keeps what it hears (scene events as (kind, entity name)) and runs an optional action."""
-
     def __init__(self, eventType, action=None):
         EventListener.__init__(self, eventType)
         self.heard, self.action = [], action
 
     def handleEvent(self, event):
-        if isinstance(event, SceneEvent):
-            self.heard.append(("added" if event.type == SceneEvent.ENTITY_ADDED else "removed",
-                               event.entity.getName()))
-        else:
-            self.heard.append(event)
+        self.heard.append(event)
         if self.action:
             self.action(event)
 
@@ -63,68 +55,54 @@ def leaving(hook):
     return lambda component, new, old: new is None and old is not None and hook(component, old)
 
 
-def take_entity_off(component, _):
-    component.getSceneNode().detachEntity()
+def hooked(name, hook=None, *children):
+    """A node carrying an entity of that name with a Hook calling hook on manager changes."""
+    node = Entity.createEntity(Hook(on_manager=hook), name)
+    for child in children:
+        node.addChild(child)
+    return node
 
 
-@pytest.mark.parametrize("when", [arriving, leaving])
-def test_entity_taken_off_its_node_while_the_scene_announces_it_leaves_the_scene_cleanly(when):
-    scene, listener = SceneManager.createNew(), Listener(SceneEvent.TYPE)
-    scene.addEventListener(listener)
-    shy = Hook(on_manager=when(take_entity_off))
-    node = Entity.createEntity(shy, "shy")
+@pytest.mark.parametrize("meddler", ["arriving component", "leaving component", "scene listener"])
+def test_entity_taken_off_its_node_while_the_scene_announces_it_leaves_the_scene_cleanly(meddler):
+    scene = SceneManager.createNew()
+    take_off = lambda component, _: component.getSceneNode().detachEntity()
+    hook = {"arriving component": arriving(take_off), "leaving component": leaving(take_off)}.get(meddler)
+    listener = Listener(SceneEvent.TYPE, lambda event: event.type == SceneEvent.ENTITY_ADDED and
+                        event.entity.getSceneNode().detachEntity())
+    if hook is None:
+        scene.addEventListener(listener)
+    node = hooked("shy", hook)
     entity = node.getEntity()
     scene.addNode(node)
     scene.removeNode(node)
     assert node.getEntity() is None and entity.getSceneNode() is None and entity.getSceneManager() is None
     assert scene.getNumEntities() == 0 and scene.getEntity("shy") is None
-    assert shy.heard[-2:] == [("manager", True), ("manager", False)] and listener.heard[-1] == ("removed", "shy")
 
 
-def test_scene_listener_taking_the_entity_off_its_node_on_arrival():
-    scene = SceneManager.createNew()
-    listener = Listener(SceneEvent.TYPE, lambda event: event.entity.getSceneNode().detachEntity())
-    scene.addEventListener(listener)
-    node = SceneNode.createNew()
-    node.attach(Entity.createNew("watched"))
-    scene.addNode(node)
-    assert node.getEntity() is None and scene.getNumEntities() == 0
-    assert listener.heard == [("added", "watched"), ("removed", "watched")]
-
-
-def test_nodes_moved_out_while_their_subtree_enters_do_not_stay_in_the_scene():
+def test_children_of_a_subtree_that_left_while_entering_are_not_left_in_the_scene():
     """A parent's component takes its node out of the scene that is adding it; a first child's
     component clears the scene while its sibling waits for its turn."""
-    def leaves_with_children(scene):
-        top = Entity.createEntity(Hook(on_manager=arriving(lambda c, new: new.removeNode(c.getSceneNode()))), "top")
-        return top, top
-
-    def clears_before_sibling(scene):
-        top, first = SceneNode.createNew(), Entity.createEntity(Hook(on_manager=arriving(lambda c, new: new.clear())))
-        top.addChild(first)
-        return top, first
-
-    for build in (leaves_with_children, clears_before_sibling):
-        scene = SceneManager.createNew()
-        top, parent = build(scene)
-        second = Entity.createEntity(Hook(), "second")
-        parent.addChild(second)
-        scene.addNode(top)
-        watched = Component.getComponent("Hook", second.getEntity())
-        assert top.getManager() is None and second.getManager() is None
-        assert scene.getNumEntities() == 0 and scene.getEntity("second") is None
-        del scene
-        gc.collect()
-        # Read through the node's link to its scene, which must not be left pointing at the freed scene.
-        assert watched.getCurrentTime() == 0.0 and watched.getSceneManager() is None
-        second.getEntity().kill()
+    scene, child, second = SceneManager.createNew(), hooked("child"), hooked("second")
+    top = hooked("top", arriving(lambda component, new: new.removeNode(component.getSceneNode())), child)
+    holder = SceneNode.createNew()
+    holder.addChild(hooked("first", arriving(lambda component, new: new.clear())))
+    holder.addChild(second)
+    for subtree in (top, holder):
+        scene.addNode(subtree)
+    assert scene.getNumEntities() == 0 and [node.getManager() for node in (child, second)] == [None, None]
+    watched = [Component.getComponent("Hook", node.getEntity()) for node in (child, second)]
+    del scene
+    gc.collect()
+    # Read through their nodes' links to the scene, which must not be left pointing at the freed scene.
+    assert [(component.getCurrentTime(), component.getSceneManager()) for component in watched] == [(0.0, None)] * 2
 
 
-def test_parent_put_back_by_its_child_while_it_leaves_stays_listed_and_working():
+def test_walks_take_what_the_graph_holds_when_their_turn_comes():
+    """A child puts its parent back while the scene removes it; a deep copy's components empty the
+    children of the node being copied."""
     scene, inbox = SceneManager.createNew(), Listener(PING)
-    top = SceneNode.createNew()
-    top.attach(Entity.createNew("hero"))
-    top.addChild(Entity.createEntity(Hook(on_manager=leaving(lambda component, old: old.addNode(top))), "sidekick"))
+    top = hooked("hero", None, hooked("sidekick", leaving(lambda component, old: old.addNode(top))))
     scene.addNode(top)
     scene.removeNode(top)
     hero = top.getEntity()
@@ -134,17 +112,13 @@ def test_parent_put_back_by_its_child_while_it_leaves_stays_listed_and_working()
     scene.updateProcess(0.1)
     assert len(inbox.heard) == 1
 
-
-def test_deep_copy_copies_the_children_the_source_had_when_their_turn_came():
     source, armed = SceneNode.createNew(), []
-    meddle = arriving(lambda component, new: armed and source.removeAll(False))
-    for index in range(3):
-        source.addChild(Entity.createEntity(Hook(on_entity=meddle), "child%d" % index))
+    for _ in range(3):
+        source.addChild(Entity.createEntity(Hook(arriving(lambda component, new: armed and source.removeAll(False)))))
     armed.append(True)
-    duplicate = SceneNode.createCopy(source, True)
-    scene = SceneManager.createNew()
-    scene.addNode(duplicate)
-    assert not source.hasChildren() and scene.getNumEntities() == 3
+    copies = SceneManager.createNew()
+    copies.addNode(SceneNode.createCopy(source, True))
+    assert not source.hasChildren() and copies.getNumEntities() == 3
 
 
 def test_components_re_added_to_what_is_being_destroyed_are_refused_with_a_warning(capfd):
@@ -227,28 +201,19 @@ def test_numbers_that_would_poison_a_clock_a_queue_or_a_transform_are_refused_by
     node.addChild(child)
     node.setScale(Scale(0, 1))
 
-    class Made(FactoryEvent):
-        pass
-
     cases = [
         (lambda: Event(PING, nan), "Event: eventTime must be finite, not nan."),
-        (lambda: Made(PING, -inf), "Event: eventTime must be finite, not -inf."),
         (lambda: Timer(nan, manager, "t"), "Timer: time must be finite, not nan."),
-        (lambda: Timer(inf, manager, PING), "Timer: time must be finite, not inf."),
         (lambda: Timer(1.0, manager, "t").reset(nan), "Timer.reset: time must be finite, not nan."),
-        (lambda: Process(1, 5, True, nan), "Process: suspendTime must be finite, not nan."),
         (lambda: Process().suspend(True, inf), "Process.suspend: time must be finite, not inf."),
         (lambda: ProcessManager.createNew(nan), "ProcessManager.createNew: startTime must be finite, not nan."),
         (lambda: scene.updateProcess(inf), "ProcessManager.updateProcess: time must be finite, not inf."),
         (lambda: manager.dispatchEvents(nan), "EventManager.dispatchEvents: time must be finite, not nan."),
         (lambda: SceneNode.createNew(Vector2(nan, 0)), "SceneNode.createNew: pos must be finite, not <nan,0>."),
         (lambda: child.setPosition(Vector2(inf, 0)), "SceneNode.setPosition: pos must be finite, not <inf,0>."),
-        (lambda: child.setOrientation(Complex(nan, 0)), "SceneNode.setOrientation: ori must be finite"),
-        (lambda: child.rotate(Complex(0, inf)), "SceneNode.rotate: ori must be finite"),
         (lambda: child.scale(Scale(nan, 1)), "SceneNode.scale: scl must be finite"),
         (lambda: child.scale(Scale(1e300, 1)) or child.scale(Scale(1e300, 1)),
          "SceneNode.scale: the resulting local value must be finite"),
-        (lambda: child.translate(Vector2(0, nan), SceneNode.LOCAL), "SceneNode.translate: v must be finite"),
         (lambda: child.setPosition(Vector2(1, 1), SceneNode.WORLD),
          "SceneNode.setPosition: world-space values cannot be placed below a node whose world scale has a zero"),
         (lambda: node.addChild(SceneNode.createNew(), True), "SceneNode.addChild: world-space values cannot"),
