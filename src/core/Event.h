@@ -4,7 +4,7 @@
 // the start-up roster in EventTypes.h. An event's time must be finite: a NaN
 // time would sort nowhere in a queue.
 
-#include "core/FiniteCheck.h"
+#include "core/math/FiniteCheck.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -22,7 +22,7 @@ class Event
 {
 public:
     Event(std::uint32_t eventType, double eventTime)
-        : eventTime(requireFinite(eventTime, "Event", "eventTime")), eventType(eventType)
+        : eventTime(requireFinite(eventTime, "eventTime")), eventType(eventType)
     {
     }
     virtual ~Event() = default;

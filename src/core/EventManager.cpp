@@ -2,7 +2,7 @@
 
 #include "core/Event.h"
 #include "core/EventManagerImpl.h"
-#include "core/FiniteCheck.h"
+#include "core/math/FiniteCheck.h"
 
 namespace Tarnu
 {
@@ -42,7 +42,7 @@ void EventManager::queueEvent(const std::shared_ptr<Event>& event)
 
 void EventManager::dispatchEvents(double time)
 {
-    impl->dispatchEvents(requireFinite(time, "EventManager.dispatchEvents", "time"));
+    impl->dispatchEvents(requireFinite(time, "time"));
 }
 
 bool EventManager::hasQueuedEvents() const

@@ -1,6 +1,6 @@
 #include "core/Process.h"
 
-#include "core/FiniteCheck.h"
+#include "core/math/FiniteCheck.h"
 
 namespace Tarnu
 {
@@ -12,12 +12,12 @@ Process::Process(std::uint32_t updateRate, std::uint32_t priority, bool suspende
       // A rate of 0 would never come round; it means "every step".
       updateRate(updateRate == 0 ? 1 : updateRate)
 {
-    requireFinite(suspendTime, "Process", "suspendTime");
+    requireFinite(suspendTime, "suspendTime");
 }
 
 void Process::suspend(bool suspend, double suspendTime)
 {
-    requireFinite(suspendTime, "Process.suspend", "time");
+    requireFinite(suspendTime, "time");
     if (!suspend && !suspended)
         return;
     if (suspend && suspended)

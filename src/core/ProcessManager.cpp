@@ -1,7 +1,7 @@
 #include "core/ProcessManager.h"
 
-#include "core/FiniteCheck.h"
 #include "core/FlagGuard.h"
+#include "core/math/FiniteCheck.h"
 
 #include <iostream>
 #include <vector>
@@ -10,7 +10,7 @@ namespace Tarnu
 {
 
 ProcessManager::ProcessManager(double startTime)
-    : currentTime(requireFinite(startTime, "ProcessManager.createNew", "startTime"))
+    : currentTime(requireFinite(startTime, "startTime"))
 {
 }
 
@@ -62,7 +62,7 @@ void ProcessManager::release(Process& process)
 
 void ProcessManager::updateProcess(double dt)
 {
-    requireFinite(dt, "ProcessManager.updateProcess", "time");
+    requireFinite(dt, "time");
     if (updating)
     {
         std::cerr << "Warning: ProcessManager::updateProcess called during an update\n";

@@ -1,8 +1,8 @@
 #include "core/Timer.h"
 
 #include "core/EventManager.h"
-#include "core/FiniteCheck.h"
 #include "core/ProcessManager.h"
+#include "core/math/FiniteCheck.h"
 
 #include <stdexcept>
 
@@ -25,14 +25,14 @@ void Timer::check(double time, const std::shared_ptr<EventManager>& manager)
 {
     if (time < 0)
         throw std::runtime_error("Timer constructor: Illegal time value.");
-    requireFinite(time, "Timer", "time");
+    requireFinite(time, "time");
     if (!manager)
         throw std::runtime_error("Timer constructor: Null pointer for manager.");
 }
 
 void Timer::reset(double time)
 {
-    timeLeft = requireFinite(time, "Timer.reset", "time");
+    timeLeft = requireFinite(time, "time");
 }
 
 void Timer::updateProcess(double time)

@@ -1,6 +1,6 @@
 #include "scene/SceneNode.h"
 
-#include "core/FiniteCheck.h"
+#include "core/math/FiniteCheck.h"
 #include "game/Collidable.h"
 #include "render/RenderManager.h"
 #include "render/Renderable.h"
@@ -33,19 +33,55 @@ const Scale& invertible(const Scale& worldScale, const char* operation)
     return worldScale;
 }
 
-/// A new local value, refused when it is not finite (an overflow of huge values).
-template <class T>
-const T& checkedResult(const T& value, const char* operation)
+/// The stack of a walk up or down the graph that calls no script, kept from walk to
+/// walk so that a steady scene steps without allocating. A walk that begins while
+/// another of its kind is under way (a render manager reading world values while it
+/// hears of a move) gets a stack of its own.
+template <int Kind>
+class ReusedStack
 {
-    return requireFinite(value, operation, "the resulting local value");
+public:
+    ReusedStack() : owner(!inUse), nodes(owner ? shared() : own)
+    {
+        inUse = true;
+        nodes.clear();
+    }
+    ~ReusedStack()
+    {
+        if (owner)
+            inUse = false;
+    }
+    ReusedStack(const ReusedStack&) = delete;
+    ReusedStack& operator=(const ReusedStack&) = delete;
+
+    std::vector<SceneNode*>* operator->() { return &nodes; }
+
+private:
+    static std::vector<SceneNode*>& shared()
+    {
+        static std::vector<SceneNode*> stack;
+        return stack;
+    }
+
+    static inline bool inUse = false;
+    std::vector<SceneNode*> own;
+    const bool owner;
+    std::vector<SceneNode*>& nodes;
+};
+
+/// A new local value, refused when it is not finite (huge values overflow).
+template <class T>
+const T& checkedResult(const T& value)
+{
+    return requireFinite(value, "the resulting local value");
 }
 
 }
 
 SceneNode::SceneNode(const Vector2& position, const Complex& orientation, const Scale& scale)
-    : position(requireFinite(position, "SceneNode.createNew", "pos")),
-      orientation(requireFinite(orientation, "SceneNode.createNew", "ori")),
-      scaling(requireFinite(scale, "SceneNode.createNew", "scl"))
+    : position(requireFinite(position, "pos")),
+      orientation(requireFinite(orientation, "ori")),
+      scaling(requireFinite(scale, "scl"))
 {
 }
 
@@ -217,12 +253,11 @@ void SceneNode::updateWorldTransform()
         composeWithParent();
     else
     {
-        // The stale part of the chain above, brought up to date from the top down,
-        // each level once.
-        std::vector<SceneNode*> stale;
+        // The stale part of the chain above, brought up to date from the top down, each level once.
+        ReusedStack<0> stale;
         for (SceneNode* node = this; node && !node->worldValid; node = node->parentPointer)
-            stale.push_back(node);
-        for (auto node = stale.rbegin(); node != stale.rend(); ++node)
+            stale->push_back(node);
+        for (auto node = stale->rbegin(); node != stale->rend(); ++node)
             (*node)->composeWithParent();
     }
     if (parentPointer)
@@ -299,19 +334,23 @@ const Matrix3& SceneNode::getTransformMatrix()
 
 void SceneNode::transformChanged()
 {
-    // In a loop: a subtree may be deeper than the stack. Only the render and physics
-    // managers are called on the way, and they leave the graph as it is.
-    std::vector<SceneNode*> pending{this};
-    while (!pending.empty())
+    invalidateCache();
+    if (childrenNotified)
+        return;
+    // The subtree below, in a loop: it may be deeper than the stack. Only the render
+    // manager is called on the way, and it leaves the graph as it is.
+    ReusedStack<1> pending;
+    pending->push_back(this);
+    while (!pending->empty())
     {
-        SceneNode* node = pending.back();
-        pending.pop_back();
+        SceneNode* node = pending->back();
+        pending->pop_back();
         node->invalidateCache();
         if (node->childrenNotified)
             continue;
         node->childrenNotified = true;
         for (auto child = node->children.rbegin(); child != node->children.rend(); ++child)
-            pending.push_back(child->get());
+            pending->push_back(child->get());
     }
 }
 
@@ -344,7 +383,7 @@ void SceneNode::parentChanged()
 void SceneNode::setPosition(const Vector2& v, TransformSpace space)
 {
     static constexpr const char* OPERATION = "SceneNode.setPosition";
-    requireFinite(v, OPERATION, "pos");
+    requireFinite(v, "pos");
     Vector2 changed = v;
     switch (space)
     {
@@ -363,14 +402,13 @@ void SceneNode::setPosition(const Vector2& v, TransformSpace space)
         changed = position + (v * scaling) * orientation;
         break;
     }
-    position = checkedResult(changed, OPERATION);
+    position = checkedResult(changed);
     transformChanged();
 }
 
 void SceneNode::setOrientation(const Complex& q, TransformSpace space)
 {
-    static constexpr const char* OPERATION = "SceneNode.setOrientation";
-    requireFinite(q, OPERATION, "ori");
+    requireFinite(q, "ori");
     Complex changed = q;
     switch (space)
     {
@@ -384,14 +422,14 @@ void SceneNode::setOrientation(const Complex& q, TransformSpace space)
         changed = orientation * q;
         break;
     }
-    orientation = checkedResult(changed, OPERATION);
+    orientation = checkedResult(changed);
     transformChanged();
 }
 
 void SceneNode::setScale(const Scale& s, TransformSpace space)
 {
     static constexpr const char* OPERATION = "SceneNode.setScale";
-    requireFinite(s, OPERATION, "scl");
+    requireFinite(s, "scl");
     Scale changed = s;
     switch (space)
     {
@@ -405,14 +443,14 @@ void SceneNode::setScale(const Scale& s, TransformSpace space)
         changed = scaling * s;
         break;
     }
-    scaling = checkedResult(changed, OPERATION);
+    scaling = checkedResult(changed);
     transformChanged();
 }
 
 void SceneNode::translate(const Vector2& v, TransformSpace space)
 {
     static constexpr const char* OPERATION = "SceneNode.translate";
-    if (requireFinite(v, OPERATION, "v") == Vector2::ZERO)
+    if (requireFinite(v, "v") == Vector2::ZERO)
         return;
     Vector2 offset = v;
     switch (space)
@@ -421,31 +459,30 @@ void SceneNode::translate(const Vector2& v, TransformSpace space)
         break;
     case WORLD:
         if (parentPointer)
-            offset = unscaled(v * parentPointer->getWorldOrientation().conjugate(), invertible(parentPointer->getWorldScale(), OPERATION));
+            offset = unscaled(v * parentPointer->getWorldOrientation().conjugate(),
+                              invertible(parentPointer->getWorldScale(), OPERATION));
         break;
     case LOCAL:
         offset = (v * scaling) * orientation;
         break;
     }
-    position = checkedResult(position + offset, OPERATION);
+    position = checkedResult(position + offset);
     transformChanged();
 }
 
 void SceneNode::rotate(const Complex& q)
 {
-    static constexpr const char* OPERATION = "SceneNode.rotate";
-    if (requireFinite(q, OPERATION, "ori") == Complex::IDENTITY)
+    if (requireFinite(q, "ori") == Complex::IDENTITY)
         return;
-    orientation = checkedResult(orientation * q, OPERATION);
+    orientation = checkedResult(orientation * q);
     transformChanged();
 }
 
 void SceneNode::scale(const Scale& s)
 {
-    static constexpr const char* OPERATION = "SceneNode.scale";
-    if (requireFinite(s, OPERATION, "scl") == Scale::IDENTITY)
+    if (requireFinite(s, "scl") == Scale::IDENTITY)
         return;
-    scaling = checkedResult(scaling * s, OPERATION);
+    scaling = checkedResult(scaling * s);
     transformChanged();
 }
 

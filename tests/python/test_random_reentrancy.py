@@ -17,7 +17,8 @@ from tarnu import (Complex, Component, Entity, Event, EventListener, EventRouter
 PING = 9100
 SEQUENCES, CALLS_PER_SEQUENCE = 300, 60
 # What a hostile script may be told, and nothing else.
-REFUSALS = ("called from inside an update of the same scene", "must be finite", "world scale has a zero factor")
+REFUSALS = ("called from inside an update of the same scene", "must be a finite number", "must have finite components",
+            "world scale has a zero factor")
 
 world = None  # the sequence running; callbacks reach it here, so that no engine object refers back to it
 
@@ -84,7 +85,7 @@ class World:
         self.scenes += [item for item in offered if isinstance(item, SceneManager)]
         try:
             self.random.choice(CALLS)(self)
-        except RuntimeError as error:
+        except (RuntimeError, ValueError) as error:
             if not any(refusal in str(error) for refusal in REFUSALS):
                 self.failures.append(repr(error))
         except Exception as error:  # noqa: B902 - the engine only logs what escapes a callback
