@@ -182,34 +182,39 @@ void SceneManager::disconnectNode(std::shared_ptr<SceneNode> top)
 {
     // Nodes leave from the top down, so that every entity of the subtree is out of
     // the scene by its node when it hears of it; entities are announced from the
-    // bottom up. An entity a callback has taken off its node meanwhile still
-    // leaves the list; one that is back in this scene by another node stays.
+    // bottom up. Callbacks may move things meanwhile: an entity taken off its node
+    // still leaves the list, one back in this scene by another node stays, a
+    // subtree put back in this scene stays, and a node whose parent a callback
+    // took into another scene follows it there once it has left this one.
     struct Step
     {
         std::shared_ptr<SceneNode> node;
-        std::shared_ptr<Entity> leavingEntity;  // set on the step that announces the node's entity
+        std::shared_ptr<Entity> entity;  // on the way back up: the entity the node carried
+        bool leaving;                    // false on the way down, true on the way back up
     };
     const std::shared_ptr<SceneManager> keep = self.lock();
-    std::vector<Step> pending{{std::move(top), nullptr}};
+    std::vector<Step> pending{{std::move(top), nullptr, false}};
     while (!pending.empty())
     {
         Step step = std::move(pending.back());
         pending.pop_back();
-        if (step.leavingEntity)
+        SceneNode& node = *step.node;
+        if (step.leaving)
         {
-            if (!holdsByNode(*step.leavingEntity))
-                removeEntity(std::move(step.leavingEntity));
+            if (step.entity && !holdsByNode(*step.entity))
+                removeEntity(std::move(step.entity));
+            SceneManager* parentScene = node.parentPointer ? node.parentPointer->managerPointer : nullptr;
+            if (parentScene && parentScene != this && !node.managerPointer)
+                parentScene->connectNode(step.node);
             continue;
         }
-        SceneNode& node = *step.node;
-        if (node.managerPointer != this)
+        if (node.managerPointer != this || belongsHere(node))
             continue;
         node.manager.reset();
         node.managerPointer = nullptr;
-        if (node.entity)
-            pending.push_back({step.node, node.entity});
+        pending.push_back({step.node, node.entity, true});
         for (auto child = node.children.rbegin(); child != node.children.rend(); ++child)
-            pending.push_back({*child, nullptr});
+            pending.push_back({*child, nullptr, false});
     }
 }
 

@@ -99,18 +99,26 @@ def test_children_of_a_subtree_that_left_while_entering_are_not_left_in_the_scen
 
 
 def test_walks_take_what_the_graph_holds_when_their_turn_comes():
-    """A child puts its parent back while the scene removes it; a deep copy's components empty the
-    children of the node being copied."""
+    """A child puts its parent back while the scene removes it, or takes it into another scene; a deep
+    copy's components empty the children of the node being copied."""
     scene, inbox = SceneManager.createNew(), Listener(PING)
-    top = hooked("hero", None, hooked("sidekick", leaving(lambda component, old: old.addNode(top))))
+    waiting = hooked("waiting")
+    top = hooked("hero", None, hooked("sidekick", leaving(lambda component, old: old.addNode(top))), waiting)
     scene.addNode(top)
     scene.removeNode(top)
     hero = top.getEntity()
-    assert top.getManager() == scene and scene.getEntity("hero") == hero and scene.getNumEntities() == 2
+    assert top.getManager() == scene and scene.getEntity("hero") == hero and scene.getNumEntities() == 3
+    assert waiting.getManager() == scene, "a child the walk had not reached yet stays with its parent"
     hero.addEventListener(inbox)
     hero.queueEvent(Event(PING, 0.0))
     scene.updateProcess(0.1)
     assert len(inbox.heard) == 1
+
+    elsewhere, later = SceneManager.createNew(), hooked("later")
+    parent = hooked("parent", None, hooked("mover", leaving(lambda component, old: elsewhere.addNode(parent))), later)
+    scene.addNode(parent)
+    scene.removeNode(parent)
+    assert later.getManager() == elsewhere and elsewhere.getNumEntities() == 3 and scene.getEntity("later") is None
 
     source, armed = SceneNode.createNew(), []
     for _ in range(3):

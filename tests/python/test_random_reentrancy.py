@@ -15,7 +15,7 @@ from tarnu import (Complex, Component, Entity, Event, EventListener, EventRouter
                    SceneManager, SceneNode, Timer, Vector2)
 
 PING = 9100
-SEQUENCES, CALLS_PER_SEQUENCE = 300, 60
+SEQUENCES, CALLS_PER_SEQUENCE = 300, 100
 # What a hostile script may be told, and nothing else.
 REFUSALS = ("called from inside an update of the same scene", "must be a finite number", "must have finite components",
             "world scale has a zero factor")
@@ -34,7 +34,7 @@ class Chaos(Component):
         world.act(newEntity, oldEntity)
 
     def managerChanged(self, newManager, oldManager):
-        world.act(newManager, oldManager)
+        world.act(newManager, oldManager, self.getEntity())
 
 
 class Havoc(Chaos):
@@ -63,7 +63,8 @@ class World:
         self.released, self.failures = [], []  # weak references to script objects; errors raised in callbacks
 
     def one(self, pool):
-        return self.random.choice(pool)
+        # Often one of the latest: what a callback was just handed, so that calls meet what is under way.
+        return self.random.choice(pool[-2:] if self.flag() else pool)
 
     def manager(self):
         return self.one(self.scenes + self.entities)
@@ -81,7 +82,10 @@ class World:
         if self.calls <= 0 or self.depth > 4:
             return
         self.calls, self.depth = self.calls - 1, self.depth + 1
-        self.entities += [item for item in offered if isinstance(item, Entity)]
+        for entity in (item for item in offered if isinstance(item, Entity)):
+            node = entity.getSceneNode()
+            self.entities.append(entity)
+            self.nodes += [node, node.getParent()] if node and node.getParent() else [node] if node else []
         self.scenes += [item for item in offered if isinstance(item, SceneManager)]
         try:
             self.random.choice(CALLS)(self)
@@ -114,6 +118,13 @@ class World:
             Listener(self.random.choice([PING, SceneEvent.TYPE])))
         self.manager().addEventListener(listener)
         self.keep.append(listener)
+
+    def top(self):
+        """The top of a random node's tree, which may be leaving a scene right now."""
+        node = self.one(self.nodes)
+        while node.getParent() is not None:
+            node = node.getParent()
+        return node
 
     def move(self):
         node, space = self.one(self.nodes), self.random.choice([SceneNode.LOCAL, SceneNode.PARENT, SceneNode.WORLD])
@@ -148,13 +159,14 @@ class World:
                 assert component is None or component.getEntity() == entity
 
 
+# Structure changes come more often than the rest: they are what the walks must survive.
 CALLS = [World.new_node, World.add_process, World.route_or_listen, World.move, World.drop] + [
     lambda w: w.one(w.scenes).addNode(w.one(w.nodes)),
-    lambda w: w.one(w.scenes).addNode(w.one(w.nodes)),
+    lambda w: w.one(w.scenes).addNode(w.top()),
     lambda w: w.one(w.scenes).removeNode(w.one(w.nodes)),
+    lambda w: w.one(w.nodes).addChild(w.one(w.nodes), w.flag()),
+] * 3 + [
     lambda w: w.one(w.scenes).clear(),
-    lambda w: w.one(w.nodes).addChild(w.one(w.nodes), w.flag()),
-    lambda w: w.one(w.nodes).addChild(w.one(w.nodes), w.flag()),
     lambda w: w.one(w.nodes).removeAll(w.flag()),
     lambda w: (lambda child: child.getParent() and child.getParent().removeChild(child, w.flag()))(w.one(w.nodes)),
     lambda w: w.one(w.nodes).attach(w.one(w.entities)),
@@ -187,7 +199,7 @@ def test_random_reentrant_calls_leave_a_consistent_graph_and_release_everything(
         world = begin(seed)
         while world.calls > 0:
             world.act()
-        world.check_graph()
+            world.check_graph()
         world.let_go()
         gc.collect()
         assert world.failures == [], "seed %d" % seed
