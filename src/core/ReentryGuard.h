@@ -7,7 +7,6 @@
 #include "core/FlagGuard.h"
 
 #include <stdexcept>
-#include <string>
 
 namespace Tarnu
 {

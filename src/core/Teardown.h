@@ -30,9 +30,6 @@ namespace Tarnu
 
 class Teardown
 {
-public:
-    bool isBeingDestroyed() const { return beingDestroyed; }
-
 protected:
     Teardown() = default;
     ~Teardown() = default;
