@@ -119,7 +119,7 @@ TEST_F(SceneNodeTest, MoveNotifiesOnceUntilTheManagerTakesItAndIdentityChangesNo
     rig.node->getTransformMatrix();
     rig.node->rotate(Complex::ROT_90);
     EXPECT_EQ(rig.moves(), std::pair(1, 1));
-    EXPECT_TRUE(rig.sprite->isWorldBoxDirty());
+    EXPECT_TRUE(rig.sprite->isMoved());
 
     // An ancestor moved twice without reads in between: its descendants hear once.
     auto root = SceneNode::createNew();
