@@ -78,14 +78,14 @@ class World:
 
     def act(self, *offered):
         """One random call, from the script or from a callback; what a callback was handed (the entity it
-        is leaving, the scene that is clearing) joins the pools."""
+        is leaving with its node and parent, the scene that is clearing) joins the pools."""
         if self.calls <= 0 or self.depth > 4:
             return
         self.calls, self.depth = self.calls - 1, self.depth + 1
         for entity in (item for item in offered if isinstance(item, Entity)):
             node = entity.getSceneNode()
             self.entities.append(entity)
-            self.nodes += [node, node.getParent()] if node and node.getParent() else [node] if node else []
+            self.nodes += [item for item in (node, node and node.getParent()) if item is not None]
         self.scenes += [item for item in offered if isinstance(item, SceneManager)]
         try:
             self.random.choice(CALLS)(self)
