@@ -271,13 +271,17 @@ def test_zero_force_zero_mass_and_rest_make_no_nan_and_wild_places_do_no_harm():
     stage.step(0.5)
     assert pushed.getVelocity() == Vector2(1, 0) and massless.getPosition() == Vector2(0.5, 0)
 
-    # Places far outside the grid, infinite or NaN: the body is in no cell, and it meets others again on its return.
+    # Places far outside the grid: the body is in no cell, and it meets others again on its return.
+    # Places that are not finite are refused at the door.
     target = stage.body("target", box(2), Vector2(100, 100))
     wild = stage.body("wild", box(2), Vector2(0, 0))
     fast = stage.body("fast", Circle(Vector2(0, 0), 1), Vector2(-50, -50), Vector2(1e300, 1e300))
-    for place in (Vector2(1e300, -1e300), Vector2(INF, 0), Vector2(NAN, NAN), Vector2(-INF, INF)):
+    for place in (Vector2(1e300, -1e300), Vector2(-1e300, 1e300)):
         wild.setPosition(place)
         stage.step(1.0, 2)
+    for place in (Vector2(INF, 0), Vector2(NAN, NAN)):
+        with pytest.raises(ValueError, match="^pos must have finite components"):
+            wild.setPosition(place)
     wild.setPosition(Vector2(101, 101))
     stage.step(1.0)
     assert stage.lines == [("hit", "wild", "target")] * 2, "heard on both entities"
