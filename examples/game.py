@@ -1,24 +1,49 @@
-"""A small Tarnu game: a window, a scene of entities made of Python
+"""A small Tarnu game: a window, a scene of entities made of Python and built-in
 components, processes that move them, and keyboard, mouse and window input.
 
-Arrow keys push the player, a mouse click drops a new drifter where it was
-clicked, Escape (or closing the window) quits. Nothing is drawn yet: the
-renderer comes in a later release, so the game reports what happens on the
-console instead. Run it from the project's top folder after building.
+The world is larger than the window: a tiled floor covers whatever the camera
+sees, an outline marks the world's edges, and the camera follows the player's
+ship. Arrow keys push the ship, a mouse click drops a new drifter where it was
+clicked, Escape (or closing the window) quits. Run it from the project's top
+folder after building.
 """
 
 import os
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "build", "python"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "build", "python"))
 
-from tarnu import (Complex, Component, Entity, KeyEvent, KeyListener, LogManager,  # noqa: E402
-                   MouseListener, Process, Root, SceneEvent, EventListener, SceneManager,
-                   Timer, TimerListener, Vector2, WindowListener)
+from tarnu import (AxisAlignedBox, Circle, Complex, Component, ComponentFactory, Entity,  # noqa: E402
+                   EventListener, InputManager, KeyEvent, KeyListener, LogManager, MouseListener, ParameterList,
+                   Process, QuadtreeRenderManager, RenderableGeometry, Root, SceneEvent, SceneManager, Timer,
+                   TimerListener, Vector2, WindowListener)
+
+WIDTH, HEIGHT = 800, 600
+WORLD = AxisAlignedBox(Vector2(0, 0), Vector2(1600, 1200))
+
+
+def image(name):
+    return os.path.join(HERE, "data", "images", name)
+
+
+def build(kind, **values):
+    """A built-in component from the factory, as a data file would describe it."""
+    params = ParameterList()
+    for key, value in values.items():
+        params.add(key, str(value))
+    return ComponentFactory.getSingleton().create(kind, params)
+
+
+def sprite(file_name, side, z_order):
+    # Moving images are drawn under their node's transform, so they turn with it.
+    half = side / 2
+    return build("StaticImage", filename=image(file_name), texCoord="<0,0>,<1,1>", zOrder=z_order,
+                 min="<%g,%g>" % (-half, -half), max="<%g,%g>" % (half, half), static="false")
 
 
 class Velocity(Component):
-    """How fast its entity drifts, in pixels per second."""
+    """How fast its entity drifts, in world units per second."""
     super = Component
 
     def __init__(self, velocity=None):
@@ -33,7 +58,8 @@ class Velocity(Component):
 
 
 class Motion(Process):
-    """Moves every entity that has a Velocity, and keeps it inside the window."""
+    """Moves every entity that has a Velocity, keeps it inside the world, turns
+    the player's ship and keeps the camera on it."""
 
     def __init__(self, scene, entities):
         Process.__init__(self)
@@ -41,6 +67,7 @@ class Motion(Process):
         self.entities = entities
 
     def updateProcess(self, elapsed):
+        low, high = WORLD.getMin(), WORLD.getMax()
         for entity in self.entities:
             velocity = Component.getComponent("Velocity", entity)
             node = entity.getSceneNode()
@@ -48,11 +75,13 @@ class Motion(Process):
                 continue
             node.translate(velocity.velocity * elapsed)
             position = node.getPosition()
-            if not 0 <= position.x <= 800:
+            if not low.x <= position.x <= high.x:
                 velocity.velocity.x = -velocity.velocity.x
-            if not 0 <= position.y <= 600:
+            if not low.y <= position.y <= high.y:
                 velocity.velocity.y = -velocity.velocity.y
-        self.scene.getEntity("player").getSceneNode().rotate(Complex(elapsed))
+        player = self.scene.getEntity("player").getSceneNode()
+        player.rotate(Complex(elapsed))
+        self.scene.getEntity("camera").getSceneNode().setPosition(player.getPosition())
 
 
 class Controls(KeyListener):
@@ -60,7 +89,7 @@ class Controls(KeyListener):
         KeyListener.__init__(self)
         self.player = player
         self.pushes = {KeyEvent.KEY_LEFT: Vector2(-40, 0), KeyEvent.KEY_RIGHT: Vector2(40, 0),
-                       KeyEvent.KEY_UP: Vector2(0, -40), KeyEvent.KEY_DOWN: Vector2(0, 40)}
+                       KeyEvent.KEY_UP: Vector2(0, 40), KeyEvent.KEY_DOWN: Vector2(0, -40)}
 
     def keyPressed(self, event):
         print("pressed", KeyEvent.getKeyName(event.key))
@@ -70,14 +99,16 @@ class Controls(KeyListener):
 
 
 class Spawner(MouseListener):
-    def __init__(self, scene, entities):
+    def __init__(self, scene, entities, camera):
         MouseListener.__init__(self)
         self.scene = scene
         self.entities = entities
+        self.camera = camera
 
     def mousePressed(self, event):
-        node = Entity.createEntity(Velocity(Vector2(event.x % 50 - 25, event.y % 50 - 25)), "",
-                                   Vector2(event.x, event.y))
+        where = self.camera.convertPosition(event.x, event.y)
+        node = Entity.createEntity(Velocity(Vector2(event.x % 50 - 25, event.y % 50 - 25)), "", where)
+        node.getEntity().addComponent(sprite("ball.png", 32, 1))
         self.scene.addNode(node)
         self.entities.append(node.getEntity())
 
@@ -114,41 +145,74 @@ class Clock(TimerListener):
         self.scene.addProcess(Timer(2.0, self.scene, "tick"))
 
 
+class Game:
+    """The window, the scene and what runs it; run plays until the player quits."""
+
+    def __init__(self):
+        self.root = Root()
+        self.root.initialize(WIDTH, HEIGHT, 0, False)
+        self.scene = SceneManager.createNew()
+        self.renderer = QuadtreeRenderManager.createNew()
+        self.renderer.connect(self.scene)
+        self.arrivals = Arrivals()
+        self.scene.addEventListener(self.arrivals)
+
+        camera = Entity.createEntity(build("Camera", dimensions="<%d,%d>" % (WIDTH, HEIGHT)), "camera",
+                                     WORLD.getCenter())
+        self.scene.addNode(camera)
+        # The floor covers the camera's view wherever it goes; the outline shows where the world ends.
+        self.scene.addNode(Entity.createEntity(build(
+            "RepeatedStaticImage", camera="camera", repeatX="true", repeatY="true", filename=image("floor.png"),
+            texCoord="<0,0>,<1,1>", zOrder=-10, min="<0,0>", max="<64,64>"), "floor"))
+        self.scene.addNode(Entity.createEntity(RenderableGeometry.createFromBound(WORLD, -5), "edge"))
+
+        self.entities = []
+        for index in range(24):
+            node = Entity.createEntity(Velocity(Vector2(30 + 7 * index % 50 - 25, 20 - 11 * index % 40)),
+                                       "drifter%d" % index,
+                                       Vector2(60 + 397 * index % 1480, 60 + 271 * index % 1080))
+            node.getEntity().addComponent(sprite("ball.png", 32, 1))
+            self.scene.addNode(node)
+            self.entities.append(node.getEntity())
+        player = Entity.createEntity(Velocity(Vector2(25, 15)), "player", Vector2(300, 260))
+        player.getEntity().addComponent(sprite("ship.png", 48, 2))
+        # A ring around the ship, on a child entity: it turns and moves with it.
+        player.addChild(Entity.createEntity(RenderableGeometry.createFromBound(Circle(Vector2(0, 0), 34), 2),
+                                            "shield"))
+        self.scene.addNode(player)
+        self.entities.append(player.getEntity())
+        # The ship once more, in the view's corner: a slave draws its master's picture where it stands.
+        camera.addChild(Entity.createEntity(build("SlaveRenderable", entity="player"), "badge",
+                                            Vector2(WIDTH / 2 - 40, HEIGHT / 2 - 40)))
+
+        self.scene.addProcess(Motion(self.scene, self.entities))
+        self.clock = Clock(self.scene, self.entities)
+        self.scene.addEventListener(self.clock)
+        self.scene.addProcess(Timer(2.0, self.scene, "tick"))
+
+        self.listeners = [Controls(player.getEntity()), Focus(),
+                          Spawner(self.scene, self.entities, Component.getComponent("Camera", camera.getEntity()))]
+        for listener in self.listeners:
+            InputManager.getSingleton().addEventListener(listener)
+
+    def run(self):
+        self.root.run(self.scene, self.renderer, 60)
+
+    def close(self):
+        LogManager.getSingleton().logMessageToDefault(
+            "The game ran for %.1f s of game time." % self.scene.getCurrentTime())
+        # Processes and timers hold the scene they work on: end them, then empty the scene.
+        del self.listeners, self.entities, self.clock
+        self.scene.terminateAll()
+        self.scene.clear()
+        del self.scene, self.renderer
+        self.root.shutdown()
+
+
 def main():
-    root = Root()
-    root.initialize(800, 600, 0, False)
-    scene = SceneManager.createNew()
-    arrivals = Arrivals()
-    scene.addEventListener(arrivals)
-
-    entities = []
-    for index in range(3):
-        node = Entity.createEntity(Velocity(Vector2(30 * (index + 1), 20)), "drifter%d" % index,
-                                   Vector2(100 + 200 * index, 300))
-        scene.addNode(node)
-        entities.append(node.getEntity())
-    player = Entity.createEntity(Velocity(), "player", Vector2(400, 300))
-    scene.addNode(player)
-    entities.append(player.getEntity())
-
-    scene.addProcess(Motion(scene, entities))
-    clock = Clock(scene, entities)
-    scene.addEventListener(clock)
-    scene.addProcess(Timer(2.0, scene, "tick"))
-
-    input_manager = __import__("tarnu").InputManager.getSingleton()
-    listeners = [Controls(player.getEntity()), Spawner(scene, entities), Focus()]
-    for listener in listeners:
-        input_manager.addEventListener(listener)
-
-    root.run(scene, None, 60)
-    LogManager.getSingleton().logMessageToDefault("The game ran for %.1f s of game time." % scene.getCurrentTime())
-
-    # Processes and timers hold the scene they work on: end them, then empty the scene.
-    del listeners, entities, player, clock
-    scene.terminateAll()
-    scene.clear()
-    root.shutdown()
+    game = Game()
+    game.run()
+    game.close()
 
 
 if __name__ == "__main__":

@@ -6,6 +6,12 @@
 #include "core/resources/XmlFileManager.h"
 #include "game/Movable.h"
 #include "game/StaticCollidable.h"
+#include "render/Camera.h"
+#include "render/RenderableGeometry.h"
+#include "render/RepeatedStaticImage.h"
+#include "render/SlaveRenderable.h"
+#include "render/StaticImage.h"
+#include "render/TextureManager.h"
 #include "scene/ComponentFactory.h"
 #include "scene/templates/ActionEvents.h"
 #include "scene/templates/EntityTemplateManager.h"
@@ -39,6 +45,9 @@ Manager& create(StartupRollback& rollback)
 
 void startEngineRoster(StartupRollback& rollback)
 {
+    // The video manager deletes the texture manager when it goes; this undo only
+    // covers a start that fails before the video manager is undone.
+    create<TextureManager>(rollback);
     create<XmlFileManager>(rollback);
     create<EntityTemplateManager>(rollback);
     create<SceneTemplateManager>(rollback);
@@ -46,11 +55,17 @@ void startEngineRoster(StartupRollback& rollback)
 
     // In alphabetical order of type names, each built-in class in its place among the others.
     ComponentFactory& components = create<ComponentFactory>(rollback);
+    components.registerType(std::make_shared<Camera>());
     components.registerType(std::make_shared<ComponentAdder>());
     components.registerType(std::make_shared<Movable>());
+    components.registerType(std::make_shared<RenderableBox>());
+    components.registerType(std::make_shared<RenderableCircle>());
+    components.registerType(std::make_shared<RepeatedStaticImage>());
     components.registerType(std::make_shared<RunScriptWhenAdded>());
     components.registerType(std::make_shared<ScriptRunner>());
+    components.registerType(std::make_shared<SlaveRenderable>());
     components.registerType(std::make_shared<StaticCollidable>());
+    components.registerType(std::make_shared<StaticImage>());
     components.registerType(std::make_shared<StaticRandomDistributionSTG>());
     components.registerType(std::make_shared<TemplateInstantiator>());
     components.registerType(std::make_shared<UniformTimeIncrementSTC>());
@@ -66,6 +81,9 @@ void startEngineRoster(StartupRollback& rollback)
 
 void stopEngineRoster()
 {
+    // Textures that only the manager holds go now; the rest stay until the video manager goes.
+    if (TextureManager* textures = TextureManager::getSingletonPtr())
+        textures->removeUnreferenced();
     if (SceneTemplateManager* scenes = SceneTemplateManager::getSingletonPtr())
         scenes->unloadAll();
     if (EntityTemplateManager* entities = EntityTemplateManager::getSingletonPtr())

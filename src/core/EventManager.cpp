@@ -1,6 +1,8 @@
 #include "core/EventManager.h"
 
+#include "core/Event.h"
 #include "core/EventManagerImpl.h"
+#include "core/math/FiniteCheck.h"
 
 namespace Tarnu
 {
@@ -24,18 +26,23 @@ void EventManager::removeEventListener(EventListener* listener)
 
 void EventManager::postEvent(const std::shared_ptr<Event>& event)
 {
-    if (event)
-        impl->dispatchEvent(event);
+    if (!event)
+        return;
+    event->clearForwarders();
+    impl->dispatchEvent(event);
 }
 
 void EventManager::queueEvent(const std::shared_ptr<Event>& event)
 {
+    if (!event)
+        return;
+    event->clearForwarders();
     impl->queueEvent(event);
 }
 
 void EventManager::dispatchEvents(double time)
 {
-    impl->dispatchEvents(time);
+    impl->dispatchEvents(requireFinite(time, "time"));
 }
 
 bool EventManager::hasQueuedEvents() const

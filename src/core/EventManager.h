@@ -3,6 +3,8 @@
 // queueEvent keeps the event, ordered by event time (equal times in the order
 // they were queued), until dispatchEvents(time) releases those that are due.
 // Listeners may post, queue, add and remove on the manager that is calling them.
+// Posting or queueing here sends an event afresh; forwarders that pass events
+// on (event routers) queue through the implementation instead.
 
 #include <cstdint>
 #include <memory>

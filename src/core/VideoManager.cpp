@@ -1,6 +1,7 @@
 #include "core/VideoManager.h"
 
 #include "core/LogManager.h"
+#include "render/TextureManager.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -146,7 +147,8 @@ VideoManager::VideoManager(const VideoMode& requested)
 
 VideoManager::~VideoManager()
 {
-    // The texture manager, once it exists, is deleted here first: its textures live in this GL context.
+    // The texture manager is deleted here first: its textures live in this GL context.
+    delete TextureManager::getSingletonPtr();
     if (LogManager* logs = LogManager::getSingletonPtr())
         logs->logMessage(LOG_NAME, "Video subsystem shut down.", LogFile::ML_CRITICAL, true);
 }
@@ -161,6 +163,7 @@ void VideoManager::openWindow(const VideoMode& used)
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
     SDL_GL_SetAttribute(SDL_GL_BUFFER_SIZE, static_cast<int>(used.bitDepth));
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
 
     const Uint32 flags = SDL_WINDOW_OPENGL | (used.fullScreen ? SDL_WINDOW_FULLSCREEN : 0);
     window.reset(SDL_CreateWindow("Tarnu", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,

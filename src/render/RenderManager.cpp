@@ -21,7 +21,8 @@ void RenderManager::disconnect()
     if (!scenePointer)
         return;
     SceneManager* former = scenePointer;
-    // Held while leaving: the scene's link may be the last owner of this manager.
+    // Held while leaving: the scene's link may be the last owner of this manager. Killed, it
+    // is not updated again, and connecting anew takes it back before it has left.
     const std::shared_ptr<RenderManager> keep = shared_from_this();
     killProcess();
     former->setRenderManager(nullptr);

@@ -8,8 +8,13 @@ namespace Tarnu
 
 const AxisAlignedBox& computeWorldBox(const Component& component, const AxisAlignedBox& local, AxisAlignedBox& cache)
 {
+    return computeWorldBox(component.getSceneNodePointer(), local, cache);
+}
+
+const AxisAlignedBox& computeWorldBox(SceneNode* node, const AxisAlignedBox& local, AxisAlignedBox& cache)
+{
     cache = local;
-    if (SceneNode* node = component.getSceneNodePointer())
+    if (node)
         cache.transformByMatrix(node->getTransformMatrix());
     return cache;
 }

@@ -8,8 +8,11 @@ namespace Tarnu
 {
 
 class Component;
+class SceneNode;
 
 /// Fills cache from local and answers it.
 const AxisAlignedBox& computeWorldBox(const Component& component, const AxisAlignedBox& local, AxisAlignedBox& cache);
+/// The same for a caller that holds the node already; a null node leaves the box local.
+const AxisAlignedBox& computeWorldBox(SceneNode* node, const AxisAlignedBox& local, AxisAlignedBox& cache);
 
 }

@@ -14,7 +14,7 @@ constexpr std::uint32_t ROUTED = 3001;
 
 // Another renderable class: it shares the "Renderable" level with Sprite.
 const std::string LABEL = "Label";
-using Label = Traced<LABEL, Renderable>;
+using Label = Traced<LABEL, BlankRenderable>;
 
 // A component whose copies are one fixed instance, which may belong to someone else.
 class Borrowed : public ComponentClass<Borrowed>

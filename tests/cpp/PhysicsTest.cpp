@@ -4,6 +4,7 @@
 #include "core/math/Intersection.h"
 #include "core/math/OrientedBox.h"
 #include "game/CollidableEvent.h"
+#include "game/CollisionFinders.h"
 #include "game/GridPhysicsManager.h"
 #include "game/Movable.h"
 #include "game/StaticCollidable.h"
@@ -247,6 +248,75 @@ TEST_F(PhysicsTest, ContactWithAnEntitylessCollidableIsPostedOnTheEntityAndOnThe
     EXPECT_EQ(heard.getId2(), tile);
     EXPECT_EQ(log.size(), 1u) << "the scene's copy";
     world.scene->removeEventListener(&onScene);
+}
+
+TEST_F(PhysicsTest, AnEntityFinderWithoutATargetAnswersTheOwnersContactsWithCollidablesWithoutEntity)
+{
+    World world;
+    world.physics->createStaticCollidable(box(0, 0, 10, 10));
+    auto owner = world.add(Circle(Vector2(0, 0), 2), Vector2(30, 5));
+    auto bystander = world.add(Circle(Vector2(0, 0), 2), Vector2(-30, 5));
+    auto gone = world.add(Circle(Vector2(0, 0), 2), Vector2(30, 40));
+    Log log;
+    EventRecorder heard(log, 7);
+    const std::shared_ptr<Entity> watched = owner->getEntity();
+    watched->addEventListener(&heard);
+    CollisionEntityFinder tiles(watched, nullptr, 7);
+    CollisionEntityFinder dead(watched, gone->getEntity(), 7);
+    watched->addEventListener(&dead);
+    // On the scene, which gets a copy of every contact with a tile: only the owner's count.
+    world.scene->addEventListener(&tiles);
+    world.scene->removeNode(gone);
+    gone.reset();
+    world.step();
+
+    bystander->setPosition(Vector2(11, 5));
+    world.step();
+    EXPECT_TRUE(log.empty()) << "another entity's contact with the tile";
+    owner->setPosition(Vector2(11, 5));
+    world.step();
+    owner->setPosition(Vector2(30, 40));
+    world.step();
+    EXPECT_EQ(log, Log({"event 7", "event 7"})) << "the owner's contact, begun and ended, heard once each";
+
+    tiles.setTarget(bystander->getEntity());
+    owner->setPosition(Vector2(11, 5));
+    world.step();
+    EXPECT_EQ(log.size(), 2u) << "a finder with a target leaves the tile alone";
+}
+
+TEST_F(PhysicsTest, ADisconnectedManagerStaysAmongItsScenesProcessesUntilItConnectsElsewhere)
+{
+    World world;
+    auto mover = std::make_shared<Movable>(Vector2(1, 0), 1.0, 0.0);
+    auto node = world.add(box(-1, -1, 1, 1), Vector2::ZERO, mover);
+    world.physics->disconnect();
+    world.step(1.0);
+    EXPECT_EQ(world.physics->getProcessManager(), world.scene);
+    EXPECT_EQ(node->getPosition(), Vector2::ZERO) << "idle while disconnected";
+    world.physics->connect(world.scene);
+    world.step(1.0);
+    EXPECT_EQ(node->getPosition(), Vector2(1, 0)) << "stepped once a step after rejoining";
+
+    // Elsewhere it is stepped by its new scene alone, on that scene's clock.
+    auto other = SceneManager::createNew(5.0);
+    auto walker = std::make_shared<Movable>(Vector2(0, 2), 1.0, 0.0);
+    auto moved = entityNode("walker", {std::make_shared<StaticCollidable>(box(-1, -1, 1, 1)), walker});
+    auto wall = entityNode("wall", {std::make_shared<StaticCollidable>(box(-1, 2, 1, 4))});
+    moved->getEntity()->addEventListener(&world.journal);
+    wall->getEntity()->addEventListener(&world.journal);
+    other->addNode(moved);
+    other->addNode(wall);
+    world.physics->disconnect();
+    world.physics->connect(other);
+    world.step(1.0);
+    EXPECT_EQ(world.physics->getProcessManager(), other);
+    EXPECT_EQ(moved->getPosition(), Vector2::ZERO);
+    other->updateProcess(1.0);
+    EXPECT_EQ(moved->getPosition(), Vector2(0, 2));
+    ASSERT_EQ(world.journal.heard.size(), 1u);
+    EXPECT_EQ(world.journal.heard[0].getEventTime(), 6.0);
+    other->clear();
 }
 
 TEST_F(PhysicsTest, RemovedCollidableLivesUntilItsSeparationsArePostedWhateverLetGoOfItFirst)

@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -77,10 +78,22 @@ private:
             log->push_back(label + " " + what);
     }
 };
+// A renderable with nothing to draw, for tests of what renderables share with all components.
+class BlankRenderable : public Renderable
+{
+public:
+    using Renderable::Renderable;
+    void setAlpha(float) override {}
+    RenderOperation& getRenderOperation(bool) override { return record; }
+
+private:
+    RenderOperation record;
+};
+
 inline const std::string TRACER = "Tracer", MARKER = "Marker", SPRITE = "Sprite", BODY = "Body";
 using Tracer = Traced<TRACER>;
 using Marker = Traced<MARKER>;
-using Sprite = Traced<SPRITE, Renderable>;  // one class level below the engine's renderable base
+using Sprite = Traced<SPRITE, BlankRenderable>;  // one class level below the engine's renderable base
 using Body = Traced<BODY, StaticCollidable>;  // below the engine's concrete collidable
 
 // Records the events of one type: component and scene events as "added/removed
@@ -117,10 +130,32 @@ struct CountingRenderer : RenderManager
 {
     void updateProcess(double) override {}
     void render() override {}
+    std::shared_ptr<Camera> getMainCamera() const override { return nullptr; }
+    void setMainCamera(const std::string&) override {}
+    // Filing as a render manager does it, as far as the renderables see.
+    void addRenderable(Renderable* renderable) override
+    {
+        renderable->setRenderManager(this);
+        renderable->clearMoved();
+        filed.insert(renderable);
+    }
+    void removeRenderable(Renderable* renderable) override
+    {
+        renderable->setRenderManager(nullptr);
+        filed.erase(renderable);
+    }
+    void addCamera(const std::shared_ptr<Camera>&) override {}
+    void removeCamera(const Camera*) override {}
     void renderableMoved(Renderable*) override { ++moves; }
     void notifyConnected() override {}
-    void notifyDisconnected() override {}
+    void notifyDisconnected() override
+    {
+        for (Renderable* renderable : filed)
+            renderable->setRenderManager(nullptr);
+        filed.clear();
+    }
     int moves = 0;
+    std::set<Renderable*> filed;
 };
 struct CountingPhysics : PhysicsManager
 {

@@ -10,6 +10,8 @@
 // on to the engine caller (and on up to the script, which sees the original
 // Python exception).
 
+#include "core/CallbackScope.h"
+
 #include <boost/python.hpp>
 
 #include <string>
@@ -36,8 +38,7 @@ protected:
     void callLogged(const char* method, const Args&... args) const noexcept
     {
         // The message is built only on failure: processes and listeners are called every step.
-        callReporting([method] { return std::string("Exception thrown in ") + method + " method."; }, method,
-                      args...);
+        callReporting([method] { return failureMessage(method); }, method, args...);
     }
 
     /// The same with a message of the caller's own.
@@ -45,6 +46,16 @@ protected:
     void callLoggedAs(const std::string& message, const char* method, const Args&... args) const noexcept
     {
         callReporting([&message] { return message; }, method, args...);
+    }
+
+    /// The method's answer, or the fallback after a failure reported as callLogged reports it.
+    template <class Result, class... Args>
+    Result callLoggedOr(const Result& fallback, const char* method, const Args&... args) const noexcept
+    {
+        Result result = fallback;
+        keepingPendingError([method] { return failureMessage(method); },
+                            [&] { result = boost::python::call_method<Result>(self, method, args...); });
+        return result;
     }
 
     /// The Python class's __name__, which bridges use as their type name.
@@ -55,6 +66,7 @@ protected:
     {
         try
         {
+            const CallbackScope callback;
             return boost::python::call_method<Result>(self, method, args...);
         }
         catch (...)
@@ -65,8 +77,19 @@ protected:
     }
 
 private:
+    static std::string failureMessage(const char* method)
+    {
+        return std::string("Exception thrown in ") + method + " method.";
+    }
+
     template <class Describe, class... Args>
     void callReporting(const Describe& describe, const char* method, const Args&... args) const noexcept
+    {
+        keepingPendingError(describe, [&] { boost::python::call_method<void>(self, method, args...); });
+    }
+
+    template <class Describe, class Call>
+    static void keepingPendingError(const Describe& describe, const Call& call) noexcept
     {
         // The engine may call while a script's own exception is pending (objects
         // freed as it unwinds): keep it aside, as the interpreter does around __del__.
@@ -76,7 +99,8 @@ private:
         PyErr_Fetch(&type, &value, &traceback);
         try
         {
-            boost::python::call_method<void>(self, method, args...);
+            const CallbackScope callback;
+            call();
         }
         catch (...)
         {
