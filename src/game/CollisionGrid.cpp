@@ -82,16 +82,4 @@ void CollisionGrid::unfile(std::uint32_t slot, PhysicsBody& body)
     body.level = -1;
 }
 
-void CollisionGrid::prefetchCells(const PhysicsBody& body)
-{
-    if (body.level < 0)
-        return;
-    // A cell and the one below it share a line; the corners cover the rest of a small body.
-    GridLevel& level = *levels[body.level];
-    __builtin_prefetch(&level.cell(body.firstX, body.firstY));
-    __builtin_prefetch(&level.cell(body.firstX, body.lastY));
-    __builtin_prefetch(&level.cell(body.lastX, body.firstY));
-    __builtin_prefetch(&level.cell(body.lastX, body.lastY));
-}
-
 }

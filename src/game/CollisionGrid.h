@@ -75,9 +75,6 @@ public:
         return std::any_of(filedAt.begin() + level + 1, filedAt.end(), [](std::size_t count) { return count > 0; });
     }
 
-    /// Warms the caches for a walk that will soon reach the body's cells.
-    void prefetchCells(const PhysicsBody& body);
-
 private:
     std::vector<std::unique_ptr<GridLevel>> levels;
     std::array<std::size_t, LEVEL_COUNT> filedAt{};  // collidables filed at each level

@@ -353,14 +353,8 @@ void GridPhysicsManager::separate()
 void GridPhysicsManager::collide()
 {
     eventTime = getProcessTime();
-    // The walk waits on memory rather than on arithmetic: the cells of the bodies
-    // some places ahead in the queue are asked for first.
-    constexpr std::size_t CELLS_AHEAD = 8;
-    const std::size_t size = movedQueue.size();
-    for (std::uint32_t order = 0; order < size; ++order)
+    for (std::uint32_t order = 0; order < movedQueue.size(); ++order)
     {
-        if (order + CELLS_AHEAD < size && movedQueue[order + CELLS_AHEAD] != PhysicsBody::NO_SLOT)
-            grid->prefetchCells(bodies[movedQueue[order + CELLS_AHEAD]]);
         const std::uint32_t slot = movedQueue[order];
         if (slot == PhysicsBody::NO_SLOT || bodies[slot].level < 0)
             continue;
