@@ -7,6 +7,7 @@
 #include "game/CollisionFinders.h"
 #include "game/GridPhysicsManager.h"
 #include "game/Movable.h"
+#include "game/MovableAffector.h"
 #include "game/StaticCollidable.h"
 
 #include <gtest/gtest.h>
@@ -589,6 +590,33 @@ TEST_F(PhysicsTest, AnEventIsMadeForEachSideThatListensAndNoneWhenNobodyDoes)
     countingAllocations = false;
     EXPECT_EQ(allocations, 0) << "events nobody hears are not made";
     EXPECT_EQ(heard.events.size(), 2u);
+}
+
+TEST_F(PhysicsTest, AFinishedAffectorLeavesItsMovableWhichMayHoldItsLastReference)
+{
+    // Speeds the movable up for two steps, then finishes.
+    struct Burst : MovableAffector
+    {
+        Burst() : MovableAffector(false) {}
+        bool apply(Movable& movable, double dt) override
+        {
+            movable.getVelocity() += Vector2(10, 0);
+            return ++applied == 2;
+        }
+        int applied = 0;
+    };
+    World world;
+    auto movable = std::make_shared<Movable>(Vector2(0, 0), 1.0, 0.0);
+    auto node = world.add(box(-1, -1, 1, 1), Vector2(0, 0), movable);
+    auto burst = std::make_shared<Burst>();
+    const std::weak_ptr<Burst> watch = burst;
+    movable->apply(burst);
+    burst.reset();
+    for (int i = 0; i < 3; ++i)
+        world.step(0.1);
+    EXPECT_TRUE(watch.expired()) << "dropped after its second step";
+    EXPECT_EQ(movable->getVelocity(), Vector2(20, 0));
+    EXPECT_EQ(node->getPosition(), Vector2(1, 0) + Vector2(2, 0) + Vector2(2, 0));
 }
 
 TEST_F(PhysicsTest, ASteadySceneStepsWithoutAllocating)
