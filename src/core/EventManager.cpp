@@ -1,6 +1,8 @@
 #include "core/EventManager.h"
 
+#include "core/Event.h"
 #include "core/EventManagerImpl.h"
+#include "core/math/FiniteCheck.h"
 
 namespace Tarnu
 {
@@ -24,23 +26,33 @@ void EventManager::removeEventListener(EventListener* listener)
 
 void EventManager::postEvent(const std::shared_ptr<Event>& event)
 {
-    if (event)
-        impl->dispatchEvent(event);
+    if (!event)
+        return;
+    event->clearForwarders();
+    impl->dispatchEvent(event);
 }
 
 void EventManager::queueEvent(const std::shared_ptr<Event>& event)
 {
+    if (!event)
+        return;
+    event->clearForwarders();
     impl->queueEvent(event);
 }
 
 void EventManager::dispatchEvents(double time)
 {
-    impl->dispatchEvents(time);
+    impl->dispatchEvents(requireFinite(time, "time"));
 }
 
 bool EventManager::hasQueuedEvents() const
 {
     return impl->hasQueuedEvents();
+}
+
+bool EventManager::hasListeners(std::uint32_t eventType) const
+{
+    return impl->hasListeners(eventType);
 }
 
 std::uint32_t EventManager::getID() const

@@ -3,6 +3,8 @@
 // queueEvent keeps the event, ordered by event time (equal times in the order
 // they were queued), until dispatchEvents(time) releases those that are due.
 // Listeners may post, queue, add and remove on the manager that is calling them.
+// Posting or queueing here sends an event afresh; forwarders that pass events
+// on (event routers) queue through the implementation instead.
 
 #include <cstdint>
 #include <memory>
@@ -31,6 +33,9 @@ public:
     void queueEvent(const std::shared_ptr<Event>& event);
     void dispatchEvents(double time);
     bool hasQueuedEvents() const;
+    /// Whether a listener for the event type is registered: without one, posting
+    /// an event of that type reaches nobody.
+    bool hasListeners(std::uint32_t eventType) const;
 
     /// A serial number: no two managers of one run share it.
     std::uint32_t getID() const;

@@ -90,6 +90,12 @@ void EventManagerImpl::removeListener(EventListener* listener)
         eraseFirst(type->second, listener);
 }
 
+bool EventManagerImpl::hasListeners(std::uint32_t eventType) const
+{
+    auto type = listeners.find(eventType);
+    return type != listeners.end() && !type->second.empty();
+}
+
 void EventManagerImpl::forgetInDispatches(EventListener* listener)
 {
     for (std::vector<EventListener*>* delivery : deliveriesInFlight)
@@ -101,7 +107,7 @@ void EventManagerImpl::queueEvent(const std::shared_ptr<Event>& event)
     if (!event)
         return;
     std::lock_guard lock(mutex);
-    if (queueNotify && queue.empty())
+    if (queueNotify && !hasQueuedEvents())
         queueNotify(&owner);
     queue.push_back({event, nextSerial++});
     std::push_heap(queue.begin(), queue.end(), LaterFirst());
@@ -127,38 +133,24 @@ void EventManagerImpl::dispatchEvents(double time)
     std::lock_guard lock(mutex);
     while (!queue.empty())
     {
-        const QueuedEvent top = queue.front();
-        if (time >= 0 && top.event->getEventTime() > time)
+        if (time >= 0 && queue.front().event->getEventTime() > time)
             break;
+        std::pop_heap(queue.begin(), queue.end(), LaterFirst());
+        const std::shared_ptr<Event> event = std::move(queue.back().event);
+        queue.pop_back();
+        // Out of the queue for good, even when a listener throws: delivered as far as it got.
+        ++delivering;
         try
         {
-            dispatchEvent(top.event);
+            dispatchEvent(event);
         }
         catch (...)
         {
-            // The event has been delivered as far as it got: a later call must not repeat it.
-            unqueue(top.serial);
+            --delivering;
             throw;
         }
-        unqueue(top.serial);
+        --delivering;
     }
-}
-
-void EventManagerImpl::unqueue(std::uint64_t serial)
-{
-    if (!queue.empty() && queue.front().serial == serial)
-    {
-        std::pop_heap(queue.begin(), queue.end(), LaterFirst());
-        queue.pop_back();
-        return;
-    }
-    // A listener queued an earlier event meanwhile, or a nested dispatch already took this one.
-    auto found = std::find_if(queue.begin(), queue.end(),
-                              [serial](const QueuedEvent& queued) { return queued.serial == serial; });
-    if (found == queue.end())
-        return;
-    queue.erase(found);
-    std::make_heap(queue.begin(), queue.end(), LaterFirst());
 }
 
 }

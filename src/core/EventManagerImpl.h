@@ -5,7 +5,9 @@
 // Every delivery walks a copy of the listener list, so listeners added during it
 // wait for the next event and removed ones still hear this one; but a listener
 // destroyed during a delivery is struck from every copy in flight and never
-// called again.
+// called again. A queued event leaves the queue as its delivery begins, so a
+// listener that dispatches the same manager again never gets it twice; until
+// its delivery ends it still counts as queued.
 
 #include "core/EventListener.h"
 
@@ -30,13 +32,14 @@ public:
     void addEventListener(EventListener* listener);
     void removeEventListener(EventListener* listener);
     void removeListener(EventListener* listener) override;
+    bool hasListeners(std::uint32_t eventType) const;
 
     void queueEvent(const std::shared_ptr<Event>& event);
     void dispatchEvents(double time);
     /// Delivers one non-null event now, without taking the lock.
     void dispatchEvent(const std::shared_ptr<Event>& event);
 
-    bool hasQueuedEvents() const { return !queue.empty(); }
+    bool hasQueuedEvents() const { return !queue.empty() || delivering != 0; }
     std::uint32_t getID() const { return id; }
 
     /// Called by a dying listener: no delivery in flight may call it afterwards.
@@ -53,14 +56,13 @@ private:
         bool operator()(const QueuedEvent& a, const QueuedEvent& b) const;
     };
 
-    void unqueue(std::uint64_t serial);
-
     std::recursive_mutex mutex;
     std::unordered_map<std::uint32_t, std::vector<EventListener*>> listeners;
     std::vector<QueuedEvent> queue;  // a binary heap under LaterFirst
     EventManager& owner;
     void (*queueNotify)(EventManager*);
     std::uint64_t nextSerial = 0;
+    unsigned delivering = 0;  // queued events whose delivery is running
     const std::uint32_t id;
 };
 

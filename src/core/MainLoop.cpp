@@ -2,6 +2,7 @@
 
 #include "core/FrameClock.h"
 
+#include <algorithm>
 #include <ostream>
 #include <sstream>
 
@@ -13,7 +14,8 @@ MainLoop::MainLoop(FrameClock& clock, float fps)
 {
 }
 
-void MainLoop::run(const QuitRequested& quitRequested, const Step& step, const Render& render, std::ostream& fpsOut)
+void MainLoop::run(const QuitRequested& quitRequested, const Step& step, const Render& render,
+                   const CheckInterrupt& checkInterrupt, std::ostream& fpsOut)
 {
     frames.clear();
     std::uint32_t lastFpsTicks = clock.getTicks();
@@ -42,7 +44,7 @@ void MainLoop::run(const QuitRequested& quitRequested, const Step& step, const R
         int over;
         if (sleepTime > 0)
         {
-            clock.sleepUntil(now, sleepTime);
+            sleep(now, sleepTime, checkInterrupt);
             overSleep = static_cast<int>(clock.getTicks() - now) - sleepTime;
             over = overSleep;
         }
@@ -68,6 +70,18 @@ void MainLoop::run(const QuitRequested& quitRequested, const Step& step, const R
         }
     }
     runTime = clock.getTicks() - startTicks;
+}
+
+void MainLoop::sleep(std::uint32_t from, int sleepTime, const CheckInterrupt& checkInterrupt)
+{
+    // In slices: with a long frame period, the player's Ctrl-C must not wait for the whole frame.
+    for (int until = std::min(sleepTime, SLEEP_SLICE);; until = std::min(sleepTime, until + SLEEP_SLICE))
+    {
+        clock.sleepUntil(from, until);
+        if (until == sleepTime)
+            return;
+        checkInterrupt();
+    }
 }
 
 std::string MainLoop::frameReport() const

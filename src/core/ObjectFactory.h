@@ -35,7 +35,9 @@ public:
 
     Product create(const std::string& name, const ParameterList& params) const
     {
-        Product product = getRegistered(name)->createNew(params);
+        // Held for the call: a prototype written in a script runs script code.
+        const Prototype prototype = getRegistered(name);
+        Product product = prototype->createNew(params);
         if (!product)
             throw std::runtime_error("Create function returned null for type " + name + ".");
         return product;

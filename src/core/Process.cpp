@@ -1,5 +1,7 @@
 #include "core/Process.h"
 
+#include "core/math/FiniteCheck.h"
+
 namespace Tarnu
 {
 
@@ -10,10 +12,12 @@ Process::Process(std::uint32_t updateRate, std::uint32_t priority, bool suspende
       // A rate of 0 would never come round; it means "every step".
       updateRate(updateRate == 0 ? 1 : updateRate)
 {
+    requireFinite(suspendTime, "suspendTime");
 }
 
 void Process::suspend(bool suspend, double suspendTime)
 {
+    requireFinite(suspendTime, "time");
     if (!suspend && !suspended)
         return;
     if (suspend && suspended)

@@ -1,6 +1,7 @@
 #include "core/ProcessManager.h"
 
 #include "core/FlagGuard.h"
+#include "core/math/FiniteCheck.h"
 
 #include <iostream>
 #include <vector>
@@ -8,7 +9,8 @@
 namespace Tarnu
 {
 
-ProcessManager::ProcessManager(double startTime) : currentTime(startTime)
+ProcessManager::ProcessManager(double startTime)
+    : currentTime(requireFinite(startTime, "startTime"))
 {
 }
 
@@ -60,6 +62,7 @@ void ProcessManager::release(Process& process)
 
 void ProcessManager::updateProcess(double dt)
 {
+    requireFinite(dt, "time");
     if (updating)
     {
         std::cerr << "Warning: ProcessManager::updateProcess called during an update\n";

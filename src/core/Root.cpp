@@ -1,13 +1,14 @@
 #include "core/Root.h"
 
+#include "core/CallbackScope.h"
 #include "core/EngineRoster.h"
-#include "core/FlagGuard.h"
 #include "core/FrameClock.h"
 #include "core/InputEvents.h"
 #include "core/InputManager.h"
 #include "core/LogManager.h"
 #include "core/MainLoop.h"
 #include "core/ProcessManager.h"
+#include "core/ReentryGuard.h"
 #include "core/StartupRollback.h"
 #include "core/VideoManager.h"
 #include "render/RenderManager.h"
@@ -19,6 +20,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <limits>
 #include <sstream>
 #include <stdexcept>
 
@@ -118,6 +120,12 @@ void Root::shutdownEngine()
         throw std::runtime_error("Attempted to shutdown non initialized Root.");
     if (running)
         throw std::runtime_error("Attempted to shutdown Root while Root.run is running; leave run first.");
+    // The engine call that is waiting for the callback would go on with managers deleted under it.
+    if (CallbackScope::isOpen())
+        throw std::runtime_error("Attempted to shutdown Root from inside a callback of the engine; "
+                                 "shut it down once the engine call has returned.");
+    // A manager's destruction may release script objects whose finalisers call back in.
+    ReentryGuard guard(shuttingDown, "Attempted to shutdown Root while it is shutting down.");
     stopEngineRoster();
     delete VideoManager::getSingletonPtr();
     delete InputManager::getSingletonPtr();
@@ -129,7 +137,7 @@ void Root::shutdownEngine()
 
 void Root::shutdownAtExit() noexcept
 {
-    if (!initialized || running)
+    if (!initialized || running || shuttingDown || CallbackScope::isOpen())
         return;
     try
     {
@@ -150,12 +158,18 @@ void Root::run(const std::shared_ptr<ProcessManager>& processManager,
 {
     if (!processManager)
         return;
-    if (!(fps > 0))
-        throw std::runtime_error("Root.run needs a frame rate above 0.");
+    // The period is a whole number of milliseconds, kept in an int.
+    if (!(fps > 0) || 1000.0 / fps > std::numeric_limits<int>::max())
+    {
+        std::ostringstream message;
+        message << "Root.run: fps must be above 0 and give a frame period (1000/fps ms) of at most "
+                << std::numeric_limits<int>::max() << " ms, not " << fps << ".";
+        throw std::runtime_error(message.str());
+    }
+    ReentryGuard guard(running, "Root.run called from inside Root.run; a game has one main loop.");
     InputManager& input = InputManager::getSingleton();
     QuitListener quitListener;
     input.addEventListener(&quitListener);
-    FlagGuard scope(running);
 
     SdlClock clock;
     MainLoop loop(clock, fps);
@@ -176,6 +190,10 @@ void Root::run(const std::shared_ptr<ProcessManager>& processManager,
             glClear(GL_COLOR_BUFFER_BIT);
             renderManager->render();
             VideoManager::getSingleton().swapBuffers();
+        },
+        [] {
+            if (frameHook)
+                frameHook();
         },
         std::cout);
     writeRunReport(loop);

@@ -29,8 +29,8 @@ public:
              const std::shared_ptr<RenderManager>& renderManager, float fps);
 
     static bool isInitialized() { return initialized; }
-    /// Called at the start of every frame of run; it may throw to end the loop (the
-    /// Python module checks for Ctrl-C there).
+    /// Called at the start of every frame of run and during its sleeps, at least every
+    /// 50 ms; it may throw to end the loop (the Python module checks for Ctrl-C there).
     static void setFrameHook(void (*hook)()) { frameHook = hook; }
     /// Shuts down an engine left running when the program ends; never throws.
     static void shutdownAtExit() noexcept;
@@ -41,6 +41,7 @@ private:
     static inline bool rootExists = false;
     static inline bool initialized = false;
     static inline bool running = false;
+    static inline bool shuttingDown = false;
     static inline void (*frameHook)() = nullptr;
 };
 

@@ -1,10 +1,13 @@
 #pragma once
 // One instance per manager class, reached from anywhere. The instance registers
 // itself while it is constructed and leaves when destroyed, so a manager's
-// lifetime alone decides whether the slot is filled.
+// lifetime alone decides whether the slot is filled. Each construction starts a
+// new generation, which tells a reference to a deleted instance from one to its
+// successor, even at the same address.
 
 #include "core/TypeName.h"
 
+#include <cstdint>
 #include <stdexcept>
 
 namespace Tarnu
@@ -26,6 +29,7 @@ public:
     }
 
     static T* getSingletonPtr() { return static_cast<T*>(instance); }
+    static std::uint64_t getGeneration() { return generation; }
 
 protected:
     Singleton()
@@ -34,12 +38,14 @@ protected:
             throw std::runtime_error("Error: attempt to reconstruct singleton " + typeName<T>() + "!");
         // Kept as the base: T is not constructed yet, so the cast to T waits for the accessors.
         instance = this;
+        ++generation;
     }
 
     ~Singleton() { instance = nullptr; }
 
 private:
     static inline Singleton* instance = nullptr;
+    static inline std::uint64_t generation = 0;
 };
 
 }

@@ -2,6 +2,7 @@
 
 #include "core/EventManager.h"
 #include "core/ProcessManager.h"
+#include "core/math/FiniteCheck.h"
 
 #include <stdexcept>
 
@@ -24,8 +25,14 @@ void Timer::check(double time, const std::shared_ptr<EventManager>& manager)
 {
     if (time < 0)
         throw std::runtime_error("Timer constructor: Illegal time value.");
+    requireFinite(time, "time");
     if (!manager)
         throw std::runtime_error("Timer constructor: Null pointer for manager.");
+}
+
+void Timer::reset(double time)
+{
+    timeLeft = requireFinite(time, "time");
 }
 
 void Timer::updateProcess(double time)

@@ -37,7 +37,7 @@ public:
     /// Posts a plain Event of eventType; 0 posts a TimerEvent with an empty name.
     Timer(double time, const std::shared_ptr<EventManager>& manager, std::uint32_t eventType);
 
-    void reset(double time) { timeLeft = time; }
+    void reset(double time);
 
     void updateProcess(double time) override;
     void processTerminated() override;

@@ -12,7 +12,6 @@
 #include "core/math/Boundable.h"
 #include "scene/ComponentClass.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -25,21 +24,16 @@ class PhysicsManager;
 class SceneNode;
 struct Contact;
 
-/// The physics manager's bookkeeping of one collidable.
+/// The physics manager's bookkeeping of one collidable; the step's hot data is
+/// in the manager's body table, at bodySlot.
 struct PhysicsRecord
 {
-    static constexpr std::size_t NO_SLOT = static_cast<std::size_t>(-1);
+    static constexpr std::uint32_t NO_SLOT = UINT32_MAX;
 
-    int gridLevel = -1;  // -1: in no cell
-    std::uint32_t firstX = 0, lastX = 0, firstY = 0, lastY = 0;
-    bool oversized = false;
-    bool multiCell = false;
     std::uint32_t collidableId = 0;  // 0 while unregistered
+    std::uint32_t bodySlot = NO_SLOT;
     bool queued = true;              // waits in the manager's queue of moved collidables
     bool boundStale = true;          // the world bound must be recomputed before the next exact test
-    std::uint32_t filedStep = 0;     // the manager's step that last filed it: it moved in that step
-    std::size_t queueSlot = NO_SLOT;
-    std::size_t registrySlot = NO_SLOT;
     std::vector<Contact*> contacts;  // the pairs this collidable is in
 };
 
@@ -61,8 +55,6 @@ public:
 
     /// The local box carried by the node's world transform, kept as worldBox.
     const AxisAlignedBox& getWorldBox() override;
-    /// The world box as last computed.
-    const AxisAlignedBox& getCachedWorldBox() const { return worldBox; }
 
     void managerChanged(const std::shared_ptr<SceneManager>& newManager,
                         const std::shared_ptr<SceneManager>& oldManager) override;

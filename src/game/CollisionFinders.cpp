@@ -15,7 +15,8 @@ std::weak_ptr<Entity> selfOf(const std::shared_ptr<Entity>& entity)
     return entity ? entity->getSelf() : nullptr;
 }
 
-/// The collision and the party that is not the owner, when the event is a collision naming the owner.
+/// The collision and the party that is not the owner (empty for a collidable
+/// without an entity), when the event is a collision naming the owner; else null.
 std::shared_ptr<CollidableEvent> otherParty(const std::shared_ptr<Event>& event, const Entity* owner,
                                             std::shared_ptr<Entity>& other)
 {
@@ -26,6 +27,8 @@ std::shared_ptr<CollidableEvent> otherParty(const std::shared_ptr<Event>& event,
         other = collision->getEntity2();
     else if (collision->getEntity2().get() == owner)
         other = collision->getEntity1();
+    else
+        return nullptr;
     return collision;
 }
 
@@ -62,6 +65,7 @@ CollisionEntityFinder::CollisionEntityFinder(const std::shared_ptr<Entity>& owne
     : EventListener(CollidableEvent::TYPE),
       owner(selfOf(owner)),
       target(selfOf(target)),
+      seeksEntity(target != nullptr),
       collidedEventType(collidedEventType),
       separatedEventType(separatedEventType == 0 ? collidedEventType : separatedEventType)
 {
@@ -70,17 +74,18 @@ CollisionEntityFinder::CollisionEntityFinder(const std::shared_ptr<Entity>& owne
 void CollisionEntityFinder::setTarget(const std::shared_ptr<Entity>& newTarget)
 {
     target = selfOf(newTarget);
+    seeksEntity = newTarget != nullptr;
 }
 
 void CollisionEntityFinder::handleEvent(const std::shared_ptr<Event>& event)
 {
     const std::shared_ptr<Entity> watched = owner.lock();
-    const std::shared_ptr<const Entity> sought = target.lock();
-    if (!watched || !sought)
+    if (!watched)
         return;
     std::shared_ptr<Entity> other;
     const std::shared_ptr<CollidableEvent> collision = otherParty(event, watched.get(), other);
-    if (!collision || other != sought)
+    // Without a target the finder answers contacts with collidables that have no entity (tiles).
+    if (!collision || (seeksEntity ? !other || other != target.lock() : other != nullptr))
         return;
     const bool collided = collision->getType() == CollidableEvent::ENTITIES_COLLIDED;
     watched->postEvent(std::make_shared<FoundEvent>(collided ? collidedEventType : separatedEventType,

@@ -71,7 +71,8 @@ public:
         CollidableEvent::EventType eventType;
     };
 
-    /// A separated type of 0 answers separations under the collided type.
+    /// A separated type of 0 answers separations under the collided type. An
+    /// empty target stands for a collidable without an entity.
     CollisionEntityFinder(const std::shared_ptr<Entity>& owner, const std::shared_ptr<Entity>& target,
                           std::uint32_t collidedEventType, std::uint32_t separatedEventType = 0);
 
@@ -82,6 +83,7 @@ private:
     std::weak_ptr<Entity> owner;
     // Weak: a target that dies must not be mistaken for a newcomer at its address.
     std::weak_ptr<const Entity> target;
+    bool seeksEntity;  // false without a target: then a party without an entity is the one sought
     std::uint32_t collidedEventType;
     std::uint32_t separatedEventType;
 };

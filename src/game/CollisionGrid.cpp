@@ -1,10 +1,6 @@
 #include "game/CollisionGrid.h"
 
-#include "core/math/AxisAlignedBox.h"
-#include "game/Collidable.h"
-
-#include <algorithm>
-#include <cmath>
+#include "game/BodyTable.h"
 
 namespace Tarnu
 {
@@ -24,16 +20,7 @@ CollisionGrid::CollisionGrid()
         level->countX = level->countY = count;
         level->index = index;
         level->parent = coarser;
-        level->cells.resize(std::size_t(count) * count);
-        for (std::uint32_t x = 0; x < count; ++x)
-            for (std::uint32_t y = 0; y < count; ++y)
-            {
-                GridCell& cell = level->cell(x, y);
-                cell.x = x;
-                cell.y = y;
-                if (coarser)
-                    cell.parent = &coarser->cell(x / SUBDIVISION, y / SUBDIVISION);
-            }
+        level->cells = std::make_unique<CellList[]>(std::size_t(count) * count);
         if (coarser)
             coarser->child = level.get();
         coarser = level.get();
@@ -43,116 +30,56 @@ CollisionGrid::CollisionGrid()
     }
 }
 
-void CollisionGrid::file(Collidable& collidable)
+void CollisionGrid::file(std::uint32_t slot, PhysicsBody& body)
 {
-    PhysicsRecord& record = collidable.getRecord();
-    const AxisAlignedBox& box = collidable.getCachedWorldBox();
-    const Vector2& min = box.getMin();
-    const Vector2& max = box.getMax();
-    const double width = max.x - min.x;
-    const double height = max.y - min.y;
+    const double width = body.maxX - body.minX;
+    const double height = body.maxY - body.minY;
 
     GridLevel* level = levels.back().get();
     while (level->parent && (width > level->cellWidth || height > level->cellHeight))
         level = level->parent;
 
-    const double fx = (min.x - level->origin.x) * level->perCellWidth;
-    const double fy = (min.y - level->origin.y) * level->perCellHeight;
-    const double lx = (max.x - level->origin.x) * level->perCellWidth;
-    const double ly = (max.y - level->origin.y) * level->perCellHeight;
+    const double fx = (body.minX - level->origin.x) * level->perCellWidth;
+    const double fy = (body.minY - level->origin.y) * level->perCellHeight;
+    const double lx = (body.maxX - level->origin.x) * level->perCellWidth;
+    const double ly = (body.maxY - level->origin.y) * level->perCellHeight;
     // Written so that NaN fails: only a box wholly inside, its far edges short of the grid's, is filed.
     const bool inside = fx >= 0.0 && fy >= 0.0 && lx < level->countX && ly < level->countY && fx <= lx && fy <= ly;
     if (!inside)
     {
-        unfile(collidable);
+        unfile(slot, body);
         return;
     }
-    const int index = static_cast<int>(level->index);
-    const auto firstX = static_cast<std::uint32_t>(fx), firstY = static_cast<std::uint32_t>(fy);
-    const auto lastX = static_cast<std::uint32_t>(lx), lastY = static_cast<std::uint32_t>(ly);
-    record.oversized = width > level->cellWidth || height > level->cellHeight;
-    if (record.gridLevel == index && record.firstX == firstX && record.firstY == firstY && record.lastX == lastX &&
-        record.lastY == lastY)
+    const auto index = static_cast<std::int8_t>(level->index);
+    const auto firstX = static_cast<std::uint16_t>(fx), firstY = static_cast<std::uint16_t>(fy);
+    const auto lastX = static_cast<std::uint16_t>(lx), lastY = static_cast<std::uint16_t>(ly);
+    body.oversized = width > level->cellWidth || height > level->cellHeight;
+    if (body.level == index && body.firstX == firstX && body.firstY == firstY && body.lastX == lastX &&
+        body.lastY == lastY)
         return;
-    unfile(collidable);
-    record.gridLevel = index;
-    record.firstX = firstX;
-    record.firstY = firstY;
-    record.lastX = lastX;
-    record.lastY = lastY;
-    record.multiCell = lastX != firstX || lastY != firstY;
+    unfile(slot, body);
+    body.level = index;
+    body.firstX = firstX;
+    body.firstY = firstY;
+    body.lastX = lastX;
+    body.lastY = lastY;
+    body.multiCell = lastX != firstX || lastY != firstY;
     ++filedAt[level->index];
     for (std::uint32_t x = firstX; x <= lastX; ++x)
         for (std::uint32_t y = firstY; y <= lastY; ++y)
-            level->cell(x, y).collidables.push_back(&collidable);
+            level->cell(x, y).push_back(slot);
 }
 
-void CollisionGrid::prefetch(const Collidable& collidable, bool list)
+void CollisionGrid::unfile(std::uint32_t slot, PhysicsBody& body)
 {
-    const PhysicsRecord& record = collidable.getRecord();
-    if (record.gridLevel < 0)
+    if (body.level < 0)
         return;
-    const GridCell& cell = levels[record.gridLevel]->cell(record.firstX, record.firstY);
-    if (!list)
-        __builtin_prefetch(&cell);
-    else if (!cell.collidables.empty())
-        __builtin_prefetch(cell.collidables.data());
-}
-
-void CollisionGrid::prefetchNeighbours(const Collidable& collidable)
-{
-    const PhysicsRecord& record = collidable.getRecord();
-    if (record.gridLevel < 0)
-        return;
-    for (const Collidable* other : levels[record.gridLevel]->cell(record.firstX, record.firstY).collidables)
-        __builtin_prefetch(&other->getRecord());
-}
-
-void CollisionGrid::unfile(Collidable& collidable)
-{
-    PhysicsRecord& record = collidable.getRecord();
-    if (record.gridLevel < 0)
-        return;
-    GridLevel& level = *levels[record.gridLevel];
-    for (std::uint32_t x = record.firstX; x <= record.lastX; ++x)
-        for (std::uint32_t y = record.firstY; y <= record.lastY; ++y)
-        {
-            std::vector<Collidable*>& filed = level.cell(x, y).collidables;
-            auto found = std::find(filed.begin(), filed.end(), &collidable);
-            if (found != filed.end())
-                filed.erase(found);
-        }
+    GridLevel& level = *levels[body.level];
+    for (std::uint32_t x = body.firstX; x <= body.lastX; ++x)
+        for (std::uint32_t y = body.firstY; y <= body.lastY; ++y)
+            level.cell(x, y).erase(slot);
     --filedAt[level.index];
-    record.gridLevel = -1;
-}
-
-bool CollisionGrid::anyFiledAbove(std::uint32_t level) const
-{
-    for (std::uint32_t index = 0; index < level; ++index)
-        if (filedAt[index])
-            return true;
-    return false;
-}
-
-bool CollisionGrid::anyFiledBelow(std::uint32_t level) const
-{
-    for (std::uint32_t index = level + 1; index < LEVEL_COUNT; ++index)
-        if (filedAt[index])
-            return true;
-    return false;
-}
-
-bool boxesTouch(const AxisAlignedBox& a, const AxisAlignedBox& b)
-{
-    if (a.getExtent() == AxisAlignedBox::EX_INFINITE || b.getExtent() == AxisAlignedBox::EX_INFINITE)
-        return true;
-    if (a.getExtent() == AxisAlignedBox::EX_NULL || b.getExtent() == AxisAlignedBox::EX_NULL)
-        return false;
-    const Vector2& aMin = a.getMin();
-    const Vector2& aMax = a.getMax();
-    const Vector2& bMin = b.getMin();
-    const Vector2& bMax = b.getMax();
-    return bMax.x >= aMin.x && aMax.x >= bMin.x && bMax.y >= aMin.y && aMax.y >= bMin.y;
+    body.level = -1;
 }
 
 }

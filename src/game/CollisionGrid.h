@@ -6,13 +6,16 @@
 // box, in every cell its box touches: the intervals are closed, so two boxes
 // that touch always share a cell at one level or in one line of descent.
 //
-// A collidable that stays in the same cells keeps its places: only moving to
-// other cells touches them, since the collision pass tells by the collidables'
-// step stamps which of them moved. A box not wholly inside the grid (NaN and infinite ones
-// included) is in no cell, so no index ever leaves a level's cell array.
+// Cells name their collidables by body slot (BodyTable). A collidable that
+// stays in the same cells keeps its places: only moving to other cells touches
+// them, since the collision pass tells by the bodies' step stamps which of them
+// moved. A box not wholly inside the grid (NaN and infinite ones included) is
+// in no cell, so no index ever leaves a level's cell array.
 
 #include "core/math/Vector2.h"
+#include "game/CellList.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -21,15 +24,7 @@
 namespace Tarnu
 {
 
-class AxisAlignedBox;
-class Collidable;
-
-struct GridCell
-{
-    std::vector<Collidable*> collidables;  // in the order they were filed
-    GridCell* parent = nullptr;  // the cell of the coarser level holding this one; null at level 0
-    std::uint32_t x = 0, y = 0;
-};
+struct PhysicsBody;
 
 struct GridLevel
 {
@@ -39,11 +34,11 @@ struct GridLevel
     Vector2 origin;  // the corner of cell (0, 0)
     std::uint32_t countX = 0, countY = 0;
     std::uint32_t index = 0;
-    std::vector<GridCell> cells;  // column x, row y at x * countX + y
+    std::unique_ptr<CellList[]> cells;  // column x, row y at x * countX + y
     GridLevel* parent = nullptr;
     GridLevel* child = nullptr;
 
-    GridCell& cell(std::uint32_t x, std::uint32_t y) { return cells[std::size_t(x) * countX + y]; }
+    CellList& cell(std::uint32_t x, std::uint32_t y) const { return cells[std::size_t(x) * countX + y]; }
 };
 
 class CollisionGrid
@@ -54,6 +49,7 @@ public:
     static constexpr std::uint32_t SUBDIVISION = 1u << SHIFT;
     static constexpr double TOP_CELL_SIZE = 512.0;
     static constexpr std::uint32_t TOP_CELL_COUNT = 32;
+    static_assert((TOP_CELL_COUNT << (SHIFT * (LEVEL_COUNT - 1))) <= 65536, "cell numbers fit a body's fields");
 
     CollisionGrid();
     CollisionGrid(const CollisionGrid&) = delete;
@@ -62,36 +58,26 @@ public:
     GridLevel& getLevel(std::uint32_t index) { return *levels[index]; }
     std::uint32_t getLevelCount() const { return LEVEL_COUNT; }
 
-    /// Files the collidable anew by its cached world box; where it stays in the
+    /// Files the body of the slot anew by its world box; where it stays in the
     /// same cells it keeps its places.
-    void file(Collidable& collidable);
-    /// Takes the collidable out of the cells it was filed in.
-    void unfile(Collidable& collidable);
+    void file(std::uint32_t slot, PhysicsBody& body);
+    /// Takes the body out of the cells it was filed in.
+    void unfile(std::uint32_t slot, PhysicsBody& body);
 
     /// Whether any collidable is filed at a level coarser, or finer, than this
     /// one: a walk up or down into empty levels can be skipped.
-    bool anyFiledAbove(std::uint32_t level) const;
-    bool anyFiledBelow(std::uint32_t level) const;
-
-    /// Warms the caches for a walk that will soon reach the collidable's cells:
-    /// the first stage fetches the cell, the second the list it points to.
-    void prefetch(const Collidable& collidable, bool list);
-    /// The last stage: the collidables of the first cell.
-    void prefetchNeighbours(const Collidable& collidable);
-
-    /// Subcell (i, j) of a cell of the level, on the next finer level.
-    GridCell& subcell(GridLevel& level, const GridCell& cell, std::uint32_t i, std::uint32_t j)
+    bool anyFiledAbove(std::uint32_t level) const
     {
-        return level.child->cell(cell.x * SUBDIVISION + i, cell.y * SUBDIVISION + j);
+        return std::any_of(filedAt.begin(), filedAt.begin() + level, [](std::size_t count) { return count > 0; });
+    }
+    bool anyFiledBelow(std::uint32_t level) const
+    {
+        return std::any_of(filedAt.begin() + level + 1, filedAt.end(), [](std::size_t count) { return count > 0; });
     }
 
 private:
     std::vector<std::unique_ptr<GridLevel>> levels;
     std::array<std::size_t, LEVEL_COUNT> filedAt{};  // collidables filed at each level
 };
-
-/// Boxes meet on closed intervals: touching counts. An infinite box meets
-/// everything and a null box nothing.
-bool boxesTouch(const AxisAlignedBox& a, const AxisAlignedBox& b);
 
 }

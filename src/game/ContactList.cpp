@@ -36,7 +36,7 @@ Contact* ContactList::find(const Collidable& a, const Collidable& b) const
     return nullptr;
 }
 
-Contact* ContactList::insert(Collidable& a, Collidable& b)
+Contact* ContactList::insert(Collidable& a, std::uint32_t slotA, Collidable& b, std::uint32_t slotB)
 {
     if (!freeNodes)
     {
@@ -53,6 +53,8 @@ Contact* ContactList::insert(Collidable& a, Collidable& b)
     const bool aFirst = a.getRecord().collidableId <= b.getRecord().collidableId;
     contact->first = aFirst ? &a : &b;
     contact->second = aFirst ? &b : &a;
+    contact->firstSlot = aFirst ? slotA : slotB;
+    contact->secondSlot = aFirst ? slotB : slotA;
     contact->firstId = contact->first->getRecord().collidableId;
     contact->secondId = contact->second->getRecord().collidableId;
     contact->list = this;

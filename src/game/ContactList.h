@@ -22,6 +22,8 @@ struct Contact
 {
     Collidable* first = nullptr;  // the one registered earlier
     Collidable* second = nullptr;
+    // Their body slots in the manager's table; not read once the pair is ending.
+    std::uint32_t firstSlot = 0, secondSlot = 0;
     // The ids when the pair began: a side removed and registered again meanwhile
     // has a new id, and its separation must name the pair that began.
     std::uint32_t firstId = 0, secondId = 0;
@@ -40,8 +42,8 @@ public:
 
     /// The pair of the two in this list, or null.
     Contact* find(const Collidable& a, const Collidable& b) const;
-    /// Enters a pair that is not there yet.
-    Contact* insert(Collidable& a, Collidable& b);
+    /// Enters a pair that is not there yet, with the two body slots.
+    Contact* insert(Collidable& a, std::uint32_t slotA, Collidable& b, std::uint32_t slotB);
     void erase(Contact* contact);
     /// Forgets every pair; the collidables' own lists are emptied too.
     void clear();

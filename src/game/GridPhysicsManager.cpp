@@ -17,11 +17,6 @@
 namespace Tarnu
 {
 
-std::size_t& slotOf(Collidable& collidable)
-{
-    return collidable.getRecord().registrySlot;
-}
-
 std::size_t& slotOf(Movable& movable)
 {
     return movable.getPhysicsSlot();
@@ -29,6 +24,14 @@ std::size_t& slotOf(Movable& movable)
 
 namespace
 {
+
+// Asks for the first bytes of an object. Always inline: to the compiler a
+// function that only prefetches does nothing, and a call to it is dropped.
+[[gnu::always_inline]] inline void prefetchBytes(const void* object, std::size_t size)
+{
+    for (std::size_t offset = 0; offset < size; offset += 64)
+        __builtin_prefetch(static_cast<const char*>(object) + offset);
+}
 
 // The collidables and movables of a scene's entities, in the scene's order.
 class RegistrationCollector : public Visitor<std::shared_ptr<Entity>>
@@ -68,9 +71,15 @@ std::uint32_t GridPhysicsManager::createStaticCollidable(const Bound& bound)
     return made.getRecord().collidableId;
 }
 
+const PhysicsBody* GridPhysicsManager::getBody(const Collidable& collidable) const
+{
+    const std::uint32_t slot = collidable.getRecord().bodySlot;
+    return bodies.holds(slot, collidable) ? &bodies[slot] : nullptr;
+}
+
 void GridPhysicsManager::addCollidable(Collidable* collidable)
 {
-    if (!collidable || collidables.contains(*collidable))
+    if (!collidable || bodies.holds(collidable->getRecord().bodySlot, *collidable))
         return;
     // One manager at a time: its bookkeeping lives in the collidable.
     if (PhysicsManager* former = collidable->getPhysicsManager(); former && former != this)
@@ -82,7 +91,7 @@ void GridPhysicsManager::addCollidable(Collidable* collidable)
         collidable->setSceneNodeLink(node);
         node->setCollidableLink(collidable);
     }
-    collidables.add(collidable);
+    record.bodySlot = bodies.add(*collidable);
     record.queued = false;
     collidableMoved(collidable);
     record.queued = record.boundStale = true;
@@ -91,17 +100,20 @@ void GridPhysicsManager::addCollidable(Collidable* collidable)
 
 void GridPhysicsManager::removeCollidable(Collidable* collidable)
 {
-    if (!collidable || !collidables.remove(collidable))
+    if (!collidable || !bodies.holds(collidable->getRecord().bodySlot, *collidable))
         return;
     PhysicsRecord& record = collidable->getRecord();
+    const std::uint32_t slot = record.bodySlot;
+    PhysicsBody& body = bodies[slot];
     if (SceneNode* node = collidable->getSceneNodeLink())
         node->setCollidableLink(nullptr);
     collidable->setSceneNodeLink(nullptr);
     if (grid)
-        grid->unfile(*collidable);
-    if (record.queueSlot < movedQueue.size() && movedQueue[record.queueSlot] == collidable)
-        movedQueue[record.queueSlot] = nullptr;
-    record.queueSlot = PhysicsRecord::NO_SLOT;
+        grid->unfile(slot, body);
+    if (body.queueSlot < movedQueue.size() && movedQueue[body.queueSlot] == slot)
+        movedQueue[body.queueSlot] = PhysicsBody::NO_SLOT;
+    bodies.remove(slot);
+    record.bodySlot = PhysicsRecord::NO_SLOT;
     collidable->setPhysicsManager(nullptr);
 
     // Its contacts end in the next separation pass, which needs the collidable
@@ -146,8 +158,13 @@ void GridPhysicsManager::removeMovable(Movable* movable)
 
 void GridPhysicsManager::collidableMoved(Collidable* collidable)
 {
-    collidable->getRecord().queueSlot = movedQueue.size();
-    movedQueue.push_back(collidable);
+    const std::uint32_t slot = collidable->getRecord().bodySlot;
+    if (!bodies.holds(slot, *collidable))
+        return;
+    PhysicsBody& body = bodies[slot];
+    body.queueSlot = static_cast<std::uint32_t>(movedQueue.size());
+    body.boxStep = 0;
+    movedQueue.push_back(slot);
 }
 
 void GridPhysicsManager::notifyConnected()
@@ -173,17 +190,20 @@ void GridPhysicsManager::notifyDisconnected()
 void GridPhysicsManager::dropAll()
 {
     contacts.clear();
-    for (Collidable* collidable : collidables.takeAll())
+    for (std::uint32_t slot = 0; slot < bodies.size(); ++slot)
     {
+        Collidable* collidable = bodies[slot].collidable;
+        if (!collidable)
+            continue;
         PhysicsRecord& record = collidable->getRecord();
         if (SceneNode* node = collidable->getSceneNodeLink())
             node->setCollidableLink(nullptr);
         collidable->setSceneNodeLink(nullptr);
         collidable->setPhysicsManager(nullptr);
-        record.registrySlot = record.queueSlot = PhysicsRecord::NO_SLOT;
-        record.gridLevel = -1;
+        record.bodySlot = PhysicsRecord::NO_SLOT;
         record.collidableId = 0;
     }
+    bodies.clear();
     for (Movable* movable : movables.takeAll())
     {
         movable->setPhysicsManager(nullptr);
@@ -201,7 +221,6 @@ void GridPhysicsManager::updateProcess(double dt)
 {
     // A listener may disconnect and drop this manager while its events are posted.
     const std::shared_ptr<PhysicsManager> keep = weak_from_this().lock();
-    collidables.compact();
     movables.compact();
     ++step;
     moveMovables(dt);
@@ -217,14 +236,25 @@ void GridPhysicsManager::updateProcess(double dt)
 void GridPhysicsManager::moveMovables(double dt)
 {
     // Moving calls nothing but the node and its managers, so the list holds still meanwhile.
-    // It waits on memory: each movable, then its node, is asked for some places ahead.
+    // The pass waits on memory, not on arithmetic: each movable, then its node,
+    // then the node's collidable is asked for some places ahead, each as soon
+    // as the link to it has arrived. Only the lines the pass reads: the layouts
+    // keep them first (velocity and node link; transforms, links and flags;
+    // registration, world box and shapes), and more requests only queue up.
+    constexpr std::size_t MOVABLE_AHEAD = 16, NODE_AHEAD = 8, COLLIDABLE_AHEAD = 4;
+    constexpr std::size_t MOVABLE_BYTES = 96, NODE_BYTES = 256, COLLIDABLE_BYTES = 192;
     const std::size_t count = movables.size();
     for (std::size_t slot = 0; slot < count; ++slot)
     {
-        if (slot + 16 < count && movables[slot + 16])
-            __builtin_prefetch(movables[slot + 16]);
-        if (slot + 8 < count && movables[slot + 8])
-            __builtin_prefetch(movables[slot + 8]->getSceneNodeLink());
+        if (slot + MOVABLE_AHEAD < count && movables[slot + MOVABLE_AHEAD])
+            prefetchBytes(movables[slot + MOVABLE_AHEAD], MOVABLE_BYTES);
+        if (slot + NODE_AHEAD < count && movables[slot + NODE_AHEAD])
+            if (const SceneNode* node = movables[slot + NODE_AHEAD]->getSceneNodeLink())
+                prefetchBytes(node, NODE_BYTES);
+        if (slot + COLLIDABLE_AHEAD < count && movables[slot + COLLIDABLE_AHEAD])
+            if (const SceneNode* node = movables[slot + COLLIDABLE_AHEAD]->getSceneNodeLink())
+                if (const Collidable* collidable = node->getCollidableLink())
+                    prefetchBytes(collidable, COLLIDABLE_BYTES);
         Movable* movable = movables[slot];
         if (!movable)
             continue;
@@ -246,50 +276,49 @@ void GridPhysicsManager::moveMovables(double dt)
         const Vector2& velocity = movable->getVelocity();
         if (velocity != Vector2::ZERO)
             node->translate(velocity * dt, SceneNode::WORLD);
+        takeWorldBoxEarly(*node);
     }
+}
+
+void GridPhysicsManager::takeWorldBoxEarly(SceneNode& node)
+{
+    // A movable moves its own node only, so nothing later in this pass moves a
+    // node without a parent: its collidable's world box is final now, while the
+    // node and the collidable are still in cache. The refile pass files it in
+    // queue order as ever; should the collidable be queued again meanwhile,
+    // collidableMoved forgets the early box.
+    Collidable* collidable = node.getCollidableLink();
+    if (!collidable || node.getParentPointer() || collidable->getPhysicsManager() != this)
+        return;
+    PhysicsRecord& record = collidable->getRecord();
+    if (!record.queued)
+        return;
+    PhysicsBody& body = bodies[record.bodySlot];
+    body.setBox(collidable->getWorldBox());
+    body.boxStep = step;
+    record.queued = false;
 }
 
 void GridPhysicsManager::refile()
 {
-    for (std::size_t slot = 0; slot < movedQueue.size(); ++slot)
+    for (std::uint32_t order = 0; order < movedQueue.size(); ++order)
     {
-        prefetchAhead(slot, false);
-        Collidable* collidable = movedQueue[slot];
-        if (!collidable || !collidable->getRecord().queued)
+        const std::uint32_t slot = movedQueue[order];
+        if (slot == PhysicsBody::NO_SLOT)
             continue;
-        collidable->getWorldBox();
-        grid->file(*collidable);
-        collidable->getRecord().filedStep = step;
-        collidable->getRecord().queued = false;
+        PhysicsBody& body = bodies[slot];
+        if (body.boxStep != step)
+        {
+            PhysicsRecord& record = body.collidable->getRecord();
+            if (!record.queued)
+                continue;
+            body.setBox(body.collidable->getWorldBox());
+            body.boxStep = step;
+            record.queued = false;
+        }
+        grid->file(slot, body);
+        body.movedStep = step;
     }
-}
-
-void GridPhysicsManager::prefetchAhead(std::size_t slot, bool cells) const
-{
-    // The walks over the queue wait on memory, not on arithmetic: ask for what
-    // the collidables a few places ahead will need, in the order they need it.
-    const std::size_t size = movedQueue.size();
-    if (slot + 16 < size && movedQueue[slot + 16])
-    {
-        const Collidable* ahead = movedQueue[slot + 16];
-        __builtin_prefetch(&ahead->getRecord());
-        __builtin_prefetch(&ahead->getCachedWorldBox());
-    }
-    if (slot + 12 < size && movedQueue[slot + 12])
-        __builtin_prefetch(movedQueue[slot + 12]->getSceneNodeLink());
-    if (!cells)
-        return;
-    if (slot + 8 < size && movedQueue[slot + 8])
-        grid->prefetch(*movedQueue[slot + 8], false);
-    if (slot + 4 < size && movedQueue[slot + 4])
-    {
-        grid->prefetch(*movedQueue[slot + 4], true);
-        const std::vector<Contact*>& contactsAhead = movedQueue[slot + 4]->getRecord().contacts;
-        if (!contactsAhead.empty())
-            __builtin_prefetch(contactsAhead.data());
-    }
-    if (slot + 2 < size && movedQueue[slot + 2])
-        grid->prefetchNeighbours(*movedQueue[slot + 2]);
 }
 
 void GridPhysicsManager::separate()
@@ -298,12 +327,20 @@ void GridPhysicsManager::separate()
     for (Contact* contact = contacts.front(); contact;)
     {
         Contact* next = contact->next;
-        const PhysicsRecord& a = contact->first->getRecord();
-        const PhysicsRecord& b = contact->second->getRecord();
-        const bool ends =
-            contact->ending ||
-            ((a.filedStep == step || b.filedStep == step) &&
-             !boxesTouch(contact->first->getCachedWorldBox(), contact->second->getCachedWorldBox()));
+        // The walk waits on memory: the pair after next, and the bodies of the next pair.
+        if (next)
+        {
+            __builtin_prefetch(next->next);
+            __builtin_prefetch(&bodies[next->firstSlot]);
+            __builtin_prefetch(&bodies[next->secondSlot]);
+        }
+        bool ends = contact->ending;
+        if (!ends)
+        {
+            const PhysicsBody& a = bodies[contact->firstSlot];
+            const PhysicsBody& b = bodies[contact->secondSlot];
+            ends = (a.movedStep == step || b.movedStep == step) && !boxesTouch(a, b);
+        }
         if (ends)
         {
             reportSeparation(*contact, nullptr);
@@ -316,119 +353,162 @@ void GridPhysicsManager::separate()
 void GridPhysicsManager::collide()
 {
     eventTime = getProcessTime();
-    for (std::size_t slot = 0; slot < movedQueue.size(); ++slot)
+    for (std::uint32_t order = 0; order < movedQueue.size(); ++order)
     {
-        prefetchAhead(slot, true);
-        Collidable* collidable = movedQueue[slot];
-        if (!collidable || collidable->getRecord().gridLevel < 0)
+        const std::uint32_t slot = movedQueue[order];
+        if (slot == PhysicsBody::NO_SLOT || bodies[slot].level < 0)
             continue;
-        const PhysicsRecord& record = collidable->getRecord();
-        GridLevel& level = grid->getLevel(static_cast<std::uint32_t>(record.gridLevel));
-        movedBound = nullptr;
+        // A copy: the candidates written meanwhile might alias the table, so
+        // that every field would be read again for every entry.
+        const PhysicsBody body = bodies[slot];
+        GridLevel& level = grid->getLevel(static_cast<std::uint32_t>(body.level));
         const bool below = grid->anyFiledBelow(level.index);
-        for (std::uint32_t x = record.firstX; x <= record.lastX; ++x)
-            for (std::uint32_t y = record.firstY; y <= record.lastY; ++y)
+        for (std::uint32_t x = body.firstX; x <= body.lastX; ++x)
+            for (std::uint32_t y = body.firstY; y <= body.lastY; ++y)
             {
-                const GridCell& cell = level.cell(x, y);
-                scanCell(*collidable, cell, level.index);
+                scanCell(body, slot, level, x, y);
                 if (below)
-                    scanBelow(*collidable, level, cell);
+                    scanBelow(body, slot, level, x, y);
             }
         if (grid->anyFiledAbove(level.index))
-            scanAbove(*collidable, level);
+            scanAbove(body, slot, level);
     }
-    // Slots left behind are recognised as stale: the queue no longer holds the collidable there.
+    // Slots left behind are recognised as stale: the queue no longer holds the body there.
     movedQueue.clear();
+    testCandidates();
 }
 
-void GridPhysicsManager::scanBelow(Collidable& moved, GridLevel& level, const GridCell& cell)
+void GridPhysicsManager::testCandidates()
+{
+    // The scan met the pairs in the order they are tested, so the tests can run
+    // apart from it and fetch what they read some pairs ahead: the collidables,
+    // then their contact lists, are scattered over the heap.
+    constexpr std::size_t FIRST_STAGE = 8, SECOND_STAGE = 4;
+    const std::size_t count = candidates.size();
+    std::uint32_t lastMoved = PhysicsBody::NO_SLOT;
+    for (std::size_t i = 0; i < count; ++i)
+    {
+        if (i + FIRST_STAGE < count)
+        {
+            const Candidate& ahead = candidates[i + FIRST_STAGE];
+            for (std::uint32_t slot : {ahead.moved, ahead.other})
+            {
+                const Collidable* collidable = bodies[slot].collidable;
+                __builtin_prefetch(collidable);
+                __builtin_prefetch(&collidable->getRecord());
+            }
+        }
+        if (i + SECOND_STAGE < count)
+        {
+            const Candidate& ahead = candidates[i + SECOND_STAGE];
+            for (std::uint32_t slot : {ahead.moved, ahead.other})
+                __builtin_prefetch(bodies[slot].collidable->getRecord().contacts.data());
+        }
+        const Candidate& candidate = candidates[i];
+        // The moved one's world bound is fetched at its first test and reused for the others.
+        if (candidate.moved != lastMoved)
+        {
+            movedBound = nullptr;
+            lastMoved = candidate.moved;
+        }
+        testPair(candidate.moved, candidate.other);
+    }
+    candidates.clear();
+}
+
+void GridPhysicsManager::scanBelow(const PhysicsBody& body, std::uint32_t moved, GridLevel& level, std::uint32_t x,
+                                   std::uint32_t y)
 {
     if (!level.child)
         return;
     constexpr std::uint32_t d = CollisionGrid::SUBDIVISION;
+    GridLevel& finer = *level.child;
     for (std::uint32_t i = 0; i < d; ++i)
         for (std::uint32_t j = 0; j < d; ++j)
-            scanCell(moved, grid->subcell(level, cell, i, j), level.child->index);
-    if (!level.child->child)
+            scanCell(body, moved, finer, x * d + i, y * d + j);
+    if (!finer.child)
         return;
     for (std::uint32_t i = 0; i < d; ++i)
         for (std::uint32_t j = 0; j < d; ++j)
-            scanBelow(moved, *level.child, grid->subcell(level, cell, i, j));
+            scanBelow(body, moved, finer, x * d + i, y * d + j);
 }
 
-void GridPhysicsManager::scanAbove(Collidable& moved, GridLevel& level)
+void GridPhysicsManager::scanAbove(const PhysicsBody& body, std::uint32_t moved, GridLevel& level)
 {
-    const PhysicsRecord& record = moved.getRecord();
-    if (!record.multiCell)
+    constexpr std::uint32_t d = CollisionGrid::SUBDIVISION;
+    if (!body.multiCell)
     {
-        std::uint32_t index = level.index;
-        for (const GridCell* cell = level.cell(record.firstX, record.firstY).parent; cell; cell = cell->parent)
-            scanCell(moved, *cell, --index);
+        std::uint32_t x = body.firstX, y = body.firstY;
+        for (GridLevel* coarser = level.parent; coarser; coarser = coarser->parent)
+            scanCell(body, moved, *coarser, x /= d, y /= d);
         return;
     }
     // The cells above the four corners, each once, in a fixed order.
     struct Above
     {
-        const GridCell* cell;
-        std::uint32_t level;
+        GridLevel* level;
+        std::uint32_t x, y;
     };
     std::array<Above, 4 * CollisionGrid::LEVEL_COUNT> above{};
     std::size_t count = 0;
-    const std::array<const GridCell*, 4> corners = {
-        &level.cell(record.firstX, record.firstY), &level.cell(record.firstX, record.lastY),
-        &level.cell(record.lastX, record.firstY), &level.cell(record.lastX, record.lastY)};
-    for (const GridCell* corner : corners)
-    {
-        std::uint32_t index = level.index;
-        for (const GridCell* cell = corner->parent; cell; cell = cell->parent)
+    const std::array<std::pair<std::uint32_t, std::uint32_t>, 4> corners = {
+        {{body.firstX, body.firstY}, {body.firstX, body.lastY}, {body.lastX, body.firstY}, {body.lastX, body.lastY}}};
+    for (auto [x, y] : corners)
+        for (GridLevel* coarser = level.parent; coarser; coarser = coarser->parent)
         {
-            --index;
-            auto seen = std::find_if(above.begin(), above.begin() + count,
-                                     [cell](const Above& known) { return known.cell == cell; });
+            x /= d;
+            y /= d;
+            auto seen = std::find_if(above.begin(), above.begin() + count, [&](const Above& known) {
+                return known.level == coarser && known.x == x && known.y == y;
+            });
             if (seen == above.begin() + count)
-                above[count++] = {cell, index};
+                above[count++] = {coarser, x, y};
         }
-    }
     for (std::size_t i = 0; i < count; ++i)
-        scanCell(moved, *above[i].cell, above[i].level);
+        scanCell(body, moved, *above[i].level, above[i].x, above[i].y);
 }
 
-void GridPhysicsManager::scanCell(Collidable& moved, const GridCell& cell, std::uint32_t level)
+void GridPhysicsManager::scanCell(const PhysicsBody& body, std::uint32_t moved, const GridLevel& level,
+                                  std::uint32_t x, std::uint32_t y)
 {
-    const PhysicsRecord& record = moved.getRecord();
-    const auto movedLevel = static_cast<std::uint32_t>(record.gridLevel);
-    const std::size_t order = record.queueSlot;
-    const AxisAlignedBox& box = moved.getCachedWorldBox();
-    // Testing calls no script, so the cell holds still while it is walked.
-    for (Collidable* other : cell.collidables)
+    const auto movedLevel = static_cast<std::uint32_t>(body.level);
+    const bool movedFinite = body.extent == AxisAlignedBox::EX_FINITE;
+    // Testing calls no script, so the cell holds still while it is walked. Most
+    // entries are near but apart, or the moved body itself: one test without a
+    // branch sets those aside, and only the few left are weighed by the rules.
+    for (std::uint32_t slot : level.cell(x, y))
     {
-        if (other == &moved)
+        const PhysicsBody& other = bodies[slot];
+        const bool finite = movedFinite & (other.extent == AxisAlignedBox::EX_FINITE);
+        const std::uint32_t near = cornersMeet(body, other) | !finite;
+        // Zero unless near and not the moved body itself: one branch, rarely taken.
+        if (((slot ^ moved) & (0u - near)) == 0 || !boxesTouch(body, other))
             continue;
-        const PhysicsRecord& entry = other->getRecord();
-        const bool movedToo = entry.filedStep == step;
-        if (level < movedLevel)
+        const bool movedToo = other.movedStep == step;
+        if (level.index < movedLevel)
         {
             // A coarser one that moved finds this one from above.
             if (movedToo)
                 continue;
         }
-        else if (level == movedLevel)
+        else if (level.index == movedLevel)
         {
             // Of two that moved, the later in the step tests the pair.
-            if (movedToo && entry.queueSlot > order)
+            if (movedToo && other.queueSlot > body.queueSlot)
                 continue;
             // Two spanning several cells meet in the first cell they share only.
-            if (record.multiCell && entry.multiCell &&
-                (cell.x != std::max(record.firstX, entry.firstX) || cell.y != std::max(record.firstY, entry.firstY)))
+            if (body.multiCell && other.multiCell &&
+                (x != std::max(body.firstX, other.firstX) || y != std::max(body.firstY, other.firstY)))
                 continue;
         }
-        if (boxesTouch(box, other->getCachedWorldBox()))
-            testPair(moved, *other);
+        candidates.push_back({moved, slot});
     }
 }
 
-void GridPhysicsManager::testPair(Collidable& moved, Collidable& other)
+void GridPhysicsManager::testPair(std::uint32_t movedSlot, std::uint32_t otherSlot)
 {
+    Collidable& moved = *bodies[movedSlot].collidable;
+    Collidable& other = *bodies[otherSlot].collidable;
     PhysicsRecord& record = moved.getRecord();
     if (!movedBound)
     {
@@ -443,7 +523,7 @@ void GridPhysicsManager::testPair(Collidable& moved, Collidable& other)
     Contact* contact = contacts.find(moved, other);
     if (touching && !contact)
     {
-        contacts.insert(moved, other);
+        contacts.insert(moved, movedSlot, other, otherSlot);
         reportCollision(moved, other);
     }
     else if (!touching && contact)
@@ -455,9 +535,8 @@ void GridPhysicsManager::testPair(Collidable& moved, Collidable& other)
 
 void GridPhysicsManager::reportCollision(Collidable& moved, Collidable& other)
 {
-    pendingEvents.push_back(std::make_shared<CollidableEvent>(
-        moved.getEntity(), other.getEntity(), moved.getRecord().collidableId, other.getRecord().collidableId,
-        CollidableEvent::ENTITIES_COLLIDED, eventTime));
+    pendingEvents.push_back({moved.getEntity(), other.getEntity(), moved.getRecord().collidableId,
+                             other.getRecord().collidableId, CollidableEvent::ENTITIES_COLLIDED, eventTime});
 }
 
 void GridPhysicsManager::reportSeparation(const Contact& contact, Collidable* moved)
@@ -466,29 +545,33 @@ void GridPhysicsManager::reportSeparation(const Contact& contact, Collidable* mo
     const bool swap = moved == contact.second;
     Collidable& first = swap ? *contact.second : *contact.first;
     Collidable& second = swap ? *contact.first : *contact.second;
-    pendingEvents.push_back(std::make_shared<CollidableEvent>(
-        first.getEntity(), second.getEntity(), swap ? contact.secondId : contact.firstId,
-        swap ? contact.firstId : contact.secondId, CollidableEvent::ENTITIES_SEPARATED, eventTime));
+    pendingEvents.push_back({first.getEntity(), second.getEntity(), swap ? contact.secondId : contact.firstId,
+                             swap ? contact.firstId : contact.secondId, CollidableEvent::ENTITIES_SEPARATED, eventTime});
 }
 
 void GridPhysicsManager::dispatch()
 {
     // Taken out first: listeners may step or tear down this manager while they are told.
-    std::vector<std::shared_ptr<CollidableEvent>> posting;
+    std::vector<PendingEvent> posting;
     posting.swap(pendingEvents);
     std::vector<std::shared_ptr<Collidable>> released;
     released.swap(removedKeepAlive);
     const std::shared_ptr<SceneManager> scene = getScene();
-    for (const std::shared_ptr<CollidableEvent>& event : posting)
+    for (const PendingEvent& pending : posting)
     {
-        const std::shared_ptr<Entity>& first = event->getEntity1();
-        const std::shared_ptr<Entity>& second = event->getEntity2();
-        if (first)
-            first->postEvent(event);
-        if (second)
-            second->postEvent(std::make_shared<CollidableEvent>(*event));
-        if ((!first || !second) && scene)
-            scene->postEvent(std::make_shared<CollidableEvent>(*event));
+        // Each side hears an event of its own, as the scene does when a side has
+        // no entity; where nobody listens, nothing is made or posted.
+        const auto post = [&pending](EventManager& manager) {
+            if (manager.hasListeners(CollidableEvent::TYPE))
+                manager.postEvent(std::make_shared<CollidableEvent>(pending.entity1, pending.entity2, pending.id1,
+                                                                    pending.id2, pending.type, pending.time));
+        };
+        if (pending.entity1)
+            post(*pending.entity1);
+        if (pending.entity2)
+            post(*pending.entity2);
+        if ((!pending.entity1 || !pending.entity2) && scene)
+            post(*scene);
     }
     posting.clear();
     if (pendingEvents.empty())

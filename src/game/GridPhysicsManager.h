@@ -4,6 +4,9 @@
 // move the movables, re-file the collidables that moved, drop the contacts
 // that ended (separation pass), test the moved collidables against what
 // shares their cells (collision pass), then post every event of the step.
+// The passes read the step's data of each collidable from a dense table
+// (BodyTable); the move pass already takes the world box of a collidable whose
+// top-level node it moved, while that node is in cache.
 //
 // Nothing is posted before the passes are done, so listeners never see the
 // grid half updated; they may add, remove and move anything, which the next
@@ -11,6 +14,8 @@
 // has reported its contacts. Registration order, never addresses, decides the
 // order of the walks, so events come in the same order on every run.
 
+#include "game/BodyTable.h"
+#include "game/CollidableEvent.h"
 #include "game/CollisionGrid.h"
 #include "game/ContactList.h"
 #include "game/PhysicsManager.h"
@@ -23,7 +28,6 @@
 namespace Tarnu
 {
 
-class CollidableEvent;
 class StaticCollidable;
 
 class GridPhysicsManager : public PhysicsManager
@@ -43,7 +47,8 @@ public:
 
     /// The grid while connected, else null.
     CollisionGrid* getGrid() const { return grid.get(); }
-    const ContactList& getContacts() const { return contacts; }
+    /// The step's record of a collidable registered here, else null.
+    const PhysicsBody* getBody(const Collidable& collidable) const;
 
 protected:
     void notifyConnected() override;
@@ -53,34 +58,52 @@ private:
     GridPhysicsManager() = default;
 
     void moveMovables(double dt);
+    /// The world box of the collidable on a node its movable just moved, when it is final already.
+    void takeWorldBoxEarly(SceneNode& node);
     void refile();
-    /// The refile pass needs the collidables and their nodes; the collision pass their cells too.
-    void prefetchAhead(std::size_t slot, bool cells) const;
     void separate();
     void collide();
     void dispatch();
-    /// Tests the moved collidable against the others of a cell that come before it.
-    void scanCell(Collidable& moved, const GridCell& cell, std::uint32_t level);
+    /// Lists the pairs of the moved body (a copy, and its slot) and the others
+    /// of a cell whose boxes touch, those the rules leave to this body.
+    [[gnu::always_inline]] void scanCell(const PhysicsBody& body, std::uint32_t moved, const GridLevel& level, std::uint32_t x,
+                  std::uint32_t y);
     /// The same for every cell below one, level by level down to the finest.
-    void scanBelow(Collidable& moved, GridLevel& level, const GridCell& cell);
-    void scanAbove(Collidable& moved, GridLevel& level);
-    void testPair(Collidable& moved, Collidable& other);
+    void scanBelow(const PhysicsBody& body, std::uint32_t moved, GridLevel& level, std::uint32_t x, std::uint32_t y);
+    void scanAbove(const PhysicsBody& body, std::uint32_t moved, GridLevel& level);
+    /// The exact tests of the listed pairs, in order.
+    void testCandidates();
+    void testPair(std::uint32_t moved, std::uint32_t other);
     void reportCollision(Collidable& moved, Collidable& other);
     /// A separation, named as the pair was named when it began.
     void reportSeparation(const Contact& contact, Collidable* moved);
     /// Releases every registration, contact and grid cell, sending nothing.
     void dropAll();
 
-    SlotList<Collidable> collidables;
+    BodyTable bodies;
     SlotList<Movable> movables;
     std::vector<std::unique_ptr<StaticCollidable>> staticCollidables;
-    std::vector<Collidable*> movedQueue;  // a removed collidable leaves a null
+    std::vector<std::uint32_t> movedQueue;  // body slots; a removed collidable leaves NO_SLOT
     std::vector<std::shared_ptr<Collidable>> removedKeepAlive;
     ContactList contacts;
-    std::vector<std::shared_ptr<CollidableEvent>> pendingEvents;
+    // An event of the step: made at the dispatch, for each manager that has a listener for it.
+    struct PendingEvent
+    {
+        std::shared_ptr<Entity> entity1, entity2;
+        std::uint32_t id1, id2;
+        CollidableEvent::EventType type;
+        double time;
+    };
+    std::vector<PendingEvent> pendingEvents;
+    // Within a collision pass: the pairs whose boxes touch, in the order they are tested.
+    struct Candidate
+    {
+        std::uint32_t moved, other;
+    };
+    std::vector<Candidate> candidates;
     std::unique_ptr<CollisionGrid> grid;
     std::uint32_t lastId = 0;
-    std::uint32_t step = 0;  // counts the steps: a cell entry stamped with it moved in this one
+    std::uint32_t step = 0;  // counts the steps: a body stamped with it moved in this one
     // Within a collision pass: the moved collidable's world bound, fetched at its first exact test.
     Bound* movedBound = nullptr;
     double eventTime = 0.0;

@@ -217,18 +217,20 @@ void Movable::remove(const std::shared_ptr<MovableAffector>& affector)
 
 void Movable::applyAffectors(double dt)
 {
+    // Every step of every movable: no reference is copied, and so no count
+    // touched, until an affector finishes.
     for (std::size_t i = 0; i < affectors.size();)
     {
-        // Held: the affector may be the last reference once it leaves the list.
-        const std::shared_ptr<MovableAffector> affector = affectors[i];
-        if (!affector->apply(*this, dt))
+        if (!affectors[i]->apply(*this, dt))
         {
             ++i;
             continue;
         }
-        if (affector->getOwner() == this)
-            affector->setOwner(nullptr);
+        // Taken out first: the list may hold its last reference.
+        const std::shared_ptr<MovableAffector> finished = std::move(affectors[i]);
         affectors.erase(affectors.begin() + static_cast<std::ptrdiff_t>(i));
+        if (finished->getOwner() == this)
+            finished->setOwner(nullptr);
     }
 }
 

@@ -86,14 +86,15 @@ private:
 
     void resolvePendingOrientation();
 
+    // What the physics step reads every step, together.
     Vector2 velocity;
     double rotationalVelocity = 0.0;
-    double mass = 0.0;
+    SceneNode* sceneNode = nullptr;  // while registered; cleared by that manager
     std::vector<std::shared_ptr<MovableAffector>> affectors;
+    double mass = 0.0;
     bool pendingOrientation = false;
     std::unique_ptr<ActionListener> actionListener;
     PhysicsManager* physicsManager = nullptr;  // while registered; cleared by that manager
-    SceneNode* sceneNode = nullptr;            // while registered; cleared by that manager
     std::size_t physicsSlot = static_cast<std::size_t>(-1);
 };
 

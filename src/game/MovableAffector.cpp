@@ -54,10 +54,13 @@ bool TranslationalDecellerator::apply(Movable& movable, double dt)
 {
     const double cut = rate * dt / effectiveMass(movable);
     Vector2& velocity = movable.getVelocity();
-    // hypot and the comparison of sizes: squares of large speeds would overflow to a NaN heading.
-    const double speed = std::hypot(velocity.x, velocity.y);
+    const double squared = velocity.x * velocity.x + velocity.y * velocity.y;
+    // Past the range of the squares, hypot and plain sizes keep the heading that an infinite square would lose.
+    const bool inRange = std::isfinite(squared);
+    const double speed = inRange ? std::sqrt(squared) : std::hypot(velocity.x, velocity.y);
+    const bool stops = inRange ? cut * cut > squared : std::abs(cut) > speed;
     // At rest there is no heading to keep: the movable stays at rest.
-    if (std::abs(cut) > speed || speed == 0.0)
+    if (stops || speed == 0.0)
         velocity = Vector2::ZERO;
     else
         velocity = velocity / speed * (speed - cut);

@@ -13,7 +13,10 @@ void PhysicsManager::connect(const std::shared_ptr<SceneManager>& target)
     target->setPhysicsManager(shared_from_this());
     scene = target->getSelf();
     scenePointer = target.get();
-    // Also when the manager left a scene earlier in this step: a killed process rejoins at once.
+    // A manager that left another scene is still one of that scene's processes:
+    // it moves here, or it would be stepped there on the other scene's clock.
+    if (getOwner() && getOwner() != target.get())
+        killProcess();
     target->addProcess(shared_from_this());
     notifyConnected();
 }
@@ -25,7 +28,6 @@ void PhysicsManager::disconnect()
     SceneManager* former = scenePointer;
     // Held while leaving: the scene's link may be the last owner of this manager.
     const std::shared_ptr<PhysicsManager> keep = shared_from_this();
-    killProcess();
     former->setPhysicsManager(nullptr);
     scene.reset();
     scenePointer = nullptr;

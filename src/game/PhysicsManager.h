@@ -1,10 +1,11 @@
 #pragma once
 // The physics process of one scene, with which the scene's collidables and
 // movables register. Connecting it makes it the scene's physics manager and
-// one of the scene's processes; it refers to the scene weakly. Registration
-// hands the manager raw pointers: a collidable or movable leaves its manager
-// before it goes (managerChanged, or its destructor), and disconnecting drops
-// every registration.
+// one of the scene's processes; it refers to the scene weakly. Disconnecting
+// leaves it among the scene's processes, idle, until it connects elsewhere,
+// which takes it out of them. Registration hands the manager raw pointers: a
+// collidable or movable leaves its manager before it goes (managerChanged, or
+// its destructor), and disconnecting drops every registration.
 
 #include "core/Process.h"
 

@@ -1,5 +1,6 @@
 #include "scene/Entity.h"
 
+#include "core/SnapshotWalk.h"
 #include "scene/Component.h"
 #include "scene/EntityEvent.h"
 #include "scene/SceneManager.h"
@@ -12,20 +13,6 @@ namespace Tarnu
 {
 
 std::int32_t activeEntityCount = 0;
-
-void Entity::Deleter::operator()(Entity* entity) const
-{
-    if (entity->components.empty())
-    {
-        delete entity;
-        return;
-    }
-    // Components and listeners may ask for the entity while they are detached;
-    // a temporary owner lets them, and a pointer one of them keeps keeps the entity.
-    std::shared_ptr<Entity> temporary(entity, Deleter());
-    entity->self = temporary;
-    entity->removeAllComponents();
-}
 
 Entity::Entity(const std::string& name) : EventManager(&Entity::queueNotify), NameableObject<Entity>(name)
 {
@@ -49,18 +36,20 @@ std::shared_ptr<Entity> Entity::createCopy(const std::shared_ptr<Entity>& source
     if (!source)
         throw std::runtime_error("entity to copy is null");
     std::shared_ptr<Entity> copy = createNew(name);
-    const std::vector<std::shared_ptr<Component>> originals = source->components;
-    copy->components.reserve(originals.size());
-    for (const std::shared_ptr<Component>& original : originals)
-    {
-        const std::shared_ptr<Component> component = original->createCopy();
-        // A copy that some other entity already owns is not ours to take.
-        if (copy->adopt(component))
-            component->entityChanged(copy, nullptr);
-    }
-    const std::vector<std::shared_ptr<Component>> added = copy->components;
-    for (const std::shared_ptr<Component>& component : added)
-        copy->postComponentEvent(component, true, 0.0, nullptr);
+    copy->components.reserve(source->components.size());
+    walkSnapshot(
+        source->components, [&source](const Component& original) { return source->owns(original); },
+        [&copy](const std::shared_ptr<Component>& original) {
+            const std::shared_ptr<Component> component = original->createCopy();
+            // A copy that some other entity already owns is not ours to take.
+            if (copy->adopt(component))
+                component->entityChanged(copy, nullptr);
+        });
+    walkSnapshot(
+        copy->components, [&copy](const Component& component) { return copy->owns(component); },
+        [&copy](const std::shared_ptr<Component>& component) {
+            copy->postComponentEvent(component, true, 0.0, nullptr);
+        });
     return copy;
 }
 
@@ -117,20 +106,36 @@ double Entity::getEventTime() const
 
 bool Entity::adopt(const std::shared_ptr<Component>& component)
 {
-    if (!component || component->ownerPointer || !component->attach(this, component))
+    if (!component || component->ownerPointer || !takesAdditions("Entity.addComponent") ||
+        !component->attach(this, component))
         return false;
+    // Attaching a script's component reads its class, which may run script code
+    // that adds the component elsewhere first: then it is not ours.
+    if (component->ownerPointer)
+    {
+        component->detach(this);
+        return false;
+    }
     components.push_back(component);
     component->owner = self;
     component->ownerPointer = this;
     return true;
 }
 
-void Entity::announceAdded(const std::shared_ptr<Component>& component, const std::shared_ptr<SceneManager>& manager)
+bool Entity::owns(const Component& component) const
 {
-    component->entityChanged(self.lock(), nullptr);
-    if (manager)
+    return component.ownerPointer == this;
+}
+
+void Entity::announceAdded(const std::shared_ptr<Component>& component)
+{
+    const std::shared_ptr<Entity> me = self.lock();
+    component->entityChanged(me, nullptr);
+    const std::shared_ptr<SceneManager> manager = getSceneManager();
+    if (manager && owns(*component))
         component->managerChanged(manager, nullptr);
-    postComponentEvent(component, true, getEventTime(), manager);
+    if (owns(*component))
+        postComponentEvent(component, true, getEventTime(), manager);
 }
 
 void Entity::postComponentEvent(const std::shared_ptr<Component>& component, bool added, double time,
@@ -139,30 +144,33 @@ void Entity::postComponentEvent(const std::shared_ptr<Component>& component, boo
     auto event = std::make_shared<EntityEvent>(time, self.lock(), component,
                                                added ? EntityEvent::COMPONENT_ADDED : EntityEvent::COMPONENT_REMOVED);
     postEvent(event);
-    if (manager)
+    const SceneManager* scene = sceneNodePointer ? sceneNodePointer->getManagerPointer() : nullptr;
+    if (manager && manager.get() == scene && owns(*component) == added)
         manager->postEvent(event);
 }
 
 bool Entity::addComponent(const std::shared_ptr<Component>& component)
 {
-    if (!adopt(component))
+    // Held for the announcement: the caller's pointer may be one a callback resets.
+    const std::shared_ptr<Component> added = component;
+    if (!adopt(added))
         return false;
-    announceAdded(component, getSceneManager());
+    announceAdded(added);
     return true;
 }
 
 void Entity::addComponents(const std::vector<std::shared_ptr<Component>>& added)
 {
+    const std::shared_ptr<Entity> keep = self.lock();
     components.reserve(components.size() + added.size());
     std::vector<std::shared_ptr<Component>> accepted;
     for (const std::shared_ptr<Component>& component : added)
         if (adopt(component))
             accepted.push_back(component);
     // Every component is attached before any hears of its entity, so each can find its batch siblings.
-    const std::shared_ptr<SceneManager> manager = getSceneManager();
-    for (const std::shared_ptr<Component>& component : accepted)
-        if (component->ownerPointer == this)  // a sibling's notification may have removed it already
-            announceAdded(component, manager);
+    walkSnapshot(
+        std::move(accepted), [this](const Component& component) { return owns(component); },
+        [this](const std::shared_ptr<Component>& component) { announceAdded(component); });
 }
 
 void Entity::removeComponent(const std::shared_ptr<Component>& component)
@@ -173,6 +181,7 @@ void Entity::removeComponent(const std::shared_ptr<Component>& component)
     auto found = std::find(components.begin(), components.end(), component);
     if (found == components.end())
         return;
+    const std::shared_ptr<Entity> me = self.lock();
     const std::shared_ptr<Component> leaving = component;
     components.erase(found);
     leaving->owner.reset();
@@ -180,7 +189,12 @@ void Entity::removeComponent(const std::shared_ptr<Component>& component)
     const std::shared_ptr<SceneManager> manager = getSceneManager();
     if (manager)
         leaving->managerChanged(nullptr, manager);
-    leaving->entityChanged(nullptr, self.lock());
+    // A callback may have put the component back, here or elsewhere: then it has
+    // heard of its new entity, and keeps the entries it has here if it is back here.
+    if (!leaving->ownerPointer)
+        leaving->entityChanged(nullptr, me);
+    if (owns(*leaving))
+        return;
     leaving->detach(this);
     postComponentEvent(leaving, false, getEventTime(), manager);
 }
@@ -188,10 +202,10 @@ void Entity::removeComponent(const std::shared_ptr<Component>& component)
 void Entity::removeAllComponents()
 {
     // Taken first: the notifications may add components, which then stay.
+    const std::shared_ptr<Entity> me = self.lock();
     const std::vector<std::shared_ptr<Component>> leaving = std::move(components);
     components.clear();
     const std::shared_ptr<SceneManager> manager = getSceneManager();
-    const std::shared_ptr<Entity> me = self.lock();
     for (const std::shared_ptr<Component>& component : leaving)
     {
         component->owner.reset();
@@ -199,11 +213,13 @@ void Entity::removeAllComponents()
         component->detach(this);
         if (manager)
             component->managerChanged(nullptr, manager);
-        component->entityChanged(nullptr, me);
+        if (!component->ownerPointer)
+            component->entityChanged(nullptr, me);
     }
     const double time = getEventTime();
-    for (const std::shared_ptr<Component>& component : leaving)
-        postComponentEvent(component, false, time, manager);
+    walkSnapshot(
+        leaving, [this](const Component& component) { return !owns(component); },
+        [&](const std::shared_ptr<Component>& component) { postComponentEvent(component, false, time, manager); });
 }
 
 void Entity::kill()
@@ -216,9 +232,9 @@ void Entity::kill()
 
 void Entity::accept(Visitor<std::shared_ptr<Component>>& visitor)
 {
-    const std::vector<std::shared_ptr<Component>> snapshot = components;
-    for (const std::shared_ptr<Component>& component : snapshot)
-        visitor.visit(component);
+    walkSnapshot(
+        components, [this](const Component& component) { return owns(component); },
+        [&visitor](const std::shared_ptr<Component>& component) { visitor.visit(component); });
 }
 
 std::shared_ptr<SceneNode> createEntity(const std::shared_ptr<Component>& component, const std::string& name,

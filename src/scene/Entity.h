@@ -8,8 +8,14 @@
 // pointers to itself. Weak links to an entity are always taken from its own
 // self pointer (getSelf), never from a pointer a caller happened to pass, so
 // they stay valid for exactly as long as the entity lives.
+//
+// Adding, removing and copying call out to components and listeners, which
+// may add or remove components meanwhile: every notification first checks that
+// what it tells is still true (the component still belongs to the entity, or
+// is still off it), and an entity that is being destroyed takes no components.
 
 #include "core/EventManager.h"
+#include "core/Teardown.h"
 #include "core/math/Complex.h"
 #include "core/math/Scale.h"
 #include "core/math/Vector2.h"
@@ -31,13 +37,13 @@ class SceneNode;
 /// Live entities; the run report prints it and the exit check expects 0.
 extern std::int32_t activeEntityCount;
 
-class Entity : public EventManager, public NameableObject<Entity>, public Visitable<std::shared_ptr<Component>>
+class Entity : public EventManager,
+               public NameableObject<Entity>,
+               public Visitable<std::shared_ptr<Component>>,
+               public Teardown
 {
 public:
-    struct Deleter
-    {
-        void operator()(Entity* entity) const;
-    };
+    using Deleter = TeardownDeleter<Entity>;
 
     static std::shared_ptr<Entity> createNew(const std::string& name = "");
     /// A free entity carrying copies of the source's components.
@@ -68,15 +74,24 @@ public:
 
 private:
     friend class SceneNode;
+    friend Deleter;
 
     explicit Entity(const std::string& name);
+
+    // The teardown of the deleter.
+    bool holdsNothing() const { return components.empty(); }
+    void setTemporaryOwner(const std::shared_ptr<Entity>& owner) { self = owner; }
+    void letGo() { removeAllComponents(); }
 
     static void queueNotify(EventManager* manager);
     void setSceneNode(const std::shared_ptr<SceneNode>& node, SceneNode* pointer);
     double getEventTime() const;
     /// Steps 1-3 of adding: checks, attach, store. False when refused.
     bool adopt(const std::shared_ptr<Component>& component);
-    void announceAdded(const std::shared_ptr<Component>& component, const std::shared_ptr<SceneManager>& manager);
+    /// Whether the component is (back) on this entity.
+    bool owns(const Component& component) const;
+    void announceAdded(const std::shared_ptr<Component>& component);
+    /// Posts on this entity, then on the scene, each while the news is still true.
     void postComponentEvent(const std::shared_ptr<Component>& component, bool added, double time,
                             const std::shared_ptr<SceneManager>& manager);
 

@@ -75,8 +75,10 @@ void EntityTracker::lookUp()
         scene->addEventListener(this);
         return;
     }
-    tracked->addEventListener(this);
-    entityFound(tracked);
+    // Handed over as a copy: what hears of it may disconnect this tracker.
+    const std::shared_ptr<Entity> found = tracked;
+    found->addEventListener(this);
+    entityFound(found);
 }
 
 void EntityTracker::entityAdded(const std::shared_ptr<SceneEvent>& event)
@@ -88,8 +90,9 @@ void EntityTracker::entityAdded(const std::shared_ptr<SceneEvent>& event)
     if (const std::shared_ptr<SceneManager> scene = manager.lock())
         scene->removeEventListener(this);
     tracked = event->getEntity();
-    tracked->addEventListener(this);
-    entityFound(tracked);
+    const std::shared_ptr<Entity> found = tracked;
+    found->addEventListener(this);
+    entityFound(found);
 }
 
 void EntityTracker::entityRemoved(const std::shared_ptr<SceneEvent>& event)
@@ -116,12 +119,14 @@ void EntityTracker::entityLost(const std::shared_ptr<Entity>&)
 
 void EntityTracker::post(std::uint32_t eventType)
 {
-    if (!target || eventType == 0)
+    // Held for the call: a listener may disconnect this tracker, which lets go of its target.
+    const std::shared_ptr<Entity> receiver = target;
+    if (!receiver || eventType == 0)
         return;
-    SceneNode* node = target->getSceneNodePointer();
+    SceneNode* node = receiver->getSceneNodePointer();
     SceneManager* scene = node ? node->getManagerPointer() : nullptr;
     if (scene)
-        target->postEvent(std::make_shared<Event>(eventType, scene->getCurrentTime()));
+        receiver->postEvent(std::make_shared<Event>(eventType, scene->getCurrentTime()));
 }
 
 }

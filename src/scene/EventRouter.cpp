@@ -1,7 +1,11 @@
 #include "scene/EventRouter.h"
 
 #include "core/Event.h"
+#include "core/EngineWarning.h"
+#include "core/EventManagerImpl.h"
 #include "scene/Entity.h"
+
+#include <string>
 
 namespace Tarnu
 {
@@ -14,8 +18,15 @@ EventRouter::EventRouter(const std::shared_ptr<Entity>& target, std::uint32_t ev
 void EventRouter::handleEvent(const std::shared_ptr<Event>& event)
 {
     const std::shared_ptr<EventManager> manager = target.lock();
-    if (manager && event->getDispatcher() != manager.get())
-        manager->queueEvent(event);
+    if (!manager || event->getDispatcher() == manager.get())
+        return;
+    if (!event->passForwarder(id))
+    {
+        logEngineWarning("an event of type " + std::to_string(event->getEventType()) +
+                         " came back round a cycle of event routers and was not routed again.");
+        return;
+    }
+    manager->getImpl().queueEvent(event);
 }
 
 }

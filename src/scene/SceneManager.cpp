@@ -1,5 +1,7 @@
 #include "scene/SceneManager.h"
 
+#include "core/ReentryGuard.h"
+#include "core/SnapshotWalk.h"
 #include "game/PhysicsManager.h"
 #include "render/RenderManager.h"
 #include "scene/Component.h"
@@ -10,20 +12,17 @@
 namespace Tarnu
 {
 
-void SceneManager::Deleter::operator()(SceneManager* manager) const
+void SceneManager::setTemporaryOwner(const std::shared_ptr<SceneManager>& owner)
 {
-    if (manager->nodes.empty())
-    {
-        delete manager;
-        return;
-    }
-    // Clearing posts events that carry the scene; a temporary owner keeps them valid.
-    std::shared_ptr<SceneManager> temporary(manager, Deleter());
-    manager->self = temporary;
-    manager->setSelf(temporary);
-    if (manager->renderManager)
-        manager->renderManager->disconnect();
-    manager->clear();
+    self = owner;
+    setSelf(owner);
+}
+
+void SceneManager::letGo()
+{
+    if (renderManager)
+        renderManager->disconnect();
+    clear();
 }
 
 SceneManager::SceneManager(double startTime) : ProcessManager(startTime)
@@ -48,7 +47,7 @@ std::shared_ptr<SceneManager> SceneManager::createNew(double startTime)
 
 void SceneManager::addNode(const std::shared_ptr<SceneNode>& node)
 {
-    if (!node || node->managerPointer || node->parentPointer)
+    if (!node || node->managerPointer || node->parentPointer || !takesAdditions("SceneManager.addNode"))
         return;
     nodes.insert(node);
     connectNode(node);
@@ -58,24 +57,27 @@ void SceneManager::removeNode(const std::shared_ptr<SceneNode>& node)
 {
     if (!node || node->managerPointer != this)
         return;
-    if (SceneNode* parent = node->parentPointer)
+    if (node->parentPointer)
     {
-        parent->removeChild(node);
+        // Held for the call: a callback of the removal may drop the parent's last owner.
+        if (const std::shared_ptr<SceneNode> parent = node->getParent())
+            parent->removeChild(node);
         return;
     }
-    const std::shared_ptr<SceneNode> keep = node;
-    nodes.erase(node.get());
-    disconnectNode(keep);
+    if (nodes.erase(node.get()))
+        disconnectNode(node);
 }
 
 void SceneManager::clear()
 {
-    // One by one: a node that a callback adds meanwhile stays, properly connected.
-    for (const std::shared_ptr<SceneNode>& node : nodes.snapshot())
-    {
-        nodes.erase(node.get());
-        disconnectNode(node);
-    }
+    // One by one: a node that a callback adds meanwhile stays, properly connected,
+    // and one that a callback removed is not removed twice.
+    walkSnapshot(
+        nodes.snapshot(), [this](const SceneNode& node) { return nodes.contains(&node); },
+        [this](const std::shared_ptr<SceneNode>& node) {
+            nodes.erase(node.get());
+            disconnectNode(node);
+        });
 }
 
 void SceneManager::addToGarbage(const std::shared_ptr<SceneNode>& node)
@@ -92,12 +94,10 @@ std::shared_ptr<Entity> SceneManager::getEntity(const std::string& name) const
 
 void SceneManager::updateProcess(double elapsed)
 {
-    if (isUpdating())
-    {
-        ProcessManager::updateProcess(elapsed);  // refuses, with its warning
-        return;
-    }
+    // Kept alive first, so that the guard still has its flag when it lets go.
     const std::shared_ptr<SceneManager> keepAlive = self.lock();
+    ReentryGuard guard(stepping, "SceneManager.updateProcess called from inside an update of the same scene; "
+                                 "a scene steps once at a time (updating another scene is fine).");
     ProcessManager::updateProcess(elapsed);
     dispatchQueuedEvents();
     collectGarbage();
@@ -134,44 +134,91 @@ void SceneManager::collectGarbage()
 
 void SceneManager::accept(Visitor<std::shared_ptr<SceneNode>>& visitor)
 {
-    for (const std::shared_ptr<SceneNode>& node : nodes.snapshot())
-        node->accept(visitor);
+    walkSnapshot(
+        nodes.snapshot(), [this](const SceneNode& node) { return nodes.contains(&node); },
+        [&visitor](const std::shared_ptr<SceneNode>& node) { node->accept(visitor); });
 }
 
 void SceneManager::accept(Visitor<std::shared_ptr<Entity>>& visitor)
 {
-    for (const std::shared_ptr<Entity>& entity : entities.snapshot())
-        visitor.visit(entity);
+    walkSnapshot(
+        entities.snapshot(), [this](const Entity& entity) { return entities.contains(&entity); },
+        [&visitor](const std::shared_ptr<Entity>& entity) { visitor.visit(entity); });
 }
 
-void SceneManager::connectNode(const std::shared_ptr<SceneNode>& node)
+bool SceneManager::belongsHere(const SceneNode& node) const
 {
-    if (node->managerPointer == this)
-        return;
-    node->manager = self;
-    node->managerPointer = this;
-    if (node->entity)
-        addEntity(node->entity);
-    const std::vector<std::shared_ptr<SceneNode>> children = node->children;
-    for (const std::shared_ptr<SceneNode>& child : children)
-        connectNode(child);
+    return node.parentPointer ? node.parentPointer->managerPointer == this : nodes.contains(&node);
 }
 
-void SceneManager::disconnectNode(const std::shared_ptr<SceneNode>& node)
+bool SceneManager::holdsByNode(const Entity& entity) const
 {
-    SceneManager* former = node->managerPointer;
-    if (!former)
-        return;
-    node->manager.reset();
-    node->managerPointer = nullptr;
-    const std::vector<std::shared_ptr<SceneNode>> children = node->children;
-    for (const std::shared_ptr<SceneNode>& child : children)
-        former->disconnectNode(child);
-    if (node->entity)
-        former->removeEntity(node->entity);
+    const SceneNode* node = entity.getSceneNodePointer();
+    return node && node->managerPointer == this;
 }
 
-void SceneManager::addEntity(const std::shared_ptr<Entity>& entity)
+void SceneManager::connectNode(std::shared_ptr<SceneNode> top)
+{
+    // Pre-order, in a loop: parents are announced before their children. Each
+    // node is checked when its turn comes, since the callbacks of the entities
+    // before it may have moved it, its parent or the whole subtree.
+    const std::shared_ptr<SceneManager> keep = self.lock();
+    std::vector<std::shared_ptr<SceneNode>> pending{std::move(top)};
+    while (!pending.empty())
+    {
+        const std::shared_ptr<SceneNode> node = std::move(pending.back());
+        pending.pop_back();
+        if (node->managerPointer || !belongsHere(*node))
+            continue;
+        node->manager = self;
+        node->managerPointer = this;
+        if (std::shared_ptr<Entity> entity = node->entity)
+            addEntity(std::move(entity));
+        pending.insert(pending.end(), node->children.rbegin(), node->children.rend());
+    }
+}
+
+void SceneManager::disconnectNode(std::shared_ptr<SceneNode> top)
+{
+    // Nodes leave from the top down, so that every entity of the subtree is out of
+    // the scene by its node when it hears of it; entities are announced from the
+    // bottom up. Callbacks may move things meanwhile: an entity taken off its node
+    // still leaves the list, one back in this scene by another node stays, a
+    // subtree put back in this scene stays, and a node whose parent a callback
+    // took into another scene follows it there once it has left this one.
+    struct Step
+    {
+        std::shared_ptr<SceneNode> node;
+        std::shared_ptr<Entity> entity;  // on the way back up: the entity the node carried
+        bool leaving;                    // false on the way down, true on the way back up
+    };
+    const std::shared_ptr<SceneManager> keep = self.lock();
+    std::vector<Step> pending{{std::move(top), nullptr, false}};
+    while (!pending.empty())
+    {
+        Step step = std::move(pending.back());
+        pending.pop_back();
+        SceneNode& node = *step.node;
+        if (step.leaving)
+        {
+            if (step.entity && !holdsByNode(*step.entity))
+                removeEntity(std::move(step.entity));
+            SceneManager* parentScene = node.parentPointer ? node.parentPointer->managerPointer : nullptr;
+            if (parentScene && parentScene != this && !node.managerPointer)
+                parentScene->connectNode(step.node);
+            continue;
+        }
+        if (node.managerPointer != this || belongsHere(node))
+            continue;
+        node.manager.reset();
+        node.managerPointer = nullptr;
+        pending.push_back({step.node, node.entity, true});
+        for (auto child = node.children.rbegin(); child != node.children.rend(); ++child)
+            pending.push_back({*child, nullptr, false});
+    }
+}
+
+void SceneManager::addEntity(std::shared_ptr<Entity> entity)
 {
     if (!entities.insert(entity))
         return;
@@ -181,7 +228,7 @@ void SceneManager::addEntity(const std::shared_ptr<Entity>& entity)
     announce(entity, true);
 }
 
-void SceneManager::removeEntity(const std::shared_ptr<Entity>& entity)
+void SceneManager::removeEntity(std::shared_ptr<Entity> entity)
 {
     if (!entities.erase(entity.get()))
         return;
@@ -196,16 +243,22 @@ void SceneManager::announce(const std::shared_ptr<Entity>& entity, bool added)
     const std::shared_ptr<SceneManager> me = self.lock();
     auto event = std::make_shared<SceneEvent>(getCurrentTime(), me, entity,
                                               added ? SceneEvent::ENTITY_ADDED : SceneEvent::ENTITY_REMOVED);
-    const std::vector<std::shared_ptr<Component>> components = entity->getComponents();
-    for (const std::shared_ptr<Component>& component : components)
-    {
-        if (added)
-            component->managerChanged(me, nullptr);
-        else
-            component->managerChanged(nullptr, me);
-    }
-    postEvent(event);
-    entity->postEvent(std::make_shared<SceneEvent>(*event));
+    // Once a callback has taken the entity out again (or back in), that change was
+    // announced itself, and the rest of this news would be stale.
+    const auto stillTrue = [&] { return entities.contains(entity.get()) == added; };
+    walkSnapshot(
+        entity->getComponents(),
+        [&](const Component& component) { return stillTrue() && component.getOwnerPointer() == entity.get(); },
+        [&](const std::shared_ptr<Component>& component) {
+            if (added)
+                component->managerChanged(me, nullptr);
+            else
+                component->managerChanged(nullptr, me);
+        });
+    if (stillTrue())
+        postEvent(event);
+    if (stillTrue())
+        entity->postEvent(std::make_shared<SceneEvent>(*event));
 }
 
 void SceneManager::addPendingEventManager(const std::weak_ptr<Entity>& entity)

@@ -8,9 +8,17 @@
 // garbage: a killed entity stays in the scene, working, until the step ends.
 // Scenes are made by createNew and held by shared pointers whose deleter
 // clears the scene first.
+//
+// Entering and leaving call out to components and listeners, which may change
+// the graph under the walk: the walks are loops over strong references that
+// check at each node that it still belongs where the walk found it, and an
+// announcement stops once it is no longer true (the change that overtook it
+// was announced itself). A scene steps once at a time: updateProcess from
+// inside its own step is refused.
 
 #include "core/EventManager.h"
 #include "core/ProcessManager.h"
+#include "core/Teardown.h"
 #include "scene/InsertionOrderedSet.h"
 #include "scene/Visitor.h"
 
@@ -31,13 +39,11 @@ class SceneNode;
 class SceneManager : public ProcessManager,
                      public EventManager,
                      public Visitable<std::shared_ptr<SceneNode>>,
-                     public Visitable<std::shared_ptr<Entity>>
+                     public Visitable<std::shared_ptr<Entity>>,
+                     public Teardown
 {
 public:
-    struct Deleter
-    {
-        void operator()(SceneManager* manager) const;
-    };
+    using Deleter = TeardownDeleter<SceneManager>;
 
     static std::shared_ptr<SceneManager> createNew(double startTime = 0.0);
     ~SceneManager() override;
@@ -59,11 +65,11 @@ public:
     void accept(Visitor<std::shared_ptr<SceneNode>>& visitor) override;
     void accept(Visitor<std::shared_ptr<Entity>>& visitor) override;
 
-    // Used by scene nodes and entities.
-    void connectNode(const std::shared_ptr<SceneNode>& node);
-    void disconnectNode(const std::shared_ptr<SceneNode>& node);
-    void addEntity(const std::shared_ptr<Entity>& entity);
-    void removeEntity(const std::shared_ptr<Entity>& entity);
+    // Used by scene nodes and entities. They call out, so they take their own references.
+    void connectNode(std::shared_ptr<SceneNode> node);
+    void disconnectNode(std::shared_ptr<SceneNode> node);
+    void addEntity(std::shared_ptr<Entity> entity);
+    void removeEntity(std::shared_ptr<Entity> entity);
     void addPendingEventManager(const std::weak_ptr<Entity>& entity);
 
     // Written by the render and physics managers as they connect and disconnect.
@@ -71,8 +77,19 @@ public:
     void setPhysicsManager(const std::shared_ptr<PhysicsManager>& manager) { physicsManager = manager; }
 
 private:
+    friend Deleter;
+
     explicit SceneManager(double startTime);
 
+    // The teardown of the deleter.
+    bool holdsNothing() const { return nodes.empty(); }
+    void setTemporaryOwner(const std::shared_ptr<SceneManager>& owner);
+    void letGo();
+
+    /// Whether the node should be in this scene: its parent is, or it is one of the top-level nodes.
+    bool belongsHere(const SceneNode& node) const;
+    /// Whether the entity is in this scene by its node (listed or not).
+    bool holdsByNode(const Entity& entity) const;
     void dispatchQueuedEvents();
     void collectGarbage();
     void announce(const std::shared_ptr<Entity>& entity, bool added);
@@ -86,6 +103,7 @@ private:
     std::weak_ptr<SceneManager> self;
     std::shared_ptr<RenderManager> renderManager;
     std::shared_ptr<PhysicsManager> physicsManager;
+    bool stepping = false;
 };
 
 }

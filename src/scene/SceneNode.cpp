@@ -1,5 +1,6 @@
 #include "scene/SceneNode.h"
 
+#include "core/math/FiniteCheck.h"
 #include "game/Collidable.h"
 #include "render/RenderManager.h"
 #include "render/Renderable.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <istream>
+#include <stdexcept>
 #include <string>
 
 namespace Tarnu
@@ -21,29 +23,75 @@ Vector2 unscaled(const Vector2& v, const Scale& s)
     return Vector2(v.x / s.x, v.y / s.y);
 }
 
+/// A world scale that world-space values below it are divided by; one with a zero factor has no inverse.
+const Scale& invertible(const Scale& worldScale, const char* operation)
+{
+    if (worldScale.x == 0.0 || worldScale.y == 0.0)
+        throw std::runtime_error(std::string(operation) +
+                                 ": world-space values cannot be placed below a node whose world scale has a zero "
+                                 "factor.");
+    return worldScale;
 }
 
-void SceneNode::Deleter::operator()(SceneNode* node) const
+/// The stack of a walk up or down the graph that calls no script, kept from walk to
+/// walk so that a steady scene steps without allocating. A walk that begins while
+/// another of its kind is under way (a render manager reading world values while it
+/// hears of a move) gets a stack of its own.
+template <int Kind>
+class ReusedStack
 {
-    if (!node->entity && node->children.empty())
+public:
+    ReusedStack() : owner(!inUse), nodes(owner ? shared() : own)
     {
-        delete node;
-        return;
+        inUse = true;
+        nodes.clear();
     }
-    // Detaching hands pointers to this node to the scene and the entity's
-    // components; a temporary owner keeps those valid until it lets go.
-    std::shared_ptr<SceneNode> temporary(node, Deleter());
-    node->self = temporary;
-    node->detachEntity();
-    node->removeAll(false);
+    ~ReusedStack()
+    {
+        if (owner)
+            inUse = false;
+    }
+    ReusedStack(const ReusedStack&) = delete;
+    ReusedStack& operator=(const ReusedStack&) = delete;
+
+    std::vector<SceneNode*>* operator->() { return &nodes; }
+
+private:
+    static std::vector<SceneNode*>& shared()
+    {
+        static std::vector<SceneNode*> stack;
+        return stack;
+    }
+
+    static inline bool inUse = false;
+    std::vector<SceneNode*> own;
+    const bool owner;
+    std::vector<SceneNode*>& nodes;
+};
+
+/// A new local value, refused when it is not finite (huge values overflow).
+template <class T>
+const T& checkedResult(const T& value)
+{
+    return requireFinite(value, "the resulting local value");
+}
+
 }
 
 SceneNode::SceneNode(const Vector2& position, const Complex& orientation, const Scale& scale)
-    : position(position), orientation(orientation), scaling(scale)
+    : position(requireFinite(position, "pos")),
+      orientation(requireFinite(orientation, "ori")),
+      scaling(requireFinite(scale, "scl"))
 {
 }
 
 SceneNode::~SceneNode() = default;
+
+void SceneNode::letGo()
+{
+    detachEntity();
+    removeAll(false);
+}
 
 std::shared_ptr<SceneNode> SceneNode::createNew(const Vector2& position, const Complex& orientation,
                                                 const Scale& scale)
@@ -57,16 +105,39 @@ std::shared_ptr<SceneNode> SceneNode::createCopy(const std::shared_ptr<SceneNode
 {
     if (!source)
         throw std::runtime_error("node to copy is null");
-    std::shared_ptr<SceneNode> copy = createNew(source->position, source->orientation, source->scaling);
-    copy->inheritOrientation = source->inheritOrientation;
-    copy->inheritScale = source->inheritScale;
-    if (!deep)
+    const auto shallowCopy = [](const SceneNode& original) {
+        std::shared_ptr<SceneNode> copy = createNew(original.position, original.orientation, original.scaling);
+        copy->inheritOrientation = original.inheritOrientation;
+        copy->inheritScale = original.inheritScale;
         return copy;
-    if (source->entity)
-        copy->attach(Entity::createCopy(source->entity, ""));
-    for (const std::shared_ptr<SceneNode>& child : source->children)
-        copy->addChild(createCopy(child, true));
-    return copy;
+    };
+    const std::shared_ptr<SceneNode> top = shallowCopy(*source);
+    if (!deep)
+        return top;
+    // Depth first, as a recursion would, but in a loop. Each source node's children
+    // are read when its turn comes: the components of the entities copied before it
+    // may have changed them.
+    struct Step
+    {
+        std::shared_ptr<SceneNode> source, copy;
+    };
+    std::vector<Step> pending{{source, top}};
+    while (!pending.empty())
+    {
+        const Step step = std::move(pending.back());
+        pending.pop_back();
+        if (const std::shared_ptr<Entity> entity = step.source->entity)
+            step.copy->attach(Entity::createCopy(entity, ""));
+        const std::size_t firstChild = pending.size();
+        for (const std::shared_ptr<SceneNode>& child : std::vector<std::shared_ptr<SceneNode>>(step.source->children))
+        {
+            std::shared_ptr<SceneNode> childCopy = shallowCopy(*child);
+            step.copy->addChild(childCopy, false);
+            pending.push_back({child, std::move(childCopy)});
+        }
+        std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(firstChild), pending.end());
+    }
+    return top;
 }
 
 bool SceneNode::isSelfOrAncestorOf(const SceneNode* node) const
@@ -84,11 +155,19 @@ void SceneNode::setParent(SceneNode* newParent)
     parentChanged();
 }
 
-void SceneNode::addChild(const std::shared_ptr<SceneNode>& child, bool keepWorld)
+void SceneNode::addChild(const std::shared_ptr<SceneNode>& newChild, bool keepWorld)
 {
-    // A node cannot hang below itself: the graph must stay a tree.
-    if (!child || child->parentPointer || child->managerPointer || child->isSelfOrAncestorOf(this))
+    // A node cannot hang below itself: the graph must stay a tree. Only a node
+    // with children can be an ancestor, which spares leaves the walk up.
+    if (!newChild || newChild->parentPointer || newChild->managerPointer || newChild.get() == this ||
+        (newChild->hasChildren() && newChild->isSelfOrAncestorOf(this)) || !takesAdditions("SceneNode.addChild"))
         return;
+    if (keepWorld)
+    {
+        // Checked before the child is linked, so that a refusal leaves both as they were.
+        invertible(getWorldScale(), "SceneNode.addChild");
+    }
+    const std::shared_ptr<SceneNode> keep = self.lock(), child = newChild;
     child->setParent(this);
     children.push_back(child);
     if (keepWorld)
@@ -97,9 +176,9 @@ void SceneNode::addChild(const std::shared_ptr<SceneNode>& child, bool keepWorld
         child->setOrientation(child->orientation, WORLD);
         child->setScale(child->scaling, WORLD);
     }
+    markReadBelow();
     if (managerPointer)
         managerPointer->connectNode(child);
-    childrenNotified = false;
 }
 
 void SceneNode::removeChild(const std::shared_ptr<SceneNode>& child, bool keepWorld)
@@ -110,15 +189,17 @@ void SceneNode::removeChild(const std::shared_ptr<SceneNode>& child, bool keepWo
     auto found = std::find(children.begin(), children.end(), child);
     if (found == children.end())
         return;
-    // The caller may hold its only other reference through the children list.
-    const std::shared_ptr<SceneNode> keep = child;
+    // The caller may hold its only other reference through the children list,
+    // and a callback of the scene may drop the last one to this node.
+    const std::shared_ptr<SceneNode> keepThis = self.lock(), keepChild = child;
     children.erase(found);
-    release(keep, keepWorld);
+    release(keepChild, keepWorld);
 }
 
 void SceneNode::removeAll(bool keepWorld)
 {
     // The list is taken first: disconnecting calls out to components and listeners.
+    const std::shared_ptr<SceneNode> keep = self.lock();
     const std::vector<std::shared_ptr<SceneNode>> leaving = std::move(children);
     children.clear();
     for (const std::shared_ptr<SceneNode>& child : leaving)
@@ -143,18 +224,22 @@ void SceneNode::release(const std::shared_ptr<SceneNode>& child, bool keepWorld)
 
 void SceneNode::attach(const std::shared_ptr<Entity>& newEntity)
 {
-    if (!newEntity || newEntity->getSceneNodePointer() || entity)
+    if (!newEntity || newEntity->getSceneNodePointer() || entity || !takesAdditions("SceneNode.attach"))
         return;
-    newEntity->setSceneNode(self.lock(), this);
-    entity = newEntity;
+    // Handed to the scene as a copy: a callback may detach it from this node while it is announced.
+    const std::shared_ptr<SceneNode> keep = self.lock();
+    const std::shared_ptr<Entity> attached = newEntity;
+    attached->setSceneNode(keep, this);
+    entity = attached;
     if (managerPointer)
-        managerPointer->addEntity(entity);
+        managerPointer->addEntity(attached);
 }
 
 void SceneNode::detachEntity()
 {
     if (!entity)
         return;
+    const std::shared_ptr<SceneNode> keep = self.lock();
     const std::shared_ptr<Entity> leaving = std::move(entity);
     entity.reset();
     leaving->setSceneNode(nullptr, nullptr);
@@ -164,14 +249,29 @@ void SceneNode::detachEntity()
 
 void SceneNode::updateWorldTransform()
 {
+    if (!parentPointer || parentPointer->worldValid)
+        composeWithParent();
+    else
+    {
+        // The stale part of the chain above, brought up to date from the top down, each level once.
+        ReusedStack<0> stale;
+        for (SceneNode* node = this; node && !node->worldValid; node = node->parentPointer)
+            stale->push_back(node);
+        for (auto node = stale->rbegin(); node != stale->rend(); ++node)
+            (*node)->composeWithParent();
+    }
+    if (parentPointer)
+        parentPointer->markReadBelow();
+}
+
+void SceneNode::composeWithParent()
+{
     if (parentPointer)
     {
-        SceneNode& p = *parentPointer;
-        const Complex& parentOrientation = p.getWorldOrientation();
-        const Scale& parentScale = p.getWorldScale();
-        worldOrientation = inheritOrientation ? orientation * parentOrientation : orientation;
-        worldScale = inheritScale ? scaling * parentScale : scaling;
-        worldPosition = p.getWorldPosition() + (position * parentScale) * parentOrientation;
+        const SceneNode& p = *parentPointer;
+        worldOrientation = inheritOrientation ? orientation * p.worldOrientation : orientation;
+        worldScale = inheritScale ? scaling * p.worldScale : scaling;
+        worldPosition = p.worldPosition + (position * p.worldScale) * p.worldOrientation;
     }
     else
     {
@@ -180,8 +280,12 @@ void SceneNode::updateWorldTransform()
         worldPosition = position;
     }
     worldValid = true;
-    for (SceneNode* ancestor = parentPointer; ancestor; ancestor = ancestor->parentPointer)
-        ancestor->childrenNotified = false;
+}
+
+void SceneNode::markReadBelow()
+{
+    for (SceneNode* node = this; node && node->childrenNotified; node = node->parentPointer)
+        node->childrenNotified = false;
 }
 
 const Vector2& SceneNode::getWorldPosition()
@@ -230,6 +334,28 @@ const Matrix3& SceneNode::getTransformMatrix()
 
 void SceneNode::transformChanged()
 {
+    invalidateCache();
+    if (childrenNotified)
+        return;
+    // The subtree below, in a loop: it may be deeper than the stack. Only the render
+    // manager is called on the way, and it leaves the graph as it is.
+    ReusedStack<1> pending;
+    pending->push_back(this);
+    while (!pending->empty())
+    {
+        SceneNode* node = pending->back();
+        pending->pop_back();
+        node->invalidateCache();
+        if (node->childrenNotified)
+            continue;
+        node->childrenNotified = true;
+        for (auto child = node->children.rbegin(); child != node->children.rend(); ++child)
+            pending->push_back(child->get());
+    }
+}
+
+void SceneNode::invalidateCache()
+{
     if (worldValid || matrixValid)
     {
         worldValid = false;
@@ -244,12 +370,6 @@ void SceneNode::transformChanged()
         if (collidableLink)
             collidableLink->markMoved();
     }
-    if (!childrenNotified)
-    {
-        for (const std::shared_ptr<SceneNode>& child : children)
-            child->transformChanged();
-        childrenNotified = true;
-    }
 }
 
 void SceneNode::parentChanged()
@@ -262,105 +382,107 @@ void SceneNode::parentChanged()
 
 void SceneNode::setPosition(const Vector2& v, TransformSpace space)
 {
+    static constexpr const char* OPERATION = "SceneNode.setPosition";
+    requireFinite(v, "pos");
+    Vector2 changed = v;
     switch (space)
     {
     case PARENT:
-        position = v;
         break;
     case WORLD:
         // A child's position always takes its parent's world rotation and scale,
         // whatever it inherits for its own orientation and scale.
-        position = v;
         if (parentPointer)
-            position = unscaled((v - parentPointer->getWorldPosition()) * parentPointer->getWorldOrientation().conjugate(),
-                                parentPointer->getWorldScale());
+            changed = unscaled((v - parentPointer->getWorldPosition()) * parentPointer->getWorldOrientation().conjugate(),
+                               invertible(parentPointer->getWorldScale(), OPERATION));
         break;
     case LOCAL:
         if (v == Vector2::ZERO)
             return;
-        position += (v * scaling) * orientation;
+        changed = position + (v * scaling) * orientation;
         break;
     }
+    position = checkedResult(changed);
     transformChanged();
 }
 
 void SceneNode::setOrientation(const Complex& q, TransformSpace space)
 {
+    requireFinite(q, "ori");
+    Complex changed = q;
     switch (space)
     {
     case PARENT:
-        orientation = q;
         break;
     case WORLD:
-        orientation = parentPointer && inheritOrientation
-                          ? q * parentPointer->getWorldOrientation().conjugate()
-                          : q;
+        if (parentPointer && inheritOrientation)
+            changed = q * parentPointer->getWorldOrientation().conjugate();
         break;
     case LOCAL:
-        orientation = orientation * q;
+        changed = orientation * q;
         break;
     }
+    orientation = checkedResult(changed);
     transformChanged();
 }
 
 void SceneNode::setScale(const Scale& s, TransformSpace space)
 {
+    static constexpr const char* OPERATION = "SceneNode.setScale";
+    requireFinite(s, "scl");
+    Scale changed = s;
     switch (space)
     {
     case PARENT:
-        scaling = s;
         break;
     case WORLD:
         if (parentPointer && inheritScale)
-        {
-            const Scale& parentScale = parentPointer->getWorldScale();
-            scaling = s / parentScale;
-        }
-        else
-            scaling = s;
+            changed = s / invertible(parentPointer->getWorldScale(), OPERATION);
         break;
     case LOCAL:
-        scaling *= s;
+        changed = scaling * s;
         break;
     }
+    scaling = checkedResult(changed);
     transformChanged();
 }
 
 void SceneNode::translate(const Vector2& v, TransformSpace space)
 {
-    if (v == Vector2::ZERO)
+    static constexpr const char* OPERATION = "SceneNode.translate";
+    if (requireFinite(v, "v") == Vector2::ZERO)
         return;
+    Vector2 offset = v;
     switch (space)
     {
     case PARENT:
-        position += v;
         break;
     case WORLD:
         if (parentPointer)
-            position += unscaled(v * parentPointer->getWorldOrientation().conjugate(), parentPointer->getWorldScale());
-        else
-            position += v;
+            offset = unscaled(v * parentPointer->getWorldOrientation().conjugate(),
+                              invertible(parentPointer->getWorldScale(), OPERATION));
         break;
     case LOCAL:
-        position += (v * scaling) * orientation;
+        offset = (v * scaling) * orientation;
         break;
     }
+    position = checkedResult(position + offset);
     transformChanged();
 }
 
 void SceneNode::rotate(const Complex& q)
 {
-    if (q == Complex::IDENTITY)
+    if (requireFinite(q, "ori") == Complex::IDENTITY)
         return;
-    orientation = orientation * q;
+    orientation = checkedResult(orientation * q);
     transformChanged();
 }
 
 void SceneNode::scale(const Scale& s)
 {
-    if (s == Scale::IDENTITY)
+    if (requireFinite(s, "scl") == Scale::IDENTITY)
         return;
-    scaling *= s;
+    scaling = checkedResult(scaling * s);
     transformChanged();
 }
 
@@ -380,22 +502,38 @@ void SceneNode::setInheritScale(bool inherit)
     transformChanged();
 }
 
+void SceneNode::walkSubtree(const std::function<void(const std::shared_ptr<SceneNode>&)>& visit)
+{
+    // Pre-order, in a loop. Visitors may restructure the graph: each node's children
+    // are read when its turn comes, and a node that has left the subtree meanwhile is skipped.
+    struct Step
+    {
+        std::shared_ptr<SceneNode> node, parent;
+    };
+    std::vector<Step> pending{{self.lock(), nullptr}};
+    while (!pending.empty())
+    {
+        const Step step = std::move(pending.back());
+        pending.pop_back();
+        if (step.parent && step.node->parentPointer != step.parent.get())
+            continue;
+        visit(step.node);
+        for (auto child = step.node->children.rbegin(); child != step.node->children.rend(); ++child)
+            pending.push_back({*child, step.node});
+    }
+}
+
 void SceneNode::accept(Visitor<std::shared_ptr<SceneNode>>& visitor)
 {
-    visitor.visit(self.lock());
-    // Visitors may restructure the graph; walk what was there when the visit began.
-    const std::vector<std::shared_ptr<SceneNode>> snapshot = children;
-    for (const std::shared_ptr<SceneNode>& child : snapshot)
-        child->accept(visitor);
+    walkSubtree([&visitor](const std::shared_ptr<SceneNode>& node) { visitor.visit(node); });
 }
 
 void SceneNode::accept(Visitor<std::shared_ptr<Entity>>& visitor)
 {
-    if (entity)
-        visitor.visit(entity);
-    const std::vector<std::shared_ptr<SceneNode>> snapshot = children;
-    for (const std::shared_ptr<SceneNode>& child : snapshot)
-        child->accept(visitor);
+    walkSubtree([&visitor](const std::shared_ptr<SceneNode>& node) {
+        if (const std::shared_ptr<Entity> entity = node->entity)
+            visitor.visit(entity);
+    });
 }
 
 std::istream& operator>>(std::istream& stream, SceneNode::TransformSpace& space)

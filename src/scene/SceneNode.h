@@ -8,13 +8,21 @@
 // since the last change, so moving a parent every step costs nothing below it
 // until a child's world transform is needed. Nodes are made by createNew and
 // held by shared pointers whose deleter detaches the entity and the children.
+//
+// Graphs may be far deeper than the stack: every walk down or up the graph
+// (copies, scene entry and exit, destruction, notification, world reads) is a
+// loop, and the first world read of a deep node computes each stale ancestor
+// once. A node whose childrenNotified is clear has it clear on every ancestor
+// too, so marking "read below" upward stops at the first node already marked.
 
+#include "core/Teardown.h"
 #include "core/math/Complex.h"
 #include "core/math/Matrix3.h"
 #include "core/math/Scale.h"
 #include "core/math/Vector2.h"
 #include "scene/Visitor.h"
 
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <vector>
@@ -27,7 +35,9 @@ class Entity;
 class Renderable;
 class SceneManager;
 
-class SceneNode : public Visitable<std::shared_ptr<SceneNode>>, public Visitable<std::shared_ptr<Entity>>
+class alignas(64) SceneNode : public Visitable<std::shared_ptr<SceneNode>>,
+                              public Visitable<std::shared_ptr<Entity>>,
+                              public Teardown
 {
 public:
     enum TransformSpace
@@ -37,10 +47,7 @@ public:
         WORLD = 2
     };
 
-    struct Deleter
-    {
-        void operator()(SceneNode* node) const;
-    };
+    using Deleter = TeardownDeleter<SceneNode>;
 
     static std::shared_ptr<SceneNode> createNew(const Vector2& position = Vector2::ZERO,
                                                 const Complex& orientation = Complex::IDENTITY,
@@ -97,20 +104,35 @@ public:
     // Written by the render and physics managers while they hold what this node carries.
     void setRenderableLink(Renderable* renderable) { renderableLink = renderable; }
     void setCollidableLink(Collidable* collidable) { collidableLink = collidable; }
+    Collidable* getCollidableLink() const { return collidableLink; }
 
 private:
     friend class SceneManager;
+    friend Deleter;
 
     SceneNode(const Vector2& position, const Complex& orientation, const Scale& scale);
+
+    // The teardown of the deleter.
+    bool holdsNothing() const { return !entity && children.empty(); }
+    void setTemporaryOwner(const std::shared_ptr<SceneNode>& owner) { self = owner; }
+    void letGo();
 
     bool isSelfOrAncestorOf(const SceneNode* node) const;
     void setParent(SceneNode* newParent);
     /// Lets a child go that has left the children list.
     void release(const std::shared_ptr<SceneNode>& child, bool keepWorld);
     void updateWorldTransform();
+    /// This node's world values from its parent's, which are up to date.
+    void composeWithParent();
+    /// Tells this node and its ancestors that a world transform below them was read.
+    void markReadBelow();
     void transformChanged();
+    /// Drops this node's cached world values and tells the managers that what it carries moved.
+    void invalidateCache();
     /// Clears the cache after a change of parent, whatever was read before.
     void parentChanged();
+    /// Pre-order over this subtree.
+    void walkSubtree(const std::function<void(const std::shared_ptr<SceneNode>&)>& visit);
 
     Matrix3 transformMatrix;
     std::vector<std::shared_ptr<SceneNode>> children;
@@ -120,12 +142,9 @@ private:
     Vector2 worldPosition;
     Complex worldOrientation;
     Scale worldScale;
-    std::shared_ptr<Entity> entity;
-    std::weak_ptr<SceneNode> parent;
-    std::weak_ptr<SceneManager> manager;
-    std::weak_ptr<SceneNode> self;
+    // Next to the transforms: a move reads these too, so that moving a node
+    // and reading its world transform touch four cache lines.
     SceneNode* parentPointer = nullptr;       // cleared by the parent when it lets the node go
-    SceneManager* managerPointer = nullptr;   // written by the scene manager only
     Renderable* renderableLink = nullptr;     // set and cleared by the scene's render manager
     Collidable* collidableLink = nullptr;     // set and cleared by the scene's physics manager
     bool matrixValid = false;
@@ -133,6 +152,11 @@ private:
     bool childrenNotified = true;
     bool inheritOrientation = true;
     bool inheritScale = true;
+    std::shared_ptr<Entity> entity;
+    std::weak_ptr<SceneNode> parent;
+    std::weak_ptr<SceneManager> manager;
+    std::weak_ptr<SceneNode> self;
+    SceneManager* managerPointer = nullptr;   // written by the scene manager only
 };
 
 /// Reads "Local", "Parent" or "World"; any other word fails the stream.

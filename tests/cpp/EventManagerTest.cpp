@@ -122,6 +122,28 @@ TEST(EventQueue, EqualTimesLeaveInQueueingOrderAndNotifyFiresWhenTheQueueFills)
     EXPECT_EQ(notified, (std::vector<EventManager*>{&manager, &manager}));
 }
 
+TEST(EventQueue, ListenerDispatchingAgainGetsEachEventOnceAndTheEventItHandlesStillCountsAsQueued)
+{
+    notified.clear();
+    Strings heard;
+    EventManager manager([](EventManager* m) { notified.push_back(m); });
+    Recorder recorder("l", heard);
+    manager.addEventListener(&recorder);
+    recorder.onEvent = [&](const std::string& label) {
+        if (label != "first")
+            return;
+        manager.queueEvent(labelled("meanwhile", 5.0));
+        manager.dispatchEvents(-1);
+    };
+    manager.queueEvent(labelled("first", 1.0));
+    manager.dispatchEvents(-1);
+    EXPECT_EQ(heard, (Strings{"l:first", "l:meanwhile"}));
+    EXPECT_EQ(notified.size(), 1u) << "the queue never went empty while the first event was handled";
+    EXPECT_FALSE(manager.hasQueuedEvents());
+    manager.queueEvent(labelled("later", 6.0));
+    EXPECT_EQ(notified.size(), 2u);
+}
+
 TEST(EventQueue, EventsQueuedByListenersAreReleasedInTheSameCallWhenDue)
 {
     Bus bus;

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,7 +54,12 @@ struct Loop
                 clock.ticks += std::exchange(cost, 0);
                 return true;
             },
-            [&] { cost = ++frame < frameCosts.size() ? frameCosts[frame] : 0; }, fps);
+            [&] { cost = ++frame < frameCosts.size() ? frameCosts[frame] : 0; },
+            [&] {
+                if (onInterruptCheck)
+                    onInterruptCheck();
+            },
+            fps);
         updatesPerFrame.pop_back();  // the frame that was not begun
         fpsOutput = fps.str();
     }
@@ -62,6 +69,7 @@ struct Loop
     std::vector<double> steps;       // the time step of every update, catch-ups included
     std::vector<int> updatesPerFrame;  // the frame's own update and the catch-ups after it
     std::string fpsOutput;
+    std::function<void()> onInterruptCheck;
 };
 
 std::string frameLine(int timeDiff, int sleepTime, int over)
@@ -128,4 +136,20 @@ TEST(MainLoop, FrameRateLineAfterEveryFourHundredFrames)
     run.run(std::vector<int>(800, 0));
     EXPECT_EQ(run.fpsOutput.find("FPS: "), 0u);
     EXPECT_NE(run.fpsOutput.find("\nFPS: "), std::string::npos);
+}
+
+TEST(MainLoop, LongSleepsLookForAnInterruptAtLeastEveryFiftyMillisecondsAndEndAtOne)
+{
+    // Two frames a second: a frame that costs nothing sleeps 500 ms.
+    Loop run(2.0f);
+    std::vector<std::uint32_t> checks;
+    run.onInterruptCheck = [&] { checks.push_back(run.clock.ticks); };
+    run.run({0});
+    EXPECT_EQ(checks, (std::vector<std::uint32_t>{1050, 1100, 1150, 1200, 1250, 1300, 1350, 1400, 1450}));
+    EXPECT_EQ(run.loop.frameReport(), frameLine(0, 500, 0));
+
+    Loop interrupted(2.0f);
+    interrupted.onInterruptCheck = [] { throw std::runtime_error("Ctrl-C"); };
+    EXPECT_THROW(interrupted.run({0, 0}), std::runtime_error);
+    EXPECT_EQ(interrupted.clock.ticks, 1050u) << "the rest of the frame is not slept";
 }

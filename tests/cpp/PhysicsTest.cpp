@@ -4,8 +4,10 @@
 #include "core/math/Intersection.h"
 #include "core/math/OrientedBox.h"
 #include "game/CollidableEvent.h"
+#include "game/CollisionFinders.h"
 #include "game/GridPhysicsManager.h"
 #include "game/Movable.h"
+#include "game/MovableAffector.h"
 #include "game/StaticCollidable.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +46,27 @@ void operator delete(void* memory) noexcept
 }
 
 void operator delete(void* memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+
+// The physics manager's tables are over-aligned: their allocations count too.
+void* operator new(std::size_t size, std::align_val_t alignment)
+{
+    if (countingAllocations)
+        ++allocations;
+    const auto align = static_cast<std::size_t>(alignment);
+    if (void* memory = std::aligned_alloc(align, (size + align - 1) / align * align))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory, std::align_val_t) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t, std::align_val_t) noexcept
 {
     std::free(memory);
 }
@@ -119,10 +142,9 @@ AxisAlignedBox box(double x0, double y0, double x1, double y1) { return AxisAlig
 
 bool filedIn(GridPhysicsManager& physics, const Collidable& collidable, std::uint32_t x, std::uint32_t y)
 {
-    const PhysicsRecord& record = collidable.getRecord();
-    const auto& filed =
-        physics.getGrid()->getLevel(static_cast<std::uint32_t>(record.gridLevel)).cell(x, y).collidables;
-    return std::count(filed.begin(), filed.end(), &collidable) == 1;
+    const PhysicsBody& body = *physics.getBody(collidable);
+    const auto& filed = physics.getGrid()->getLevel(static_cast<std::uint32_t>(body.level)).cell(x, y);
+    return std::count(filed.begin(), filed.end(), collidable.getRecord().bodySlot) == 1;
 }
 
 using PhysicsTest = SceneTest;
@@ -140,16 +162,17 @@ TEST_F(PhysicsTest, BoxesAreFiledAtTheFinestLevelThatHoldsThemInTheCellsTheyTouc
     auto beyond = collidableOf(world.add(box(8190, 0, 8192, 2)));
     world.step();
 
-    const PhysicsRecord& w = wide->getRecord();
-    EXPECT_EQ(std::tuple(w.gridLevel, w.oversized, w.firstX, w.lastX, w.firstY, w.lastY),
-              std::tuple(0, true, 16u, 17u, 16u, 16u));
+    const auto bodyOf = [&](const std::shared_ptr<Collidable>& collidable) { return *world.physics->getBody(*collidable); };
+    const PhysicsBody w = bodyOf(wide);
+    EXPECT_EQ(std::tuple(int(w.level), w.oversized, w.firstX, w.lastX, w.firstY, w.lastY),
+              std::tuple(0, true, 16, 17, 16, 16));
     EXPECT_TRUE(filedIn(*world.physics, *wide, 16, 16) && filedIn(*world.physics, *wide, 17, 16));
-    EXPECT_EQ(medium->getRecord().gridLevel, 0);
-    EXPECT_FALSE(medium->getRecord().oversized);
-    const PhysicsRecord& s = small->getRecord();
-    EXPECT_EQ(std::tuple(s.gridLevel, s.firstX, s.lastX, s.multiCell), std::tuple(1, 128u, 128u, false));
-    EXPECT_EQ(edge->getRecord().firstX, 0u);
-    EXPECT_EQ(beyond->getRecord().gridLevel, -1) << "a far edge on the grid's edge is outside";
+    EXPECT_EQ(bodyOf(medium).level, 0);
+    EXPECT_FALSE(bodyOf(medium).oversized);
+    const PhysicsBody s = bodyOf(small);
+    EXPECT_EQ(std::tuple(int(s.level), s.firstX, s.lastX, s.multiCell), std::tuple(1, 128, 128, false));
+    EXPECT_EQ(bodyOf(edge).firstX, 0);
+    EXPECT_EQ(bodyOf(beyond).level, -1) << "a far edge on the grid's edge is outside";
 }
 
 TEST_F(PhysicsTest, TouchingBoxesShareACellAndDegenerateOrWildBoxesStayInsideTheCellArrays)
@@ -165,11 +188,12 @@ TEST_F(PhysicsTest, TouchingBoxesShareACellAndDegenerateOrWildBoxesStayInsideThe
         wild.push_back(collidableOf(world.add(bad)));
     world.step();
 
-    const PhysicsRecord& l = line->getRecord();
-    EXPECT_EQ(std::tuple(l.gridLevel, l.firstX, l.lastX), std::tuple(1, 129u, 129u));
-    EXPECT_EQ(before->getRecord().lastX, 129u) << "an edge on a line is in the cell beyond it too";
+    const auto bodyOf = [&](const std::shared_ptr<Collidable>& collidable) { return *world.physics->getBody(*collidable); };
+    const PhysicsBody l = bodyOf(line);
+    EXPECT_EQ(std::tuple(int(l.level), l.firstX, l.lastX), std::tuple(1, 129, 129));
+    EXPECT_EQ(bodyOf(before).lastX, 129) << "an edge on a line is in the cell beyond it too";
     for (const auto& collidable : wild)
-        EXPECT_EQ(collidable->getRecord().gridLevel, -1);
+        EXPECT_EQ(bodyOf(collidable).level, -1);
 
     // The pair touches on the line: boxes meet, shapes do not (the exact test is strict).
     EXPECT_TRUE(world.journal.heard.empty());
@@ -178,7 +202,7 @@ TEST_F(PhysicsTest, TouchingBoxesShareACellAndDegenerateOrWildBoxesStayInsideThe
     world.step();
     node->setPosition(Vector2(1e308, -1e308));
     world.step();
-    EXPECT_EQ(collidableOf(node)->getRecord().gridLevel, -1);
+    EXPECT_EQ(bodyOf(collidableOf(node)).level, -1);
     node->setPosition(Vector2(45, 12));
     world.step();
     EXPECT_EQ(world.journal.heard.size(), 1u) << "meets the box left of the line, and nothing wild";
@@ -227,6 +251,75 @@ TEST_F(PhysicsTest, ContactWithAnEntitylessCollidableIsPostedOnTheEntityAndOnThe
     world.scene->removeEventListener(&onScene);
 }
 
+TEST_F(PhysicsTest, AnEntityFinderWithoutATargetAnswersTheOwnersContactsWithCollidablesWithoutEntity)
+{
+    World world;
+    world.physics->createStaticCollidable(box(0, 0, 10, 10));
+    auto owner = world.add(Circle(Vector2(0, 0), 2), Vector2(30, 5));
+    auto bystander = world.add(Circle(Vector2(0, 0), 2), Vector2(-30, 5));
+    auto gone = world.add(Circle(Vector2(0, 0), 2), Vector2(30, 40));
+    Log log;
+    EventRecorder heard(log, 7);
+    const std::shared_ptr<Entity> watched = owner->getEntity();
+    watched->addEventListener(&heard);
+    CollisionEntityFinder tiles(watched, nullptr, 7);
+    CollisionEntityFinder dead(watched, gone->getEntity(), 7);
+    watched->addEventListener(&dead);
+    // On the scene, which gets a copy of every contact with a tile: only the owner's count.
+    world.scene->addEventListener(&tiles);
+    world.scene->removeNode(gone);
+    gone.reset();
+    world.step();
+
+    bystander->setPosition(Vector2(11, 5));
+    world.step();
+    EXPECT_TRUE(log.empty()) << "another entity's contact with the tile";
+    owner->setPosition(Vector2(11, 5));
+    world.step();
+    owner->setPosition(Vector2(30, 40));
+    world.step();
+    EXPECT_EQ(log, Log({"event 7", "event 7"})) << "the owner's contact, begun and ended, heard once each";
+
+    tiles.setTarget(bystander->getEntity());
+    owner->setPosition(Vector2(11, 5));
+    world.step();
+    EXPECT_EQ(log.size(), 2u) << "a finder with a target leaves the tile alone";
+}
+
+TEST_F(PhysicsTest, ADisconnectedManagerStaysAmongItsScenesProcessesUntilItConnectsElsewhere)
+{
+    World world;
+    auto mover = std::make_shared<Movable>(Vector2(1, 0), 1.0, 0.0);
+    auto node = world.add(box(-1, -1, 1, 1), Vector2::ZERO, mover);
+    world.physics->disconnect();
+    world.step(1.0);
+    EXPECT_EQ(world.physics->getProcessManager(), world.scene);
+    EXPECT_EQ(node->getPosition(), Vector2::ZERO) << "idle while disconnected";
+    world.physics->connect(world.scene);
+    world.step(1.0);
+    EXPECT_EQ(node->getPosition(), Vector2(1, 0)) << "stepped once a step after rejoining";
+
+    // Elsewhere it is stepped by its new scene alone, on that scene's clock.
+    auto other = SceneManager::createNew(5.0);
+    auto walker = std::make_shared<Movable>(Vector2(0, 2), 1.0, 0.0);
+    auto moved = entityNode("walker", {std::make_shared<StaticCollidable>(box(-1, -1, 1, 1)), walker});
+    auto wall = entityNode("wall", {std::make_shared<StaticCollidable>(box(-1, 2, 1, 4))});
+    moved->getEntity()->addEventListener(&world.journal);
+    wall->getEntity()->addEventListener(&world.journal);
+    other->addNode(moved);
+    other->addNode(wall);
+    world.physics->disconnect();
+    world.physics->connect(other);
+    world.step(1.0);
+    EXPECT_EQ(world.physics->getProcessManager(), other);
+    EXPECT_EQ(moved->getPosition(), Vector2::ZERO);
+    other->updateProcess(1.0);
+    EXPECT_EQ(moved->getPosition(), Vector2(0, 2));
+    ASSERT_EQ(world.journal.heard.size(), 1u);
+    EXPECT_EQ(world.journal.heard[0].getEventTime(), 6.0);
+    other->clear();
+}
+
 TEST_F(PhysicsTest, RemovedCollidableLivesUntilItsSeparationsArePostedWhateverLetGoOfItFirst)
 {
     World world;
@@ -254,6 +347,51 @@ TEST_F(PhysicsTest, RemovedCollidableLivesUntilItsSeparationsArePostedWhateverLe
     EXPECT_EQ(separations, 2);
     world.step();
     EXPECT_TRUE(world.journal.heard.empty());
+}
+
+TEST_F(PhysicsTest, ACollidableTakingARemovedOnesPlaceInTheSameStepIsNotTakenForIt)
+{
+    World world;
+    auto other = world.add(box(-5, -5, 5, 5));
+    auto leaving = world.add(Circle(Vector2(0, 0), 3), Vector2(4, 0));
+    world.step();
+    ASSERT_EQ(world.journal.heard.size(), 1u);
+    const std::uint32_t slot = collidableOf(leaving)->getRecord().bodySlot;
+
+    // The newcomer stands where the removed one stood and gets its body slot.
+    world.scene->removeNode(leaving);
+    auto newcomer = world.add(Circle(Vector2(0, 0), 3), Vector2(4, 0));
+    EXPECT_EQ(collidableOf(newcomer)->getRecord().bodySlot, slot);
+    world.step();
+    ASSERT_EQ(world.journal.heard.size(), 2u);
+    EXPECT_EQ(world.journal.heard[0].getType(), CollidableEvent::ENTITIES_SEPARATED);
+    EXPECT_EQ(world.journal.heard[0].getEntity2(), leaving->getEntity());
+    EXPECT_EQ(world.journal.heard[1].getType(), CollidableEvent::ENTITIES_COLLIDED);
+    EXPECT_EQ(world.journal.heard[1].getEntity1(), newcomer->getEntity());
+    world.step();
+    EXPECT_TRUE(world.journal.heard.empty());
+}
+
+TEST_F(PhysicsTest, ACellKeepsTheOrderOfItsBodiesInItselfAndOnTheHeap)
+{
+    CellList cell;
+    for (std::uint32_t slot = 0; slot < 10; ++slot)
+        cell.push_back(slot);
+    cell.erase(0);
+    cell.erase(7);
+    cell.erase(42);
+    EXPECT_EQ(std::vector<std::uint32_t>(cell.begin(), cell.end()), (std::vector<std::uint32_t>{1, 2, 3, 4, 5, 6, 8, 9}));
+    // Back below the inline size and up again: the heap block stays, nothing is allocated.
+    for (std::uint32_t slot : {1, 2, 3, 4, 5})
+        cell.erase(slot);
+    allocations = 0;
+    countingAllocations = true;
+    for (std::uint32_t slot = 20; slot < 26; ++slot)
+        cell.push_back(slot);
+    countingAllocations = false;
+    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(std::vector<std::uint32_t>(cell.begin(), cell.end()),
+              (std::vector<std::uint32_t>{6, 8, 9, 20, 21, 22, 23, 24, 25}));
 }
 
 TEST_F(PhysicsTest, CollidableDestroyedWhileRegisteredLeavesNoPointerBehindAndReportsItsContacts)
@@ -406,6 +544,79 @@ TEST_F(PhysicsTest, EventsDescribeExactlyThePairsThatTouchAfterEveryStep)
             ASSERT_EQ(described, touching) << "after step " << step;
         }
     }
+}
+
+TEST_F(PhysicsTest, AnEventIsMadeForEachSideThatListensAndNoneWhenNobodyDoes)
+{
+    struct Heard : EventListener
+    {
+        Heard() : EventListener(CollidableEvent::TYPE) {}
+        void handleEvent(const std::shared_ptr<Event>& event) override
+        {
+            events.push_back(std::static_pointer_cast<CollidableEvent>(event));
+        }
+        std::vector<std::shared_ptr<CollidableEvent>> events;
+    };
+    World world;
+    world.scene->removeEventListener(&world.journal);
+    auto resting = world.add(box(-5, -5, 5, 5));
+    auto mover = std::make_shared<Movable>(Vector2(0, 0), 1.0, 0.0);
+    auto moving = world.add(Circle(Vector2(0, 0), 2), Vector2(20, 0), mover);
+    for (const auto& node : {resting, moving})
+        node->getEntity()->removeEventListener(&world.journal);
+    Heard heard;
+    resting->getEntity()->addEventListener(&heard);
+    // Onto the resting box and off again: a collision, then a separation.
+    const auto swing = [&] {
+        for (double speed : {-150.0, 150.0})
+        {
+            mover->setVelocity(Vector2(speed, 0));
+            world.step(0.1);
+        }
+    };
+    swing();
+    ASSERT_EQ(heard.events.size(), 2u);
+    EXPECT_EQ(heard.events[0]->getType(), CollidableEvent::ENTITIES_COLLIDED);
+    EXPECT_EQ(heard.events[0]->getEntity1(), moving->getEntity());
+    EXPECT_EQ(heard.events[0]->getEntity2(), resting->getEntity());
+    EXPECT_EQ(heard.events[0]->getDispatcher(), resting->getEntity().get());
+    EXPECT_EQ(heard.events[1]->getType(), CollidableEvent::ENTITIES_SEPARATED);
+
+    resting->getEntity()->removeEventListener(&heard);
+    swing();
+    allocations = 0;
+    countingAllocations = true;
+    swing();
+    countingAllocations = false;
+    EXPECT_EQ(allocations, 0) << "events nobody hears are not made";
+    EXPECT_EQ(heard.events.size(), 2u);
+}
+
+TEST_F(PhysicsTest, AFinishedAffectorLeavesItsMovableWhichMayHoldItsLastReference)
+{
+    // Speeds the movable up for two steps, then finishes.
+    struct Burst : MovableAffector
+    {
+        Burst() : MovableAffector(false) {}
+        bool apply(Movable& movable, double dt) override
+        {
+            movable.getVelocity() += Vector2(10, 0);
+            return ++applied == 2;
+        }
+        int applied = 0;
+    };
+    World world;
+    auto movable = std::make_shared<Movable>(Vector2(0, 0), 1.0, 0.0);
+    auto node = world.add(box(-1, -1, 1, 1), Vector2(0, 0), movable);
+    auto burst = std::make_shared<Burst>();
+    const std::weak_ptr<Burst> watch = burst;
+    movable->apply(burst);
+    burst.reset();
+    for (int i = 0; i < 3; ++i)
+        world.step(0.1);
+    EXPECT_TRUE(watch.expired()) << "dropped after its second step";
+    EXPECT_EQ(movable->getVelocity(), Vector2(20, 0));
+    EXPECT_EQ(node->getPosition(), Vector2(1, 0) + Vector2(2, 0) + Vector2(2, 0));
 }
 
 TEST_F(PhysicsTest, ASteadySceneStepsWithoutAllocating)

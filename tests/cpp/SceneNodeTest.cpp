@@ -183,3 +183,22 @@ TEST_F(SceneNodeTest, ImpossibleLinksAreRefused)
     EXPECT_EQ(root->getEntity(), first);
     EXPECT_EQ(second->getSceneNode(), nullptr);
 }
+
+TEST_F(SceneNodeTest, DroppedTreeLetsGoDepthFirstAsNestedDeletersWould)
+{
+    Log log;
+    const auto node = [&log](const std::string& name) {
+        return entityNode(name, {std::make_shared<Tracer>(name, &log)});
+    };
+    auto top = node("a");
+    {
+        auto b = node("b"), c = node("c"), d = node("d");
+        b->addChild(d);
+        top->addChild(b);
+        top->addChild(c);
+    }
+    log.clear();
+    top.reset();
+    EXPECT_EQ(log, (Log{"a detach", "a entity none<-a", "b detach", "b entity none<-b", "d detach",
+                        "d entity none<-d", "c detach", "c entity none<-c"}));
+}

@@ -286,18 +286,19 @@ say("numbers", [attempt(lambda: box.setAlpha(nan)),
 place(box, "huge z", 80, 80)
 faint = quad((1, 1, 1), alpha=-3)
 place(faint, "faint", 40, 80)
-place(quad((1, 1, 1)), "lost", nan, nan)
-place(quad((1, 1, 1)), "far", inf, 0)
+say("places", [attempt(lambda: place(quad((1, 1, 1)), "lost", nan, nan)),
+               attempt(lambda: place(quad((1, 1, 1)), "far", inf, 0))])
 place(make("RepeatedStaticImage", camera="camera", repeatX="true", repeatY="true", filename="good.png",
            texCoord="<0,0>,<1,1>", zOrder=-1, min="<5,5>", max="<5,5>"), "flat")
 frame()
 say("drawn", [at(16 + 30 * i, 20) for i in range(5)] + [brightest(75, 80), at(40, 80)])
-# A camera of no size, or one that has lost its place, draws nothing and says so.
+# A camera of no size, or of a size past the largest number, draws nothing and says so; it cannot lose its place.
 camera.setScale(Scale(0, 1))
 frame()
-camera.setScale(Scale(1, 1))
-camera.setPosition(Vector2(nan, 0))
+camera.setScale(Scale(1e307, 1))
 frame()
+camera.setScale(Scale(1, 1))
+say("lost camera", attempt(lambda: camera.setPosition(Vector2(nan, 0))))
 say("errors", [attempt(lambda: make("StaticImage", texCoord="<0,0>,<1,1>", zOrder=0)),
                attempt(lambda: make("StaticImage", filename="x", texCoord="corner", zOrder=0)),
                attempt(lambda: make("RepeatedStaticImage", filename="x", texCoord="<0,0>,<1,1>", zOrder=0)),
@@ -307,6 +308,9 @@ say("errors", [attempt(lambda: make("StaticImage", texCoord="<0,0>,<1,1>", zOrde
     assert said["numbers"] == ["RuntimeError: alpha must be a number between 0 and 1, not NaN.",
                                "RuntimeError: zOrder must be a finite number.",
                                "RuntimeError: zOrder must be a finite number."]
+    assert said["places"] == ["ValueError: pos must have finite components, not <nan,nan>",
+                              "ValueError: pos must have finite components, not <inf,0>"]
+    assert said["lost camera"] == "ValueError: pos must have finite components, not <nan,0>"
     assert said["drawn"] == [BLACK] * 4 + [[0, 255, 0], WHITE, BLACK]
     assert said["errors"] == [
         "RuntimeError: Error creating StaticImage: Could not find parameter 'filename'",

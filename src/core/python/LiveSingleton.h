@@ -1,36 +1,63 @@
 #pragma once
 // Python objects that refer to an engine singleton by reference (the log
-// manager, the event factory, later managers) would dangle once the engine
-// deletes it. This call policy checks, before each call, that the object a
-// method is called on is still the live instance, and raises RuntimeError if not.
+// manager, the event and component factories, the input manager, later
+// managers) would dangle once Root.shutdown deletes it. Such an object holds a
+// LiveSingletonReference, the pointer and the singleton's generation, and every
+// conversion of the object to an engine object asks the reference for its
+// pointer: whichever class's method the object is passed to (the manager's
+// own, a base class's such as ProtectedEventManager.addEventListener, any
+// other), a deleted manager raises RuntimeError instead of being reached.
 
+#include "core/Singleton.h"
 #include "core/TypeName.h"
 
 #include <boost/python.hpp>
 
+#include <cstdint>
+#include <stdexcept>
 #include <string>
 
 namespace Tarnu
 {
 
-template <class T, class Base = boost::python::default_call_policies>
-struct LiveSingleton : Base
+template <class T>
+class LiveSingletonReference
 {
-    template <class ArgumentPackage>
-    bool precall(const ArgumentPackage& args)
+public:
+    explicit LiveSingletonReference(T* instance) : instance(instance), generation(T::getGeneration()) {}
+
+    T* get() const
     {
-        namespace converter = boost::python::converter;
-        // Reads the held pointer without dereferencing it.
-        const void* held =
-            converter::get_lvalue_from_python(PyTuple_GET_ITEM(args, 0), converter::registered<T>::converters);
-        if (held && held != static_cast<const void*>(T::getSingletonPtr()))
-        {
-            const std::string message = "Error: " + typeName<T>() + " was deleted; this reference to it is no longer valid.";
-            PyErr_SetString(PyExc_RuntimeError, message.c_str());
-            return false;
-        }
-        return Base::precall(args);
+        if (instance != T::getSingletonPtr() || generation != T::getGeneration())
+            throw std::runtime_error("Error: " + typeName<T>() +
+                                     " was deleted; this reference to it is no longer valid.");
+        return instance;
     }
+
+private:
+    T* instance;
+    std::uint64_t generation;
 };
+
+/// How the binding library reaches the object a Python reference holds.
+template <class T>
+T* get_pointer(const LiveSingletonReference<T>& reference)
+{
+    return reference.get();
+}
+
+/// The Python face of getSingletonPtr: the live instance by reference, or None.
+template <class T>
+boost::python::object getLiveSingleton()
+{
+    namespace objects = boost::python::objects;
+    T* instance = T::getSingletonPtr();
+    if (!instance)
+        return boost::python::object();
+    LiveSingletonReference<T> reference(instance);
+    using Holder = objects::pointer_holder<LiveSingletonReference<T>, T>;
+    return boost::python::object(
+        boost::python::handle<>(objects::make_ptr_instance<T, Holder>::execute(reference)));
+}
 
 }

@@ -32,6 +32,7 @@ void reportPythonException(const std::string& message) noexcept
 std::string PythonBridge::getClassName() const
 {
     namespace py = boost::python;
+    const CallbackScope callback;
     const py::object object(py::handle<>(py::borrowed(self)));
     return py::extract<std::string>(object.attr("__class__").attr("__name__"));
 }

@@ -10,6 +10,8 @@
 // on to the engine caller (and on up to the script, which sees the original
 // Python exception).
 
+#include "core/CallbackScope.h"
+
 #include <boost/python.hpp>
 
 #include <string>
@@ -64,6 +66,7 @@ protected:
     {
         try
         {
+            const CallbackScope callback;
             return boost::python::call_method<Result>(self, method, args...);
         }
         catch (...)
@@ -96,6 +99,7 @@ private:
         PyErr_Fetch(&type, &value, &traceback);
         try
         {
+            const CallbackScope callback;
             call();
         }
         catch (...)

@@ -78,13 +78,11 @@ void exportLogging()
     }
     // A log made from Python belongs to the script, not to the log manager.
     py::class_<LogManager, boost::noncopyable>("LogManager")
-        .def("getSingleton", &LogManager::getSingletonPtr, py::return_value_policy<py::reference_existing_object>())
+        .def("getSingleton", &getLiveSingleton<LogManager>)
         .staticmethod("getSingleton")
-        .def("createLog", &LogManager::createLog,
-             LiveSingleton<LogManager, py::return_value_policy<py::reference_existing_object>>())
-        .def("logMessageToDefault", &LogManager::logMessageToDefault,
-             LogMessageToDefaultForms()[LiveSingleton<LogManager>()])
-        .def("logMessage", &LogManager::logMessage, LogMessageForms()[LiveSingleton<LogManager>()]);
+        .def("createLog", &LogManager::createLog, py::return_value_policy<py::reference_existing_object>())
+        .def("logMessageToDefault", &LogManager::logMessageToDefault, LogMessageToDefaultForms())
+        .def("logMessage", &LogManager::logMessage, LogMessageForms());
 }
 
 void exportParameterList()
@@ -185,16 +183,13 @@ void exportFactoryEvents()
         .def("createCopy", py::pure_virtual(&FactoryEvent::createCopy));
     py::register_ptr_to_python<std::shared_ptr<FactoryEvent>>();
 
-    using Factory = LiveSingleton<EventFactory>;
     py::class_<EventFactory, boost::noncopyable>("EventFactory", py::no_init)
-        .def("getSingleton", &EventFactory::getSingletonPtr,
-             py::return_value_policy<py::reference_existing_object>())
+        .def("getSingleton", &getLiveSingleton<EventFactory>)
         .staticmethod("getSingleton")
-        .def("registerType", &EventFactory::registerType, Factory())
-        .def("isRegistered", &EventFactory::isRegistered, Factory())
-        .def("getRegistered", &EventFactory::getRegistered,
-             LiveSingleton<EventFactory, py::return_value_policy<py::copy_const_reference>>())
-        .def("create", &EventFactory::create, Factory());
+        .def("registerType", &EventFactory::registerType)
+        .def("isRegistered", &EventFactory::isRegistered)
+        .def("getRegistered", &EventFactory::getRegistered, py::return_value_policy<py::copy_const_reference>())
+        .def("create", &EventFactory::create);
 }
 
 void exportTimers()

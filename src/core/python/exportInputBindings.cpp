@@ -102,13 +102,11 @@ void exportWindow()
 
 void exportInputManager()
 {
-    // The registration methods are named again so that a reference kept past
-    // Root.shutdown raises instead of reaching a deleted manager.
+    // Listener registration is inherited: a reference kept past Root.shutdown raises
+    // through the base class's methods too (LiveSingleton.h).
     py::class_<InputManager, py::bases<ProtectedEventManager>, boost::noncopyable>("InputManager", py::no_init)
-        .def("getSingleton", &InputManager::getSingletonPtr, py::return_value_policy<py::reference_existing_object>())
-        .staticmethod("getSingleton")
-        .def("addEventListener", &InputManager::addEventListener, LiveSingleton<InputManager>())
-        .def("removeEventListener", &InputManager::removeEventListener, LiveSingleton<InputManager>());
+        .def("getSingleton", &getLiveSingleton<InputManager>)
+        .staticmethod("getSingleton");
 }
 
 }

@@ -43,8 +43,9 @@ std::shared_ptr<GridPhysicsManager> newGridPhysicsManager()
 
 void exportManagers()
 {
-    py::class_<PhysicsManager, py::bases<Process>, std::shared_ptr<PhysicsManager>, boost::noncopyable> manager(
-        "PhysicsManager", py::no_init);
+    // A script reaches the manager only to connect it: its process side is the scene's business.
+    py::class_<PhysicsManager, std::shared_ptr<PhysicsManager>, boost::noncopyable> manager("PhysicsManager",
+                                                                                          py::no_init);
     manager.def("connect", &PhysicsManager::connect).def("disconnect", &PhysicsManager::disconnect);
     // The scene hands out a new wrapper each time; it still equals the script's own.
     defineIdentity(manager);

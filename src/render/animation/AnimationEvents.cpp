@@ -19,8 +19,7 @@ void AnimationListener::handleEvent(const std::shared_ptr<Event>& event)
         animationStarted(animation);
 }
 
-AnimationActionEvent::AnimationActionEvent(double time, const AnimationAction& fields)
-    : ActionEvent(requireFinite(time, "time"), fields)
+AnimationActionEvent::AnimationActionEvent(double time, const AnimationAction& fields) : ActionEvent(time, fields)
 {
     requireFinite(fields.position, "position");
 }

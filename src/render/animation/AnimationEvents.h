@@ -66,7 +66,7 @@ public:
     static inline std::uint32_t TYPE = 0;
     static inline const std::string FACTORY_TYPE = "AnimationAction";
 
-    /// Refuses a position or time that is not a finite number.
+    /// Refuses a position (or, as every event, a time) that is not a finite number.
     AnimationActionEvent(double time = 0.0, const AnimationAction& fields = AnimationAction());
 
     /// A new event, due at once, that sets the animation at that time.

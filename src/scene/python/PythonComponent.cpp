@@ -1,5 +1,6 @@
 #include "scene/python/PythonComponent.h"
 
+#include "core/CallbackScope.h"
 #include "core/LogManager.h"
 #include "core/ParameterList.h"
 #include "core/PythonManager.h"
@@ -38,6 +39,7 @@ const std::string& PythonComponent::getSuperType() const
     {
         try
         {
+            const CallbackScope callback;
             py::object self(py::handle<>(py::borrowed(getSelf())));
             superTypeName = py::extract<std::string>(self.attr("super").attr("__name__"));
         }
@@ -76,6 +78,8 @@ void PythonComponent::managerChanged(const std::shared_ptr<SceneManager>& newMan
 bool PythonComponent::collectTypeChain(std::vector<std::string>& chain) const
 {
     chain.push_back(getType());
+    // Each level is held while its super type is read: reading it runs script code.
+    std::shared_ptr<const Component> held;
     const Component* level = this;
     for (;;)
     {
@@ -98,7 +102,8 @@ bool PythonComponent::collectTypeChain(std::vector<std::string>& chain) const
             return false;
         }
         chain.push_back(parent);
-        level = prototype.get();
+        held = prototype;
+        level = held.get();
     }
 }
 
@@ -108,17 +113,21 @@ bool PythonComponent::attach(Entity* entity, const std::shared_ptr<Component>& s
     if (!collectTypeChain(chain))
         return false;
     // Entered from the top of the chain down, as built-in classes enter from their base up.
-    registeredNames.assign(chain.rbegin(), chain.rend());
-    for (const std::string& name : registeredNames)
+    std::vector<std::string>& names = registeredNames[entity];
+    names.assign(chain.rbegin(), chain.rend());
+    for (const std::string& name : names)
         registerComponent(name, entity, self);
     return true;
 }
 
 void PythonComponent::detach(Entity* entity)
 {
-    for (const std::string& name : registeredNames)
+    auto found = registeredNames.find(entity);
+    if (found == registeredNames.end())
+        return;
+    for (const std::string& name : found->second)
         unregisterComponent(name, entity, this);
-    registeredNames.clear();
+    registeredNames.erase(found);
 }
 
 }

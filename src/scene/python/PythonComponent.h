@@ -9,6 +9,7 @@
 #include "scene/Component.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace Tarnu
@@ -40,7 +41,9 @@ private:
 
     mutable std::string typeName;
     mutable std::string superTypeName;
-    std::vector<std::string> registeredNames;  // what attach entered, for detach to remove
+    // What attach entered, per entity, for detach to remove: while a callback moves
+    // the component, it is entered for its new entity before its old one lets go.
+    std::unordered_map<const Entity*, std::vector<std::string>> registeredNames;
 };
 
 }

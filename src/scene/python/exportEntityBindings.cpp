@@ -176,15 +176,13 @@ void exportComponent()
     defineIdentity(cls);
     py::register_ptr_to_python<std::shared_ptr<Component>>();
 
-    using Factory = LiveSingleton<ComponentFactory>;
     py::class_<ComponentFactory, boost::noncopyable>("ComponentFactory", py::no_init)
-        .def("getSingleton", &ComponentFactory::getSingletonPtr,
-             py::return_value_policy<py::reference_existing_object>())
+        .def("getSingleton", &getLiveSingleton<ComponentFactory>)
         .staticmethod("getSingleton")
-        .def("registerType", &ComponentFactory::registerType, Factory())
-        .def("isRegistered", &ComponentFactory::isRegistered, Factory())
-        .def("getRegistered", &ComponentFactory::getRegistered, Factory())
-        .def("create", &ComponentFactory::create, Factory());
+        .def("registerType", &ComponentFactory::registerType)
+        .def("isRegistered", &ComponentFactory::isRegistered)
+        .def("getRegistered", &ComponentFactory::getRegistered)
+        .def("create", &ComponentFactory::create);
 }
 
 }

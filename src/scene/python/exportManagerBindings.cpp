@@ -4,7 +4,6 @@
 
 #include "core/ParameterList.h"
 #include "core/python/Bindings.h"
-#include "core/python/LiveSingleton.h"
 #include "core/python/ResourceManagerBindings.h"
 #include "scene/Component.h"
 #include "scene/Entity.h"
@@ -47,7 +46,7 @@ void exportEntityTemplates()
     py::class_<EntityTemplateManager, py::bases<ResourceManager>, boost::noncopyable> manager("EntityTemplateManager",
                                                                                              py::no_init);
     defineTypedManager<EntityTemplateManager>(manager);
-    manager.def("loadTemplate", &EntityTemplateManager::loadTemplate, LiveSingleton<EntityTemplateManager>());
+    manager.def("loadTemplate", &EntityTemplateManager::loadTemplate);
 }
 
 void exportSceneTemplates()
@@ -60,7 +59,7 @@ void exportSceneTemplates()
     py::class_<SceneTemplateManager, py::bases<ResourceManager>, boost::noncopyable> manager("SceneTemplateManager",
                                                                                             py::no_init);
     defineTypedManager<SceneTemplateManager>(manager);
-    manager.def("loadTemplate", &SceneTemplateManager::loadTemplate, LiveSingleton<SceneTemplateManager>());
+    manager.def("loadTemplate", &SceneTemplateManager::loadTemplate);
 }
 
 void exportEventScripts()
@@ -72,7 +71,7 @@ void exportEventScripts()
     py::class_<EventScriptManager, py::bases<ResourceManager>, boost::noncopyable> manager("EventScriptManager",
                                                                                           py::no_init);
     defineTypedManager<EventScriptManager>(manager);
-    manager.def("loadScript", &EventScriptManager::loadScript, LiveSingleton<EventScriptManager>());
+    manager.def("loadScript", &EventScriptManager::loadScript);
 }
 
 // The engine's own spawn instantiator is not among the built-in prototypes: a

@@ -1,0 +1,17 @@
+#include "core/EngineWarning.h"
+
+#include "core/LogManager.h"
+
+#include <iostream>
+
+namespace Tarnu
+{
+
+void logEngineWarning(const std::string& message)
+{
+    std::cerr << "Warning: " << message << '\n';
+    if (LogManager* logs = LogManager::getSingletonPtr())
+        logs->logMessageToDefault("Warning: " + message, LogFile::ML_NORMAL);
+}
+
+}

@@ -1,0 +1,206 @@
+"""Hostile scripts at random: components, listeners, processes and timers whose callbacks make random engine
+calls (add, remove, kill, copy, route, queue, post, dispatch, update, drop) on random live objects, the very
+objects being added, removed, announced, dispatched and destroyed included. Every sequence must end without a
+crash (the sanitizer round catches memory errors), with the graph consistent as a script sees it, and with
+every script object released once the script lets go of everything."""
+
+import gc
+import math
+import random
+import weakref
+
+import pytest
+
+from tarnu import (Complex, Component, Entity, Event, EventListener, EventRouter, Process, Scale, SceneEvent,
+                   SceneManager, SceneNode, Timer, Vector2)
+
+PING = 9100
+SEQUENCES, CALLS_PER_SEQUENCE = 300, 100
+# What a hostile script may be told, and nothing else.
+REFUSALS = ("called from inside an update of the same scene", "must be a finite number", "must have finite components",
+            "world scale has a zero factor")
+
+world = None  # the sequence running; callbacks reach it here, so that no engine object refers back to it
+
+
+class Chaos(Component):
+    super = Component
+
+    def createCopy(self):
+        world.act()
+        return type(self)()
+
+    def entityChanged(self, newEntity, oldEntity):
+        world.act(newEntity, oldEntity)
+
+    def managerChanged(self, newManager, oldManager):
+        world.act(newManager, oldManager, self.getEntity())
+
+
+class Havoc(Chaos):
+    """A second class, so that an entity can carry two components."""
+    super = Component
+
+
+class Listener(EventListener):
+    def handleEvent(self, event):
+        world.act(getattr(event, "entity", None), getattr(event, "manager", None))
+
+
+class Worker(Process):
+    def updateProcess(self, elapsed):
+        world.act()
+
+    def processTerminated(self):
+        world.act()
+
+
+class World:
+    def __init__(self, seed):
+        self.random, self.calls, self.depth = random.Random(seed), 0, 0
+        self.scenes = [SceneManager.createNew() for _ in range(2)]
+        self.nodes, self.entities, self.keep = [], [], []
+        self.released, self.failures = [], []  # weak references to script objects; errors raised in callbacks
+
+    def one(self, pool):
+        # Often one of the latest: what a callback was just handed, so that calls meet what is under way.
+        return self.random.choice(pool[-2:] if self.flag() else pool)
+
+    def manager(self):
+        return self.one(self.scenes + self.entities)
+
+    def flag(self):
+        return self.random.random() < 0.3
+
+    def watched(self, item):
+        self.released.append(weakref.ref(item))
+        return item
+
+    def act(self, *offered):
+        """One random call, from the script or from a callback; what a callback was handed (the entity it
+        is leaving with its node and parent, the scene that is clearing) joins the pools."""
+        if self.calls <= 0 or self.depth > 4:
+            return
+        self.calls, self.depth = self.calls - 1, self.depth + 1
+        for entity in (item for item in offered if isinstance(item, Entity)):
+            node = entity.getSceneNode()
+            self.entities.append(entity)
+            self.nodes += [item for item in (node, node and node.getParent()) if item is not None]
+        self.scenes += [item for item in offered if isinstance(item, SceneManager)]
+        try:
+            self.random.choice(CALLS)(self)
+        except (RuntimeError, ValueError) as error:
+            if not any(refusal in str(error) for refusal in REFUSALS):
+                self.failures.append(repr(error))
+        except Exception as error:  # noqa: B902 - the engine only logs what escapes a callback
+            self.failures.append(repr(error))
+        finally:
+            self.depth -= 1
+
+    def new_node(self):
+        node = SceneNode.createNew(Vector2(self.random.uniform(-5, 5), 1), Complex(0, 1),
+                                   Scale(self.random.choice([1, 2, 0]), 1))
+        entity = Entity.createNew()
+        for cls in self.random.sample([Chaos, Havoc], self.random.randint(0, 2)):
+            entity.addComponent(self.watched(cls()))
+        node.attach(entity)
+        self.nodes.append(node)
+        self.entities.append(entity)
+
+    def add_process(self):
+        # Timers aim at entities: a timer holds its target until it fires, and one aimed at
+        # its own scene would keep a dropped scene alive until then.
+        process = Worker() if self.flag() else Timer(self.random.choice([0.0, 0.15]), self.one(self.entities), PING)
+        self.one(self.scenes).addProcess(self.watched(process))
+
+    def route_or_listen(self):
+        listener = EventRouter(self.one(self.entities), PING) if self.flag() else self.watched(
+            Listener(self.random.choice([PING, SceneEvent.TYPE])))
+        self.manager().addEventListener(listener)
+        self.keep.append(listener)
+
+    def top(self):
+        """The top of a random node's tree, which may be leaving a scene right now."""
+        node = self.one(self.nodes)
+        while node.getParent() is not None:
+            node = node.getParent()
+        return node
+
+    def move(self):
+        node, space = self.one(self.nodes), self.random.choice([SceneNode.LOCAL, SceneNode.PARENT, SceneNode.WORLD])
+        node.setPosition(Vector2(node.getWorldPosition().y, 2), space)
+        node.setScale(Scale(self.random.choice([0.5, 0, math.inf]), 1), space)
+
+    def drop(self):
+        pool = self.random.choice([self.nodes, self.entities, self.keep, self.scenes])
+        if len(pool) > 1:
+            pool.pop(self.random.randrange(len(pool)))
+        if self.flag():
+            gc.collect()
+
+    def let_go(self):
+        """The script lets go of everything, its callbacks doing nothing more; scenes stop their
+        processes first, since a timer holds its target until it fires."""
+        self.calls = 0
+        for scene in self.scenes:
+            scene.terminateAll()
+        self.nodes = self.entities = self.keep = self.scenes = []
+
+    def check_graph(self):
+        for node in self.nodes:
+            parent, entity = node.getParent(), node.getEntity()
+            assert parent is None or node.getManager() == parent.getManager()
+            assert entity is None or entity.getSceneNode() == node and entity.getSceneManager() == node.getManager()
+        for entity in self.entities:
+            for scene in self.scenes:
+                assert (scene.getEntity(entity.getName()) == entity) == (scene == entity.getSceneManager())
+            for cls in (Chaos, Havoc):
+                component = Component.getComponent(cls.__name__, entity)
+                assert component is None or component.getEntity() == entity
+
+
+# Structure changes come more often than the rest: they are what the walks must survive.
+CALLS = [World.new_node, World.add_process, World.route_or_listen, World.move, World.drop] + [
+    lambda w: w.one(w.scenes).addNode(w.one(w.nodes)),
+    lambda w: w.one(w.scenes).addNode(w.top()),
+    lambda w: w.one(w.scenes).removeNode(w.one(w.nodes)),
+    lambda w: w.one(w.nodes).addChild(w.one(w.nodes), w.flag()),
+] * 3 + [
+    lambda w: w.one(w.scenes).clear(),
+    lambda w: w.one(w.nodes).removeAll(w.flag()),
+    lambda w: (lambda child: child.getParent() and child.getParent().removeChild(child, w.flag()))(w.one(w.nodes)),
+    lambda w: w.one(w.nodes).attach(w.one(w.entities)),
+    lambda w: w.one(w.nodes).detachEntity(),
+    lambda w: w.one(w.entities).addComponent(w.watched(w.random.choice([Chaos, Havoc])())),
+    lambda w: w.one(w.entities).kill() or w.one(w.scenes).addToGarbage(w.one(w.nodes)),
+    lambda w: w.nodes.append(SceneNode.createCopy(w.one(w.nodes), not w.flag())),
+    lambda w: w.entities.append(Entity.createCopy(w.one(w.entities))),
+    lambda w: w.manager().queueEvent(Event(PING, w.random.choice([0.0, 0.05, 0.3, -1.0, 1e9, math.nan]))),
+    lambda w: w.manager().postEvent(Event(PING, 0.0)),
+    lambda w: w.manager().dispatchEvents(w.random.choice([-1.0, 0.0, 0.3])),
+    lambda w: w.one(w.scenes).updateProcess(0.1),
+    lambda w: w.one(w.scenes).updateProcess(0.1),
+]
+
+
+def begin(seed):
+    """A new sequence, which callbacks reach from now on, with two entities on nodes to start from."""
+    global world
+    world = World(seed)
+    for _ in range(2):
+        world.new_node()
+    world.calls = CALLS_PER_SEQUENCE
+    return world
+
+
+@pytest.mark.parametrize("first_seed", range(0, SEQUENCES, 50))
+def test_random_reentrant_calls_leave_a_consistent_graph_and_release_everything(first_seed):
+    for seed in range(first_seed, first_seed + 50):
+        world = begin(seed)
+        while world.calls > 0:
+            world.act()
+            world.check_graph()
+        world.let_go()
+        gc.collect()
+        assert world.failures == [], "seed %d" % seed
+        assert [ref() for ref in world.released if ref() is not None] == [], "seed %d leaked" % seed
