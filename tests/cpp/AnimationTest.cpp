@@ -32,16 +32,20 @@ namespace
 
 // Frames of 1, 2 and 1 animation frames from a strip of four bands; "white" is the top band alone.
 const char* const SEQUENCES = R"(<Data>
-  <AnimationSequence name="blink" type="StripSequence" stripSize="4" quad="&lt;-8,-2&gt;,&lt;8,2&gt;" filename="strip.png">
+  <AnimationSequence name="blink" type="StripSequence" stripSize="4" quad="&lt;-8,-2&gt;,&lt;8,2&gt;"
+                     filename="strip.png">
     <Frame index="0" length="1"/><Frame index="1" length="2"/><Frame index="2" length="1"/>
   </AnimationSequence>
-  <AnimationSequence name="white" type="StripSequence" stripSize="4" quad="&lt;0,0&gt;,&lt;1,1&gt;" filename="strip.png">
+  <AnimationSequence name="white" type="StripSequence" stripSize="4" quad="&lt;0,0&gt;,&lt;1,1&gt;"
+                     filename="strip.png">
     <Frame index="3" length="1"/>
   </AnimationSequence>
-  <AnimationSequence name="half" type="StripSequence" stripSize="2" quad="&lt;-8,-2&gt;,&lt;8,2&gt;" filename="strip.png">
+  <AnimationSequence name="half" type="StripSequence" stripSize="2" quad="&lt;-8,-2&gt;,&lt;8,2&gt;"
+                     filename="strip.png">
     <Frame index="0" length="1"/>
   </AnimationSequence>
-  <AnimationSequence name="jumbled" type="StripSequence" stripSize="4" quad="&lt;0,0&gt;,&lt;2,1&gt;" filename="strip.png">
+  <AnimationSequence name="jumbled" type="StripSequence" stripSize="4" quad="&lt;0,0&gt;,&lt;2,1&gt;"
+                     filename="strip.png">
     <Frame index="3" length="2"/><Frame index="0" length="1"/><Frame index="3" length="5"/>
   </AnimationSequence>
 </Data>)";

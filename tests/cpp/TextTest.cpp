@@ -118,9 +118,10 @@ struct Lettering : SceneTest
         SceneTest::TearDown();
     }
 
+    using Horz = TextDisplay::HorzAlignment;
+    using Vert = TextDisplay::VertAlignment;
     std::shared_ptr<DynamicTextDisplay> display(const AxisAlignedBox& area, const std::string& text,
-                                                TextDisplay::HorzAlignment horizontal = TextDisplay::HorzAlignment::Left,
-                                                TextDisplay::VertAlignment vertical = TextDisplay::VertAlignment::Top)
+                                                Horz horizontal = Horz::Left, Vert vertical = Vert::Top)
     {
         return std::make_shared<DynamicTextDisplay>(area, FONT, 0.0, 20.0, text, horizontal, vertical);
     }

@@ -54,7 +54,8 @@ def test_python_surface_of_text_without_an_engine():
     with pytest.raises(RuntimeError, match="attempt to dereference singleton .*FontManager when singleton is null"):
         DynamicTextDisplay(AxisAlignedBox(Vector2(0, 0), Vector2(10, 10)), FONT, 0, 5, "x")
     with pytest.raises(TypeError):
-        DynamicTextDisplay(AxisAlignedBox(Vector2(0, 0), Vector2(10, 10)), FONT, 0, 5, "x", TextDisplay.VertAlignment.Top)
+        DynamicTextDisplay(AxisAlignedBox(Vector2(0, 0), Vector2(10, 10)), FONT, 0, 5, "x",
+                           TextDisplay.VertAlignment.Top)
 
 
 def test_lines_are_chosen_and_aligned_in_their_box(run_script):
@@ -149,7 +150,8 @@ say("boxless", rows(0, 0, 1, 60, 160))
 """)
     assert said["sizes"] == [False, False, False, False, False, True]
     assert said["lost"] == [[None], 0.0]
-    assert said["refused"] == ["RuntimeError: invalid text size"] * 3 + ["RuntimeError: Could not find parameter 'font'"]
+    assert said["refused"] == ["RuntimeError: invalid text size"] * 3 + [
+        "RuntimeError: Could not find parameter 'font'"]
     assert said["boxless"] == [None]
     for log in ("VideoSystemLog.txt", "TarnuLog.txt"):
         lines = read_log(tmp_path / log)

@@ -76,7 +76,8 @@ void exportAnimation()
         "Animatable", py::no_init);
     animatable.setattr("NO_ANIMATION", Animatable::NO_ANIMATION);
     animatable.def("setAnimation", &Animatable::setAnimation, (py::arg("name"), py::arg("time") = 0.0))
-        .def("getCurrentAnimation", &Animatable::getCurrentAnimation, py::return_value_policy<py::copy_const_reference>())
+        .def("getCurrentAnimation", &Animatable::getCurrentAnimation,
+             py::return_value_policy<py::copy_const_reference>())
         .def("animationAvailable", &Animatable::animationAvailable)
         .def("advancePosition", &Animatable::advancePosition)
         .def("setPosition", &Animatable::setPosition)

@@ -30,8 +30,14 @@ void exportTextBindings()
     {
         // Both have a Center, so their values stay inside their own enumerations.
         py::scope inside = display;
-        py::enum_<Horz>("HorzAlignment").value("Left", Horz::Left).value("Center", Horz::Center).value("Right", Horz::Right);
-        py::enum_<Vert>("VertAlignment").value("Top", Vert::Top).value("Center", Vert::Center).value("Bottom", Vert::Bottom);
+        py::enum_<Horz>("HorzAlignment")
+            .value("Left", Horz::Left)
+            .value("Center", Horz::Center)
+            .value("Right", Horz::Right);
+        py::enum_<Vert>("VertAlignment")
+            .value("Top", Vert::Top)
+            .value("Center", Vert::Center)
+            .value("Bottom", Vert::Bottom);
     }
 
     using Box = const AxisAlignedBox&;
