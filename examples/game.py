@@ -3,9 +3,10 @@ components, processes that move them, and keyboard, mouse and window input.
 
 The world is larger than the window: a tiled floor covers whatever the camera
 sees, an outline marks the world's edges, and the camera follows the player's
-ship. Beacons pulse, animated from examples/data/beacon.xml, and a line of text
-in the view's corner tells the game time now and then. Arrow keys push the
-ship, a mouse click drops a new drifter where it was clicked, Escape (or
+ship. Drifters that run into each other or into the ship bounce apart, turned
+round by the grid physics manager's collision events. Beacons pulse, animated
+from examples/data/beacon.xml, and a line of text in the view's corner tells
+the game time now and then. Arrow keys push the ship, a mouse click drops a new drifter where it was clicked, Escape (or
 closing the window) quits. Run it from the project's top folder after building.
 """
 
@@ -15,11 +16,11 @@ import sys
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "build", "python"))
 
-from tarnu import (AxisAlignedBox, Circle, Complex, Component, ComponentFactory,  # noqa: E402
-                   DynamicTextDisplay, Entity, EntityTemplateManager, EventListener, InputManager, KeyEvent,
-                   KeyListener, LogManager, MouseListener, ParameterList, Process, QuadtreeRenderManager,
-                   RenderableGeometry, Root, SceneEvent, SceneManager, SceneNode, Timer, TimerListener, Vector2,
-                   WindowListener)
+from tarnu import (AxisAlignedBox, Circle, CollidableListener, Complex, Component,  # noqa: E402
+                   ComponentFactory, DynamicTextDisplay, Entity, EntityTemplateManager, EventListener,
+                   GridPhysicsManager, InputManager, KeyEvent, KeyListener, LogManager, MouseListener,
+                   ParameterList, Process, QuadtreeRenderManager, RenderableGeometry, Root, SceneEvent,
+                   SceneManager, SceneNode, StaticCollidable, Timer, TimerListener, Vector2, WindowListener)
 
 WIDTH, HEIGHT = 800, 600
 WORLD = AxisAlignedBox(Vector2(0, 0), Vector2(1600, 1200))
@@ -88,6 +89,32 @@ class Motion(Process):
         self.scene.getEntity("camera").getSceneNode().setPosition(player.getPosition())
 
 
+class Bumper(CollidableListener):
+    """Turns a drifter round when it runs into something: each side of a
+    collision hears of it on its own entity, so each bounces off the other."""
+
+    def __init__(self, entity):
+        CollidableListener.__init__(self)
+        self.entity = entity
+        entity.addEventListener(self)
+
+    def entitiesCollided(self, event):
+        other = event.getOther(Component.getComponent("Collidable", self.entity))
+        velocity = Component.getComponent("Velocity", self.entity)
+        if other is None or velocity is None:
+            return
+        away = self.entity.getWorldPosition() - other.getWorldPosition()
+        if away.magnitude() > 0:
+            velocity.velocity = away.unit() * velocity.velocity.magnitude()
+
+
+def body(entity, file_name, side, z_order):
+    """A drifting thing: its picture, a round body the physics manager files, and its bumper."""
+    entity.addComponent(sprite(file_name, side, z_order))
+    entity.addComponent(StaticCollidable(Circle(Vector2(0, 0), side / 2)))
+    return Bumper(entity)
+
+
 class Controls(KeyListener):
     def __init__(self, player):
         KeyListener.__init__(self)
@@ -103,16 +130,17 @@ class Controls(KeyListener):
 
 
 class Spawner(MouseListener):
-    def __init__(self, scene, entities, camera):
+    def __init__(self, scene, entities, bumpers, camera):
         MouseListener.__init__(self)
         self.scene = scene
         self.entities = entities
+        self.bumpers = bumpers
         self.camera = camera
 
     def mousePressed(self, event):
         where = self.camera.convertPosition(event.x, event.y)
         node = Entity.createEntity(Velocity(Vector2(event.x % 50 - 25, event.y % 50 - 25)), "", where)
-        node.getEntity().addComponent(sprite("ball.png", 32, 1))
+        self.bumpers.append(body(node.getEntity(), "ball.png", 32, 1))
         self.scene.addNode(node)
         self.entities.append(node.getEntity())
 
@@ -160,6 +188,8 @@ class Game:
         self.scene = SceneManager.createNew()
         self.renderer = QuadtreeRenderManager.createNew()
         self.renderer.connect(self.scene)
+        self.physics = GridPhysicsManager.createNew()
+        self.physics.connect(self.scene)
         self.arrivals = Arrivals()
         self.scene.addEventListener(self.arrivals)
 
@@ -173,15 +203,16 @@ class Game:
         self.scene.addNode(Entity.createEntity(RenderableGeometry.createFromBound(WORLD, -5), "edge"))
 
         self.entities = []
+        self.bumpers = []
         for index in range(24):
             node = Entity.createEntity(Velocity(Vector2(30 + 7 * index % 50 - 25, 20 - 11 * index % 40)),
                                        "drifter%d" % index,
                                        Vector2(60 + 397 * index % 1480, 60 + 271 * index % 1080))
-            node.getEntity().addComponent(sprite("ball.png", 32, 1))
+            self.bumpers.append(body(node.getEntity(), "ball.png", 32, 1))
             self.scene.addNode(node)
             self.entities.append(node.getEntity())
         player = Entity.createEntity(Velocity(Vector2(25, 15)), "player", Vector2(300, 260))
-        player.getEntity().addComponent(sprite("ship.png", 48, 2))
+        self.bumpers.append(body(player.getEntity(), "ship.png", 48, 2))
         # A ring around the ship, on a child entity: it turns and moves with it.
         player.addChild(Entity.createEntity(RenderableGeometry.createFromBound(Circle(Vector2(0, 0), 34), 2),
                                             "shield"))
@@ -209,7 +240,8 @@ class Game:
         self.scene.addProcess(Timer(2.0, self.scene, "tick"))
 
         self.listeners = [Controls(player.getEntity()), Focus(),
-                          Spawner(self.scene, self.entities, Component.getComponent("Camera", camera.getEntity()))]
+                          Spawner(self.scene, self.entities, self.bumpers,
+                                  Component.getComponent("Camera", camera.getEntity()))]
         for listener in self.listeners:
             InputManager.getSingleton().addEventListener(listener)
 
@@ -220,10 +252,10 @@ class Game:
         LogManager.getSingleton().logMessageToDefault(
             "The game ran for %.1f s of game time." % self.scene.getCurrentTime())
         # Processes and timers hold the scene they work on: end them, then empty the scene.
-        del self.listeners, self.entities, self.clock
+        del self.listeners, self.entities, self.bumpers, self.clock
         self.scene.terminateAll()
         self.scene.clear()
-        del self.scene, self.renderer
+        del self.scene, self.renderer, self.physics
         self.root.shutdown()
 
 

@@ -26,8 +26,8 @@ void assignEventTypes()
     for (std::uint32_t* type : {&TimerEvent::TYPE, &KeyEvent::TYPE, &MouseEvent::TYPE, &WindowEvent::TYPE,
                                   &EntityEvent::TYPE, &ComponentAdderActionEvent::TYPE,
                                   &ScriptRunnerActionEvent::TYPE, &TemplateInstantiationActionEvent::TYPE,
-                                  &SceneEvent::TYPE, &CollidableEvent::TYPE, &MovableActionEvent::TYPE,
-                                  &AnimationEvent::TYPE, &AnimationActionEvent::TYPE, &TextDisplayActionEvent::TYPE})
+                                  &SceneEvent::TYPE, &AnimationEvent::TYPE, &AnimationActionEvent::TYPE,
+                                  &TextDisplayActionEvent::TYPE, &CollidableEvent::TYPE, &MovableActionEvent::TYPE})
         *type = ++counter;
 }
 
