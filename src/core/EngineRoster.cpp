@@ -4,8 +4,11 @@
 #include "core/PythonManager.h"
 #include "core/StartupRollback.h"
 #include "core/resources/XmlFileManager.h"
+#include "game/FSMResourceManager.h"
 #include "game/Movable.h"
 #include "game/StaticCollidable.h"
+#include "game/UnitFSMController.h"
+#include "game/UnitFSMControllerActionEvent.h"
 #include "render/Camera.h"
 #include "render/DynamicTextDisplay.h"
 #include "render/FontManager.h"
@@ -61,6 +64,7 @@ void startEngineRoster(StartupRollback& rollback)
     create<SceneTemplateManager>(rollback);
     create<EventScriptManager>(rollback);
     create<AnimationSequenceManager>(rollback).registerSequenceType(StripSequence::FACTORY_TYPE, StripSequence());
+    create<FSMResourceManager>(rollback);
 
     // In alphabetical order of type names, each built-in class in its place among the others.
     ComponentFactory& components = create<ComponentFactory>(rollback);
@@ -82,6 +86,7 @@ void startEngineRoster(StartupRollback& rollback)
     components.registerType(std::make_shared<StaticRandomDistributionSTG>());
     components.registerType(std::make_shared<TemplateInstantiator>());
     components.registerType(std::make_shared<UniformTimeIncrementSTC>());
+    components.registerType(std::make_shared<UnitFSMController>());
 
     // The movable action event is a factory event too, but not among these.
     EventFactory& events = create<EventFactory>(rollback);
@@ -89,6 +94,7 @@ void startEngineRoster(StartupRollback& rollback)
     events.registerType(std::make_shared<ComponentAdderActionEvent>());
     events.registerType(std::make_shared<ScriptRunnerActionEvent>());
     events.registerType(std::make_shared<TemplateInstantiationActionEvent>());
+    events.registerType(std::make_shared<UnitFSMControllerActionEvent>());
 
     create<PythonManager>(rollback);
 }
@@ -104,6 +110,7 @@ void stopEngineRoster()
         scenes->unloadAll();
     if (EntityTemplateManager* entities = EntityTemplateManager::getSingletonPtr())
         entities->unloadAll();
+    deleteIfExists<FSMResourceManager>();
     deleteIfExists<AnimationSequenceManager>();
     deleteIfExists<EventScriptManager>();
     deleteIfExists<SceneTemplateManager>();

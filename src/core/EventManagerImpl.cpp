@@ -123,7 +123,12 @@ void EventManagerImpl::dispatchEvent(const std::shared_ptr<Event>& event)
     DeliveryInFlight guard(delivery);
     for (EventListener* listener : delivery)
         if (listener)
+        {
+            // Again for each listener: one before it may have passed the event on
+            // through another manager, which recorded itself.
+            event->setDispatcher(&owner);
             listener->handleEvent(event);
+        }
 }
 
 void EventManagerImpl::dispatchEvents(double time)

@@ -4,6 +4,7 @@
 #include "core/Timer.h"
 #include "game/CollidableEvent.h"
 #include "game/MovableActionEvent.h"
+#include "game/UnitFSMControllerActionEvent.h"
 #include "render/TextDisplayActionEvent.h"
 #include "render/animation/AnimationEvents.h"
 #include "scene/EntityEvent.h"
@@ -27,7 +28,8 @@ void assignEventTypes()
                                   &EntityEvent::TYPE, &ComponentAdderActionEvent::TYPE,
                                   &ScriptRunnerActionEvent::TYPE, &TemplateInstantiationActionEvent::TYPE,
                                   &SceneEvent::TYPE, &AnimationEvent::TYPE, &AnimationActionEvent::TYPE,
-                                  &TextDisplayActionEvent::TYPE, &CollidableEvent::TYPE, &MovableActionEvent::TYPE})
+                                  &TextDisplayActionEvent::TYPE, &CollidableEvent::TYPE, &MovableActionEvent::TYPE,
+                                  &UnitFSMControllerActionEvent::TYPE})
         *type = ++counter;
 }
 

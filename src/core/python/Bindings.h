@@ -16,5 +16,6 @@ void exportBoundBindings();
 void exportPhysicsBindings();
 void exportRenderBindings();
 void exportTextBindings();
+void exportFSMBindings();
 
 }

@@ -6,16 +6,32 @@
 namespace Tarnu
 {
 
+namespace
+{
+
+// Ctrl-C is the player's, not the callback's: it is re-armed so that the
+// main loop, which checks once per frame, ends with it.
+bool rearmedInterrupt() noexcept
+{
+    if (!PyErr_ExceptionMatches(PyExc_KeyboardInterrupt))
+        return false;
+    PyErr_Clear();
+    PyErr_SetInterrupt();
+    return true;
+}
+
+}
+
+void printPythonException() noexcept
+{
+    if (!rearmedInterrupt() && PyErr_Occurred())
+        PyErr_Print();
+}
+
 void reportPythonException(const std::string& message) noexcept
 {
-    // Ctrl-C is the player's, not the callback's: it is re-armed so that the
-    // main loop, which checks once per frame, ends with it.
-    if (PyErr_ExceptionMatches(PyExc_KeyboardInterrupt))
-    {
-        PyErr_Clear();
-        PyErr_SetInterrupt();
+    if (rearmedInterrupt())
         return;
-    }
     try
     {
         if (LogManager* logs = LogManager::getSingletonPtr())
@@ -25,8 +41,7 @@ void reportPythonException(const std::string& message) noexcept
     {
         // Reporting must not fail the engine call it reports on.
     }
-    if (PyErr_Occurred())
-        PyErr_Print();
+    printPythonException();
 }
 
 std::string PythonBridge::getClassName() const

@@ -4,11 +4,11 @@
 // Python method by name on the Python object that holds it, so a method defined
 // by the subclass, or assigned to the instance, is the one that runs.
 //
-// Two error policies: callLogged reports a failure ("Exception thrown in X
+// Three error policies: callLogged reports a failure ("Exception thrown in X
 // method." to "PythonSystemLog.txt", the traceback on standard error) and lets
-// the engine carry on; callRethrowing prints the traceback and passes the error
-// on to the engine caller (and on up to the script, which sees the original
-// Python exception).
+// the engine carry on; callPrinted only prints the traceback and carries on;
+// callRethrowing prints the traceback and passes the error on to the engine
+// caller (and on up to the script, which sees the original Python exception).
 
 #include "core/CallbackScope.h"
 
@@ -19,8 +19,12 @@
 namespace Tarnu
 {
 
-/// Logs message to the Python log when there is one, prints the pending Python
-/// error, and clears it. Never throws: it runs inside engine callbacks and destructors.
+/// Prints the pending Python error and clears it. Never throws: it runs inside
+/// engine callbacks and destructors.
+void printPythonException() noexcept;
+
+/// Logs message to the Python log when there is one, then prints the pending
+/// Python error and clears it, as printPythonException.
 void reportPythonException(const std::string& message) noexcept;
 
 /// Prints the pending Python error and leaves it pending, so that a script up
@@ -53,9 +57,17 @@ protected:
     Result callLoggedOr(const Result& fallback, const char* method, const Args&... args) const noexcept
     {
         Result result = fallback;
-        keepingPendingError([method] { return failureMessage(method); },
+        keepingPendingError([method] { reportPythonException(failureMessage(method)); },
                             [&] { result = boost::python::call_method<Result>(self, method, args...); });
         return result;
+    }
+
+    /// A failure is printed and nothing more: the hook's errors are the game's to see on its console.
+    template <class... Args>
+    void callPrinted(const char* method, const Args&... args) const noexcept
+    {
+        keepingPendingError([] { printPythonException(); },
+                            [&] { boost::python::call_method<void>(self, method, args...); });
     }
 
     /// The Python class's __name__, which bridges use as their type name.
@@ -85,11 +97,12 @@ private:
     template <class Describe, class... Args>
     void callReporting(const Describe& describe, const char* method, const Args&... args) const noexcept
     {
-        keepingPendingError(describe, [&] { boost::python::call_method<void>(self, method, args...); });
+        keepingPendingError([&describe] { reportPythonException(describe()); },
+                            [&] { boost::python::call_method<void>(self, method, args...); });
     }
 
-    template <class Describe, class Call>
-    static void keepingPendingError(const Describe& describe, const Call& call) noexcept
+    template <class Report, class Call>
+    static void keepingPendingError(const Report& report, const Call& call) noexcept
     {
         // The engine may call while a script's own exception is pending (objects
         // freed as it unwinds): keep it aside, as the interpreter does around __del__.
@@ -104,7 +117,7 @@ private:
         }
         catch (...)
         {
-            reportPythonException(describe());
+            report();
         }
         PyErr_Restore(type, value, traceback);
     }

@@ -50,5 +50,6 @@ BOOST_PYTHON_MODULE(tarnu)
     Tarnu::exportPhysicsBindings();
     Tarnu::exportRenderBindings();
     Tarnu::exportTextBindings();
+    Tarnu::exportFSMBindings();
     exportRoot();
 }

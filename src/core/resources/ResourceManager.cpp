@@ -13,11 +13,15 @@ std::shared_ptr<Resource> ResourceManager::create(const std::string& name, Manua
     if (found != byName.end())
         return found->second;
     std::shared_ptr<Resource> resource = createResource(name, getNextHandle(), loader);
-    if (!resource)
-        return nullptr;
-    byName.emplace(name, resource);
-    byHandle.emplace(resource->getHandle(), resource);
+    if (resource)
+        insert(resource);
     return resource;
+}
+
+void ResourceManager::insert(const std::shared_ptr<Resource>& resource)
+{
+    byName.emplace(resource->getName(), resource);
+    byHandle.emplace(resource->getHandle(), resource);
 }
 
 std::shared_ptr<Resource> ResourceManager::createResource(const std::string&, std::uint32_t, ManualResourceLoader*)

@@ -41,6 +41,11 @@ public:
     void remove(std::uint32_t handle);
     void removeUnreferenced();
 
+protected:
+    /// Enters a resource made under a handle from getNextHandle in both tables;
+    /// for managers whose resources need more than createResource is given.
+    void insert(const std::shared_ptr<Resource>& resource);
+
 private:
     std::unordered_map<std::string, std::shared_ptr<Resource>> byName;
     std::unordered_map<std::uint32_t, std::shared_ptr<Resource>> byHandle;

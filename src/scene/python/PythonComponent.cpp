@@ -26,14 +26,14 @@ void logToPython(const std::string& message, LogFile::MessageLevel level, bool a
 
 }
 
-const std::string& PythonComponent::getType() const
+const std::string& PythonComponentHooks::pythonType() const
 {
     if (typeName.empty())
         typeName = getClassName();
     return typeName;
 }
 
-const std::string& PythonComponent::getSuperType() const
+const std::string& PythonComponentHooks::pythonSuperType() const
 {
     if (superTypeName.empty())
     {
@@ -46,44 +46,44 @@ const std::string& PythonComponent::getSuperType() const
         catch (const py::error_already_set&)
         {
             PyErr_Print();
-            logToPython("'super' not defined in python class '" + getType() + "'.", LogFile::ML_NORMAL, false);
+            logToPython("'super' not defined in python class '" + pythonType() + "'.", LogFile::ML_NORMAL, false);
         }
     }
     return superTypeName;
 }
 
-std::shared_ptr<Component> PythonComponent::createNew(const ParameterList& params) const
+std::shared_ptr<Component> PythonComponentHooks::pythonCreateNew(const ParameterList& params) const
 {
     return callRethrowing<std::shared_ptr<Component>>("createNew", params);
 }
 
-std::shared_ptr<Component> PythonComponent::createCopy() const
+std::shared_ptr<Component> PythonComponentHooks::pythonCreateCopy() const
 {
     return callRethrowing<std::shared_ptr<Component>>("createCopy");
 }
 
-void PythonComponent::entityChanged(const std::shared_ptr<Entity>& newEntity, const std::shared_ptr<Entity>& oldEntity)
+void PythonComponentHooks::pythonEntityChanged(const std::shared_ptr<Entity>& newEntity,
+                                               const std::shared_ptr<Entity>& oldEntity) const
 {
-    callLoggedAs("Exception thrown in entityChanged method with type '" + getType() + "'.", "entityChanged", newEntity,
-                 oldEntity);
+    callLoggedAs("Exception thrown in entityChanged method with type '" + pythonType() + "'.", "entityChanged",
+                 newEntity, oldEntity);
 }
 
-void PythonComponent::managerChanged(const std::shared_ptr<SceneManager>& newManager,
-                                     const std::shared_ptr<SceneManager>& oldManager)
+void PythonComponentHooks::pythonManagerChanged(const std::shared_ptr<SceneManager>& newManager,
+                                                const std::shared_ptr<SceneManager>& oldManager) const
 {
-    callLoggedAs("Exception thrown in managerChanged method with type '" + getType() + "'.", "managerChanged",
+    callLoggedAs("Exception thrown in managerChanged method with type '" + pythonType() + "'.", "managerChanged",
                  newManager, oldManager);
 }
 
-bool PythonComponent::collectTypeChain(std::vector<std::string>& chain) const
+bool PythonComponentHooks::collectTypeChain(std::vector<std::string>& chain) const
 {
-    chain.push_back(getType());
+    chain.push_back(pythonType());
     // Each level is held while its super type is read: reading it runs script code.
     std::shared_ptr<const Component> held;
-    const Component* level = this;
     for (;;)
     {
-        const std::string parent = level->getSuperType();
+        const std::string parent = held ? held->getSuperType() : pythonSuperType();
         if (parent == Component::FACTORY_TYPE)
             return true;
         ComponentFactory* factory = ComponentFactory::getSingletonPtr();
@@ -97,17 +97,16 @@ bool PythonComponent::collectTypeChain(std::vector<std::string>& chain) const
         if (std::find(chain.begin(), chain.end(), parent) != chain.end())
         {
             logToPython("Error inserting python component: type '" + parent + "' appears twice above '" +
-                            getType() + "'",
+                            pythonType() + "'",
                         LogFile::ML_CRITICAL, true);
             return false;
         }
         chain.push_back(parent);
         held = prototype;
-        level = held.get();
     }
 }
 
-bool PythonComponent::attach(Entity* entity, const std::shared_ptr<Component>& self)
+bool PythonComponentHooks::attachUnderTypeChain(Entity* entity, const std::shared_ptr<Component>& self)
 {
     std::vector<std::string> chain;
     if (!collectTypeChain(chain))
@@ -116,17 +115,17 @@ bool PythonComponent::attach(Entity* entity, const std::shared_ptr<Component>& s
     std::vector<std::string>& names = registeredNames[entity];
     names.assign(chain.rbegin(), chain.rend());
     for (const std::string& name : names)
-        registerComponent(name, entity, self);
+        Component::registerComponent(name, entity, self);
     return true;
 }
 
-void PythonComponent::detach(Entity* entity)
+void PythonComponentHooks::detachTypeChain(const Component& component, Entity* entity)
 {
     auto found = registeredNames.find(entity);
     if (found == registeredNames.end())
         return;
     for (const std::string& name : found->second)
-        unregisterComponent(name, entity, this);
+        Component::unregisterComponent(name, entity, &component);
     registeredNames.erase(found);
 }
 

@@ -4,6 +4,11 @@
 // `super` (a Python or engine component class), and through the factory's
 // prototypes the chain above it. Attaching enters the component under every
 // name of that chain but "Component"; detaching removes exactly those entries.
+//
+// PythonComponent<Base> is the bridge of a Python subclass of the engine class
+// Base (Component itself, or an engine family such as UnitFSMComponent whose
+// constructor takes the extra arguments): the engine's own part of Base still
+// hears of its entity first, then the Python method runs.
 
 #include "core/python/PythonBridge.h"
 #include "scene/Component.h"
@@ -15,24 +20,21 @@
 namespace Tarnu
 {
 
-class PythonComponent : public Component, public PythonBridge
+/// What every Python component does, whatever engine class it derives from.
+class PythonComponentHooks : public PythonBridge
 {
-public:
-    explicit PythonComponent(PyObject* self) : PythonBridge(self) {}
+protected:
+    explicit PythonComponentHooks(PyObject* self) : PythonBridge(self) {}
 
-    const std::string& getType() const override;
-    const std::string& getSuperType() const override;
-    std::shared_ptr<Component> createNew(const ParameterList& params) const override;
-    std::shared_ptr<Component> createCopy() const override;
-    void entityChanged(const std::shared_ptr<Entity>& newEntity, const std::shared_ptr<Entity>& oldEntity) override;
-    void managerChanged(const std::shared_ptr<SceneManager>& newManager,
-                        const std::shared_ptr<SceneManager>& oldManager) override;
-    bool attach(Entity* entity, const std::shared_ptr<Component>& self) override;
-    void detach(Entity* entity) override;
-
-    // What a Python subclass inherits when it leaves the notifications out.
-    void defaultEntityChanged(const std::shared_ptr<Entity>&, const std::shared_ptr<Entity>&) {}
-    void defaultManagerChanged(const std::shared_ptr<SceneManager>&, const std::shared_ptr<SceneManager>&) {}
+    const std::string& pythonType() const;
+    const std::string& pythonSuperType() const;
+    std::shared_ptr<Component> pythonCreateNew(const ParameterList& params) const;
+    std::shared_ptr<Component> pythonCreateCopy() const;
+    void pythonEntityChanged(const std::shared_ptr<Entity>& newEntity, const std::shared_ptr<Entity>& oldEntity) const;
+    void pythonManagerChanged(const std::shared_ptr<SceneManager>& newManager,
+                              const std::shared_ptr<SceneManager>& oldManager) const;
+    bool attachUnderTypeChain(Entity* entity, const std::shared_ptr<Component>& self);
+    void detachTypeChain(const Component& component, Entity* entity);
 
 private:
     /// The type names from this class up to (not including) "Component", or
@@ -46,9 +48,48 @@ private:
     std::unordered_map<const Entity*, std::vector<std::string>> registeredNames;
 };
 
+template <class Base = Component>
+class PythonComponent : public Base, public PythonComponentHooks
+{
+public:
+    template <class... Args>
+    explicit PythonComponent(PyObject* self, const Args&... args) : Base(args...), PythonComponentHooks(self)
+    {
+    }
+
+    const std::string& getType() const override { return pythonType(); }
+    const std::string& getSuperType() const override { return pythonSuperType(); }
+    std::shared_ptr<Component> createNew(const ParameterList& params) const override
+    {
+        return pythonCreateNew(params);
+    }
+    std::shared_ptr<Component> createCopy() const override { return pythonCreateCopy(); }
+    void entityChanged(const std::shared_ptr<Entity>& newEntity, const std::shared_ptr<Entity>& oldEntity) override
+    {
+        Base::entityChanged(newEntity, oldEntity);
+        pythonEntityChanged(newEntity, oldEntity);
+    }
+    void managerChanged(const std::shared_ptr<SceneManager>& newManager,
+                        const std::shared_ptr<SceneManager>& oldManager) override
+    {
+        pythonManagerChanged(newManager, oldManager);
+    }
+    bool attach(Entity* entity, const std::shared_ptr<Component>& self) override
+    {
+        return attachUnderTypeChain(entity, self);
+    }
+    void detach(Entity* entity) override { detachTypeChain(*this, entity); }
+
+    // What a Python subclass inherits when it leaves the notifications out. The
+    // binding reaches them through the held class only, so a bridge derived from
+    // this one declares its own.
+    void defaultEntityChanged(const std::shared_ptr<Entity>&, const std::shared_ptr<Entity>&) {}
+    void defaultManagerChanged(const std::shared_ptr<SceneManager>&, const std::shared_ptr<SceneManager>&) {}
+};
+
 }
 
 namespace boost::python
 {
-template <> struct has_back_reference<Tarnu::PythonComponent> : mpl::true_ {};
+template <> struct has_back_reference<Tarnu::PythonComponent<>> : mpl::true_ {};
 }

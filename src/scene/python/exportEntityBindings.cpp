@@ -156,7 +156,7 @@ void exportSceneManager()
 void exportComponent()
 {
     using GetComponent = std::shared_ptr<Component> (*)(const std::string&, const Entity*);
-    py::class_<Component, PythonComponent, boost::noncopyable> cls("Component", py::init<>());
+    py::class_<Component, PythonComponent<>, boost::noncopyable> cls("Component", py::init<>());
     cls.def("getCurrentTime", &Component::getCurrentTime)
         .def("getEntity", &Component::getEntity)
         .def("getSceneNode", &Component::getSceneNode)
@@ -166,8 +166,8 @@ void exportComponent()
         .def("getSuperType", &Component::getSuperType, CopyResult())
         .def("createNew", py::pure_virtual(&Component::createNew))
         .def("createCopy", py::pure_virtual(&Component::createCopy))
-        .def("entityChanged", &Component::entityChanged, &PythonComponent::defaultEntityChanged)
-        .def("managerChanged", &Component::managerChanged, &PythonComponent::defaultManagerChanged)
+        .def("entityChanged", &Component::entityChanged, &PythonComponent<>::defaultEntityChanged)
+        .def("managerChanged", &Component::managerChanged, &PythonComponent<>::defaultManagerChanged)
         .def("getComponent", static_cast<GetComponent>(&Component::getComponent))
         .staticmethod("getComponent")
         .def("checkRef", &Component::checkRef)

@@ -1,0 +1,127 @@
+#include "game/UnitFSMController.h"
+
+#include "game/FSMResource.h"
+#include "game/UnitFSM.h"
+#include "game/UnitFSMControllerActionEvent.h"
+#include "scene/Entity.h"
+
+namespace Tarnu
+{
+
+UnitFSMController::UnitFSMController() : EventListener(UnitFSMControllerActionEvent::TYPE)
+{
+}
+
+std::shared_ptr<Component> UnitFSMController::createNew(const ParameterList&) const
+{
+    return std::make_shared<UnitFSMController>();
+}
+
+std::shared_ptr<Component> UnitFSMController::createCopy() const
+{
+    return std::make_shared<UnitFSMController>();
+}
+
+void UnitFSMController::entityChanged(const std::shared_ptr<Entity>& newEntity,
+                                      const std::shared_ptr<Entity>& oldEntity)
+{
+    if (oldEntity)
+    {
+        // Let go of after the table is empty: a script's machine may run script code as it dies.
+        const auto forgotten = std::move(machines);
+        machines.clear();
+        oldEntity->removeEventListener(this);
+    }
+    if (newEntity)
+        newEntity->addEventListener(this);
+}
+
+void UnitFSMController::managerChanged(const std::shared_ptr<SceneManager>&,
+                                       const std::shared_ptr<SceneManager>& oldManager)
+{
+    if (oldManager)
+        setFSM("");
+}
+
+void UnitFSMController::handleEvent(const std::shared_ptr<Event>& event)
+{
+    if (const auto action = std::dynamic_pointer_cast<UnitFSMControllerActionEvent>(event))
+        setFSM(action->fields.fsm);
+}
+
+void UnitFSMController::registerFSM(const std::shared_ptr<UnitFSM>& machine)
+{
+    if (machine && machine->getStateMachine())
+        machines.emplace(machine->getStateMachine()->getName(), machine);
+}
+
+void UnitFSMController::unregisterFSM(UnitFSM* machine)
+{
+    if (!machine || !machine->getStateMachine())
+        return;
+    const std::string name = machine->getStateMachine()->getName();
+    // Only its own entry: a twin of the same definition that was left out must not remove the one registered.
+    const auto registered = [this, &name, machine] {
+        const auto found = machines.find(name);
+        return found != machines.end() && found->second.get() == machine ? found : machines.end();
+    };
+    if (registered() == machines.end())
+        return;
+    if (active.get() == machine)
+    {
+        setFSM("");
+        if (registered() == machines.end())
+            return;
+    }
+    const auto found = registered();
+    const std::shared_ptr<UnitFSM> leaving = std::move(found->second);
+    machines.erase(found);
+}
+
+std::shared_ptr<UnitFSM> UnitFSMController::getRegistered(const std::string& name) const
+{
+    const auto found = machines.find(name);
+    return found == machines.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<UnitFSM> UnitFSMController::switchTarget(const std::string& name) const
+{
+    if (!getSceneManagerPointer())
+        return nullptr;
+    const std::shared_ptr<UnitFSM> found = getRegistered(name);
+    return found == active ? nullptr : found;
+}
+
+void UnitFSMController::stopActive()
+{
+    // Out of the slot before it hears of it: its stateChanged may start another machine.
+    const std::shared_ptr<UnitFSM> leaving = std::move(active);
+    active.reset();
+    if (leaving)
+        leaving->disconnect();
+}
+
+void UnitFSMController::setFSM(const std::string& name)
+{
+    const std::uint64_t request = ++requests;
+    if (name.empty())
+    {
+        stopActive();
+        return;
+    }
+    std::shared_ptr<UnitFSM> target = switchTarget(name);
+    if (!target)
+        return;
+    // The entity's reference to this controller may go inside the machines' stateChanged.
+    const std::shared_ptr<UnitFSMController> keep = getFor(getOwnerPointer());
+    if (active)
+    {
+        stopActive();
+        if (request != requests || !(target = switchTarget(name)))
+            return;
+    }
+    active = target;
+    target->connect(getEntity(), 0);
+}
+
+}
