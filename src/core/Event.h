@@ -30,7 +30,8 @@ public:
     std::uint32_t getEventType() const { return eventType; }
     double getEventTime() const { return eventTime; }
 
-    /// The manager that last dispatched this event; null before the first dispatch.
+    /// The manager delivering this event to the listener now hearing it (afterwards the
+    /// last one that delivered it); null before the first dispatch.
     const EventManager* getDispatcher() const { return dispatcher; }
     void setDispatcher(const EventManager* manager) { dispatcher = manager; }
 

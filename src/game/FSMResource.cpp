@@ -9,6 +9,8 @@
 
 #include <boost/python.hpp>
 
+#include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <iostream>
 #include <stdexcept>
@@ -17,6 +19,31 @@ namespace py = boost::python;
 
 namespace Tarnu
 {
+
+namespace
+{
+
+// Read here rather than by the binding library's exec_file, which names the file
+// through a buffer it has freed. A file that cannot be read raises Python's OSError.
+std::string readScript(const std::string& path)
+{
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    std::string source;
+    if (file)
+    {
+        char chunk[4096];
+        while (const std::size_t read = std::fread(chunk, 1, sizeof chunk, file.get()))
+            source.append(chunk, read);
+    }
+    if (!file || std::ferror(file.get()))
+    {
+        PyErr_SetFromErrnoWithFilename(PyExc_OSError, path.c_str());
+        py::throw_error_already_set();
+    }
+    return source;
+}
+
+}
 
 FSMResource::Listener::Listener(FSMResource& owner, std::uint32_t sourceState, std::uint32_t eventType)
     : EventListener(eventType), owner(owner), sourceState(sourceState), eventType(eventType)
@@ -34,10 +61,14 @@ void FSMResource::Listener::handleEvent(const std::shared_ptr<Event>& event)
     Connection& connection = found->second;
     if (connection.machine->getState() != sourceState)
         return;
-    // One event moves a machine once, whichever order its transitions' listeners hear it in.
-    if (connection.lastEvent.lock() == event)
+    // One event moves a machine once, whichever order its transitions' listeners hear it in,
+    // and however many changes ran inside stateChanged while it was being delivered.
+    std::vector<std::weak_ptr<Event>>& movedBy = connection.movedBy;
+    std::erase_if(movedBy, [](const std::weak_ptr<Event>& moved) { return moved.expired(); });
+    if (std::any_of(movedBy.begin(), movedBy.end(),
+                    [&event](const std::weak_ptr<Event>& moved) { return moved.lock() == event; }))
         return;
-    connection.lastEvent = event;
+    movedBy.push_back(event);
     const std::uint32_t target = owner.transitions.at({sourceState, eventType});
     // Last: the machine's stateChanged may clear this definition, and this listener with it.
     connection.machine->setState(target, event);
@@ -172,7 +203,11 @@ void FSMResource::runScript()
 {
     py::dict space = PythonManager::getSingleton().createNamespace();
     space["fsm"] = shared_from_this();
-    py::exec_file(module.c_str(), space, space);
+    // Compiled from the bytes, as Python runs a file: its coding line holds, and the traceback names the file.
+    const py::object builtins = py::import("builtins");
+    const std::string source = readScript(module);
+    const py::object text(py::handle<>(PyBytes_FromStringAndSize(source.data(), Py_ssize_t(source.size()))));
+    builtins.attr("exec")(builtins.attr("compile")(text, module, "exec"), space, space);
 }
 
 void FSMResource::callModuleFunction()

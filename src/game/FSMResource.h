@@ -77,9 +77,12 @@ private:
     };
     struct Connection
     {
-        UnitFSM* machine;            // the machine enters and leaves this table itself, also when it dies
-        std::uint32_t managerID;     // tells the manager from a later one at the same address
-        std::weak_ptr<Event> lastEvent;  // observed only: an event may hold the very entity it moves
+        UnitFSM* machine;         // the machine enters and leaves this table itself, also when it dies
+        std::uint32_t managerID;  // tells the manager from a later one at the same address
+        // The live events that have moved the machine, each once: also those whose delivery is
+        // still going on around changes made from inside stateChanged. Observed only: an event
+        // may hold the very entity it moves.
+        std::vector<std::weak_ptr<Event>> movedBy;
     };
 
     /// States and transitions may be added while loading and once loaded.

@@ -210,3 +210,28 @@ TEST(EventDispatch, ThrowingListenerDoesNotGetTheEventDeliveredAgain)
     bus.manager.dispatchEvents(-1);
     EXPECT_EQ(bus.heard, (Strings{"l:bad", "l:good"}));
 }
+
+TEST(EventDispatch, EveryListenerSeesTheManagerDeliveringToItAfterAnEarlierOnePassedTheEventOn)
+{
+    // Writes down which manager it was called by, then passes the event on to the next one.
+    struct Relay : EventListener
+    {
+        explicit Relay(EventManager* next) : EventListener(PING), next(next) {}
+        void handleEvent(const std::shared_ptr<Event>& event) override
+        {
+            seen.push_back(event->getDispatcher());
+            if (next)
+                next->postEvent(event);
+        }
+        EventManager* next;
+        std::vector<const EventManager*> seen;
+    };
+    EventManager first, second;
+    Relay passer(&second), after(nullptr), elsewhere(nullptr);
+    first.addEventListener(&passer);
+    first.addEventListener(&after);
+    second.addEventListener(&elsewhere);
+    first.postEvent(labelled("x"));
+    EXPECT_EQ(elsewhere.seen, std::vector<const EventManager*>{&second});
+    EXPECT_EQ(after.seen, std::vector<const EventManager*>{&first});
+}
