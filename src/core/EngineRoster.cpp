@@ -5,7 +5,10 @@
 #include "core/StartupRollback.h"
 #include "core/resources/XmlFileManager.h"
 #include "game/Movable.h"
+#include "game/PathfinderActionEvent.h"
 #include "game/StaticCollidable.h"
+#include "game/StraightLinePathfinder.h"
+#include "game/TurnAndDashPathwalker.h"
 #include "render/Camera.h"
 #include "render/DynamicTextDisplay.h"
 #include "render/FontManager.h"
@@ -80,13 +83,16 @@ void startEngineRoster(StartupRollback& rollback)
     components.registerType(std::make_shared<StaticCollidable>());
     components.registerType(std::make_shared<StaticImage>());
     components.registerType(std::make_shared<StaticRandomDistributionSTG>());
+    components.registerType(std::make_shared<StraightLinePathfinder>());
     components.registerType(std::make_shared<TemplateInstantiator>());
+    components.registerType(std::make_shared<TurnAndDashPathwalker>());
     components.registerType(std::make_shared<UniformTimeIncrementSTC>());
 
     // The movable action event is a factory event too, but not among these.
     EventFactory& events = create<EventFactory>(rollback);
     events.registerType(std::make_shared<AnimationActionEvent>());
     events.registerType(std::make_shared<ComponentAdderActionEvent>());
+    events.registerType(std::make_shared<PathfinderActionEvent>());
     events.registerType(std::make_shared<ScriptRunnerActionEvent>());
     events.registerType(std::make_shared<TemplateInstantiationActionEvent>());
 

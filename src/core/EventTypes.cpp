@@ -4,6 +4,9 @@
 #include "core/Timer.h"
 #include "game/CollidableEvent.h"
 #include "game/MovableActionEvent.h"
+#include "game/Pathfinder.h"
+#include "game/PathfinderActionEvent.h"
+#include "game/Pathwalker.h"
 #include "render/TextDisplayActionEvent.h"
 #include "render/animation/AnimationEvents.h"
 #include "scene/EntityEvent.h"
@@ -27,7 +30,8 @@ void assignEventTypes()
                                   &EntityEvent::TYPE, &ComponentAdderActionEvent::TYPE,
                                   &ScriptRunnerActionEvent::TYPE, &TemplateInstantiationActionEvent::TYPE,
                                   &SceneEvent::TYPE, &AnimationEvent::TYPE, &AnimationActionEvent::TYPE,
-                                  &TextDisplayActionEvent::TYPE, &CollidableEvent::TYPE, &MovableActionEvent::TYPE})
+                                  &TextDisplayActionEvent::TYPE, &CollidableEvent::TYPE, &MovableActionEvent::TYPE,
+                                  &PathfinderEvent::TYPE, &PathwalkerEvent::TYPE, &PathfinderActionEvent::TYPE})
         *type = ++counter;
 }
 

@@ -16,5 +16,7 @@ void exportBoundBindings();
 void exportPhysicsBindings();
 void exportRenderBindings();
 void exportTextBindings();
+// Game players and the tile map come here.
+void exportPathfinderBindings();
 
 }

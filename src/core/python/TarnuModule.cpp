@@ -50,5 +50,7 @@ BOOST_PYTHON_MODULE(tarnu)
     Tarnu::exportPhysicsBindings();
     Tarnu::exportRenderBindings();
     Tarnu::exportTextBindings();
+    // Game players and the tile map come here.
+    Tarnu::exportPathfinderBindings();
     exportRoot();
 }
