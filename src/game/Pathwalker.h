@@ -5,8 +5,7 @@
 // pathfinder hears as a PathwalkerListener.
 //
 // A path is shared: the walker holds the nodes it walks, so a pathfinder that
-// goes while its path is being walked leaves nothing dangling. The points are
-// read as the walk reaches them, so a builder may move a point in place.
+// goes while its path is being walked leaves nothing dangling.
 
 #include "core/Event.h"
 #include "core/EventListener.h"
