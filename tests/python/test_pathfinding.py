@@ -270,3 +270,25 @@ del node
     assert said["where"] == [[30, 0, "standing"], [0, 300, "None"]]
     # Without a movable nothing moves; the killed entity is gone, and the prelude's exit checks that nothing leaked.
     assert said["still"] == [0, None]
+
+
+def test_each_action_does_what_it_names(run_script):
+    said = play(run_script, """
+steered, mark = walker("steered"), walker("mark", 0, -20, finder=False)
+def act(action, target=""):
+    steered.postEvent(PathfinderActionEvent(getattr(PathfinderActionEvent, action), Vector2(30, 0), target, 0.0))
+    steps(1)
+    return [action] + state(steered)[4:]
+trace = [act("SET_VEC_DEST"), act("START_PATHING"), act("STOP_PATHING"), act("START_PATHING"), act("CLEAR_DEST"),
+         act("START_PATHING"), act("SET_ENT_DEST", "mark"), act("START_PATHING")]
+steps(4)
+trace += [act("STOP_PATHING"), act("SET_VEC_DEST_AND_START")]
+say("trace", trace)
+""")
+    quarter = math.pi / 2
+    assert said["trace"] == [
+        ["SET_VEC_DEST", [0, 0], 0], ["START_PATHING", [10, 0], 0], ["STOP_PATHING", [0, 0], 0],
+        ["START_PATHING", [10, 0], 0], ["CLEAR_DEST", [0, 0], 0], ["START_PATHING", [0, 0], 0],
+        # The mark is behind the walker and to its right: it turns clockwise.
+        ["SET_ENT_DEST", [0, 0], 0], ["START_PATHING", [0, 0], -quarter],
+        ["STOP_PATHING", [0, 0], 0], ["SET_VEC_DEST_AND_START", [0, 0], quarter]]
