@@ -6,7 +6,10 @@
 #include "core/resources/XmlFileManager.h"
 #include "game/FSMResourceManager.h"
 #include "game/Movable.h"
+#include "game/PathfinderActionEvent.h"
 #include "game/StaticCollidable.h"
+#include "game/StraightLinePathfinder.h"
+#include "game/TurnAndDashPathwalker.h"
 #include "game/UnitFSMController.h"
 #include "game/UnitFSMControllerActionEvent.h"
 #include "render/Camera.h"
@@ -84,7 +87,9 @@ void startEngineRoster(StartupRollback& rollback)
     components.registerType(std::make_shared<StaticCollidable>());
     components.registerType(std::make_shared<StaticImage>());
     components.registerType(std::make_shared<StaticRandomDistributionSTG>());
+    components.registerType(std::make_shared<StraightLinePathfinder>());
     components.registerType(std::make_shared<TemplateInstantiator>());
+    components.registerType(std::make_shared<TurnAndDashPathwalker>());
     components.registerType(std::make_shared<UniformTimeIncrementSTC>());
     components.registerType(std::make_shared<UnitFSMController>());
 
@@ -92,6 +97,7 @@ void startEngineRoster(StartupRollback& rollback)
     EventFactory& events = create<EventFactory>(rollback);
     events.registerType(std::make_shared<AnimationActionEvent>());
     events.registerType(std::make_shared<ComponentAdderActionEvent>());
+    events.registerType(std::make_shared<PathfinderActionEvent>());
     events.registerType(std::make_shared<ScriptRunnerActionEvent>());
     events.registerType(std::make_shared<TemplateInstantiationActionEvent>());
     events.registerType(std::make_shared<UnitFSMControllerActionEvent>());

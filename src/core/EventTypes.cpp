@@ -4,6 +4,9 @@
 #include "core/Timer.h"
 #include "game/CollidableEvent.h"
 #include "game/MovableActionEvent.h"
+#include "game/Pathfinder.h"
+#include "game/PathfinderActionEvent.h"
+#include "game/Pathwalker.h"
 #include "game/UnitFSMControllerActionEvent.h"
 #include "render/TextDisplayActionEvent.h"
 #include "render/animation/AnimationEvents.h"
@@ -29,6 +32,7 @@ void assignEventTypes()
                                   &ScriptRunnerActionEvent::TYPE, &TemplateInstantiationActionEvent::TYPE,
                                   &SceneEvent::TYPE, &AnimationEvent::TYPE, &AnimationActionEvent::TYPE,
                                   &TextDisplayActionEvent::TYPE, &CollidableEvent::TYPE, &MovableActionEvent::TYPE,
+                                  &PathfinderEvent::TYPE, &PathwalkerEvent::TYPE, &PathfinderActionEvent::TYPE,
                                   &UnitFSMControllerActionEvent::TYPE})
         *type = ++counter;
 }

@@ -26,6 +26,13 @@ public:
         return found == classRegistry().end() ? nullptr : found->second;
     }
 
+    /// Keeps a sibling's cached instance while it is still the entity's, and looks it up anew otherwise.
+    static void refresh(std::shared_ptr<Derived>& cached, const Entity* entity)
+    {
+        if (!cached || !entity || cached->getOwnerPointer() != entity)
+            cached = getFor(entity);
+    }
+
     const std::string& getType() const override { return Derived::FACTORY_TYPE; }
     const std::string& getSuperType() const override { return Base::FACTORY_TYPE; }
 

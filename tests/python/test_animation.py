@@ -204,10 +204,21 @@ shown.append(row())
 say("rows", shown)
 say("values", [bar.getOcclusion(), bar.getMinPos(), bar.getMaxPos(), OccludedQuad.HORIZONTAL,
                OccludedQuad.Direction.VERTICAL, attempt(lambda: bar.setOcclusion(-1)), bar.getOcclusion()])
+# A bar a script made itself is kept by its entity, and goes with it.
+import weakref
+made = OccludedAnimatable(OccludedQuad.VERTICAL, 1, occlusion=0.5)
+made_node = place(made, "made", 20, 20)
+made = weakref.ref(made)
+still()
+kept = [made() is not None and made().getOcclusion(), made() is not None and made().getEntity().getName()]
+scene.removeNode(made_node)
+del made_node
+say("made", kept + [made() is None])
 """)
     assert said["rows"] == [[RED, RED, BLACK, BLACK], [RED, BLACK, BLACK, BLACK], [BLACK, RED, BLUE, BLUE],
                             [BLACK] * 4]
     assert said["values"] == [1.0, 1.0, 0.0, 0, 1, None, 0.0]
+    assert said["made"] == [0.5, "made", True]
 
 
 def test_bad_sequences_names_and_numbers_are_logged_or_refused(run_script, tmp_path):

@@ -46,11 +46,21 @@ def test_python_surface_of_rendering_and_animation_without_an_engine():
     action = AnimationActionEvent.setAnimation("walk")
     assert isinstance(action, FactoryEvent) and action.eventType == AnimationActionEvent.TYPE
     assert action.eventTime == 0.0 and AnimationActionEvent.setPosition(2.5).eventTime == 0.0
-    bases = [cls for cls, _, _ in surface]
-    # Nothing here is made from Python but slots; managers come from createNew, each new and unconnected.
+    bases = [cls for cls, _, _ in surface if cls is not OccludedAnimatable]
+    # Nothing here is made from Python but slots and occluded sprites; managers come from createNew, each new
+    # and unconnected.
     for cls in bases:
         with pytest.raises(RuntimeError, match="cannot be instantiated"):
             cls()
+    bar = OccludedAnimatable(OccludedQuad.HORIZONTAL, 2.5)
+    assert [bar.getZOrder(), bar.getOcclusion(), bar.getMinPos(), bar.getMaxPos(), bar.getCurrentAnimation()] \
+        == [2.5, 1.0, 0.0, 1.0, "None"] and bar.getType() == "OccludedAnimatable"
+    # The occlusion is clamped as setOcclusion clamps it; the range is taken as given.
+    bar = OccludedAnimatable(OccludedQuad.VERTICAL, 0, 1, 0, 2)
+    assert [bar.getOcclusion(), bar.getMinPos(), bar.getMaxPos()] == [1.0, 1.0, 0.0]
+    assert OccludedAnimatable(zOrder=1, direction=OccludedQuad.HORIZONTAL, occlusion=-3).getOcclusion() == 0.0
+    with pytest.raises(TypeError):
+        OccludedAnimatable()
     first, second = QuadtreeRenderManager.createNew(), QuadtreeRenderManager.createNew()
     assert first != second and first.getMainCamera() is None
     first.disconnect()

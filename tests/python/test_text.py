@@ -43,6 +43,7 @@ def test_python_surface_of_text_without_an_engine():
     assert [int(v) for v in (TextDisplay.HorzAlignment.Left, TextDisplay.HorzAlignment.Center,
                              TextDisplay.HorzAlignment.Right, TextDisplay.VertAlignment.Top,
                              TextDisplay.VertAlignment.Center, TextDisplay.VertAlignment.Bottom)] == [0, 1, 2, 0, 1, 2]
+    assert tarnu.HorzAlignment is TextDisplay.HorzAlignment and tarnu.VertAlignment is TextDisplay.VertAlignment
     for cls in (TextDisplay, DynamicTextDisplay):
         assert not hasattr(cls, "TYPE") and not hasattr(cls, "FACTORY_TYPE")
     # After rendering and animation, before whatever follows.

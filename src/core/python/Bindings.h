@@ -16,6 +16,8 @@ void exportBoundBindings();
 void exportPhysicsBindings();
 void exportRenderBindings();
 void exportTextBindings();
+// Game players and the tile map come here.
+void exportPathfinderBindings();
 void exportFSMBindings();
 
 }

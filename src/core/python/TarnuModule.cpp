@@ -50,6 +50,8 @@ BOOST_PYTHON_MODULE(tarnu)
     Tarnu::exportPhysicsBindings();
     Tarnu::exportRenderBindings();
     Tarnu::exportTextBindings();
+    // Game players and the tile map come here.
+    Tarnu::exportPathfinderBindings();
     Tarnu::exportFSMBindings();
     exportRoot();
 }

@@ -1,7 +1,8 @@
 // Rendering and animation: render managers, the camera, renderables, animated
 // sprites with their event and action event, the occlusion interface, outlines
 // of bounds, and the render-permission slot that scripts may subclass. Objects
-// come from factories and createNew functions; only slots are made from Python.
+// come from factories and createNew functions; only slots and occluded sprites
+// are made from Python.
 
 #include "core/math/Bound.h"
 #include "core/python/Bindings.h"
@@ -122,8 +123,12 @@ void exportOcclusion()
         .def("setMaxPos", &OccludedQuad::setMaxPos)
         .def("getMaxPos", &OccludedQuad::getMaxPos);
 
+    // Scripts may make an occluded sprite themselves, with the arguments of the engine's constructor.
     py::class_<OccludedAnimatable, py::bases<Animatable, OccludedQuad>, std::shared_ptr<OccludedAnimatable>,
-               boost::noncopyable>("OccludedAnimatable", py::no_init);
+               boost::noncopyable>(
+        "OccludedAnimatable", py::init<OccludedQuad::Direction, double, py::optional<double, double, double>>(
+                                  (py::arg("direction"), py::arg("zOrder"), py::arg("minPos") = 0.0, py::arg("maxPos") = 1.0,
+                                   py::arg("occlusion") = 1.0)));
     // Either base is reached from the sprite itself, whichever the engine expects.
     py::implicitly_convertible<std::shared_ptr<OccludedAnimatable>, std::shared_ptr<Animatable>>();
     py::implicitly_convertible<std::shared_ptr<OccludedAnimatable>, std::shared_ptr<OccludedQuad>>();

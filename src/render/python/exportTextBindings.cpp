@@ -49,6 +49,10 @@ void exportTextBindings()
             py::args("box", "fontFileName", "zOrder", "textSize", "text", "horzAlignment")))
         .def(py::init<Box, Text, double, double, Text, Horz, Vert>(
             py::args("box", "fontFileName", "zOrder", "textSize", "text", "horzAlignment", "vertAlignment")));
+
+    // Also reachable from the module, as the alignments a display's constructor takes.
+    py::scope().attr("HorzAlignment") = display.attr("HorzAlignment");
+    py::scope().attr("VertAlignment") = display.attr("VertAlignment");
 }
 
 }

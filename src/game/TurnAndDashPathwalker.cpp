@@ -1,0 +1,164 @@
+#include "game/TurnAndDashPathwalker.h"
+
+#include "core/ParameterList.h"
+#include "game/Movable.h"
+#include "render/animation/AnimationEvents.h"
+#include "scene/Entity.h"
+#include "scene/SceneManager.h"
+#include "scene/SceneNode.h"
+
+#include <cmath>
+#include <stdexcept>
+
+namespace Tarnu
+{
+
+namespace
+{
+
+const std::string STANDING = "standing";
+const std::string WALKING = "walking";
+
+bool validSpeed(double speed)
+{
+    return std::isfinite(speed) && speed > 0.0;
+}
+
+}
+
+TurnAndDashPathwalker::TurnAndDashPathwalker(double rotSpeed, double transSpeed)
+    : rotSpeed(rotSpeed), transSpeed(transSpeed)
+{
+    // The phases last a distance over a speed: an infinite speed would dash to NaN.
+    if (!validSpeed(rotSpeed) || !validSpeed(transSpeed))
+        throw std::runtime_error("invalid speed argumenets for TurnAndDashPathwalker");
+}
+
+std::shared_ptr<Component> TurnAndDashPathwalker::createNew(const ParameterList& params) const
+{
+    double readRotSpeed = 0.0;
+    double readTransSpeed = 0.0;
+    params.getThrowOnFail("rotSpeed", readRotSpeed, "");
+    params.getThrowOnFail("transSpeed", readTransSpeed, "");
+    return std::make_shared<TurnAndDashPathwalker>(readRotSpeed, readTransSpeed);
+}
+
+std::shared_ptr<Component> TurnAndDashPathwalker::createCopy() const
+{
+    return std::make_shared<TurnAndDashPathwalker>(rotSpeed, transSpeed);
+}
+
+void TurnAndDashPathwalker::managerChanged(const std::shared_ptr<SceneManager>& newManager,
+                                           const std::shared_ptr<SceneManager>& oldManager)
+{
+    if (oldManager)
+    {
+        // Now, while the movable is known: the process ends only after the old scene's pass.
+        halt();
+        killProcess();
+        movable.reset();
+    }
+    if (!newManager)
+        return;
+    if (const std::shared_ptr<TurnAndDashPathwalker> self = getFor(getOwnerPointer()); self.get() == this)
+        newManager->addProcess(self);
+}
+
+void TurnAndDashPathwalker::setPath(const std::shared_ptr<const PathNode>& newPath, std::uint32_t count)
+{
+    const std::shared_ptr<const PathNode> taken = count == 0 ? nullptr : newPath;
+    if (taken && !getSceneManagerPointer())
+        return;
+    // Also for a stop on the very path walked: it must not leave the entity dashing.
+    if (taken != path)
+        processTerminated();
+    path = taken;
+    remaining = count;
+}
+
+void TurnAndDashPathwalker::halt()
+{
+    if (!movable)
+        return;
+    movable->setVelocity(Vector2::ZERO);
+    movable->setRotationalVelocity(0.0);
+}
+
+void TurnAndDashPathwalker::processTerminated()
+{
+    halt();
+    phase = Phase::AboutToTurn;
+    queueAnimation(STANDING);
+}
+
+void TurnAndDashPathwalker::queueAnimation(const std::string& name) const
+{
+    if (const std::shared_ptr<Entity> entity = getEntity())
+        entity->queueEvent(AnimationActionEvent::setAnimation(name));
+}
+
+void TurnAndDashPathwalker::updateProcess(double dt)
+{
+    const Movable* before = movable.get();
+    Movable::refresh(movable, getOwnerPointer());
+    // A movable that went, or came in another's place, is not the one this walk was steering.
+    if (movable.get() != before)
+        phase = Phase::AboutToTurn;
+    SceneNode* node = getSceneNodePointer();
+    if (!movable || !node || !path || !path->point)
+        return;
+    timer -= dt;
+    const Vector2 position = node->getWorldPosition();
+
+    if (phase == Phase::AboutToTurn)
+    {
+        const Vector2 offset = *path->point - position;
+        const double distance = std::hypot(offset.x, offset.y);
+        if (distance == 0.0)
+        {
+            // Already there: no heading to turn to, and it arrives below.
+            timer = 0.0;
+            phase = Phase::Dashing;
+        }
+        else
+        {
+            queueAnimation(STANDING);
+            direction = offset / distance;
+            const Complex& o = node->getWorldOrientation();
+            // The angle of the heading less the direction's, in (-pi, pi]: above 0 turns clockwise.
+            const double angle =
+                std::atan2(o.i * direction.x - o.r * direction.y, o.r * direction.x + o.i * direction.y);
+            movable->setRotationalVelocity(angle > 0.0 ? -rotSpeed : rotSpeed);
+            timer = std::abs(angle) / rotSpeed;
+            phase = Phase::Turning;
+        }
+    }
+    if (phase == Phase::Turning && timer <= 0.0)
+    {
+        queueAnimation(WALKING);
+        movable->setRotationalVelocity(0.0);
+        // Exactly onto the heading: the last step of the turn overshoots.
+        node->setOrientation(Complex(direction.x, direction.y), SceneNode::WORLD);
+        movable->setVelocity(direction * transSpeed);
+        const Vector2 offset = *path->point - position;
+        timer = std::hypot(offset.x, offset.y) / transSpeed;
+        phase = Phase::Dashing;
+    }
+    if (phase == Phase::Dashing && timer <= 0.0)
+    {
+        queueAnimation(STANDING);
+        movable->setVelocity(Vector2::ZERO);
+        phase = Phase::AboutToTurn;
+        if (--remaining != 0 && path->next && path->next->point)
+        {
+            path = path->next;
+            return;
+        }
+        const auto done = std::make_shared<PathwalkerEvent>(getCurrentTime(), path, true);
+        path.reset();
+        if (const std::shared_ptr<Entity> entity = getEntity())
+            entity->postEvent(done);
+    }
+}
+
+}
