@@ -2,7 +2,7 @@
 
 #include "core/ReentryGuard.h"
 #include "core/SnapshotWalk.h"
-#include "game/PhysicsManager.h"
+#include "game/physics/PhysicsManager.h"
 #include "render/RenderManager.h"
 #include "scene/Component.h"
 #include "scene/Entity.h"

@@ -1,7 +1,7 @@
 #include "scene/SceneNode.h"
 
 #include "core/math/FiniteCheck.h"
-#include "game/Collidable.h"
+#include "game/physics/Collidable.h"
 #include "render/RenderManager.h"
 #include "render/Renderable.h"
 #include "scene/Entity.h"

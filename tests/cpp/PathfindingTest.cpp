@@ -1,11 +1,11 @@
 #include "ErrorText.h"
 #include "SceneFixtures.h"
 
-#include "game/GridPhysicsManager.h"
-#include "game/Movable.h"
-#include "game/PathfinderActionEvent.h"
-#include "game/StraightLinePathfinder.h"
-#include "game/TurnAndDashPathwalker.h"
+#include "game/physics/GridPhysicsManager.h"
+#include "game/physics/Movable.h"
+#include "game/paths/PathfinderActionEvent.h"
+#include "game/paths/StraightLinePathfinder.h"
+#include "game/paths/TurnAndDashPathwalker.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,12 @@
 #include "core/math/Circle.h"
 #include "core/math/Intersection.h"
 #include "core/math/OrientedBox.h"
-#include "game/CollidableEvent.h"
-#include "game/CollisionFinders.h"
-#include "game/GridPhysicsManager.h"
-#include "game/Movable.h"
-#include "game/MovableAffector.h"
-#include "game/StaticCollidable.h"
+#include "game/physics/CollidableEvent.h"
+#include "game/physics/CollisionFinders.h"
+#include "game/physics/GridPhysicsManager.h"
+#include "game/physics/Movable.h"
+#include "game/physics/MovableAffector.h"
+#include "game/physics/StaticCollidable.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 // and a fixture failing any test that leaves entities or components alive.
 
 #include "core/EventListener.h"
-#include "game/Collidable.h"
-#include "game/PhysicsManager.h"
-#include "game/StaticCollidable.h"
+#include "game/physics/Collidable.h"
+#include "game/physics/PhysicsManager.h"
+#include "game/physics/StaticCollidable.h"
 #include "render/RenderManager.h"
 #include "render/Renderable.h"
 #include "scene/Component.h"

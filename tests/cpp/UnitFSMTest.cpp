@@ -3,9 +3,9 @@
 
 #include "core/Event.h"
 #include "core/EventManager.h"
-#include "game/FSMResource.h"
-#include "game/FSMResourceManager.h"
-#include "game/UnitFSM.h"
+#include "game/units/FSMResource.h"
+#include "game/units/FSMResourceManager.h"
+#include "game/units/UnitFSM.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // of every Python component, and stateChanged, whose errors are printed and go
 // no further (the change itself has happened).
 
-#include "game/UnitFSMComponent.h"
+#include "game/units/UnitFSMComponent.h"
 #include "scene/python/PythonComponent.h"
 
 #include <cstdint>

@@ -5,7 +5,7 @@
 // the physics step goes on with the next event.
 
 #include "core/python/PythonBridge.h"
-#include "game/CollidableEvent.h"
+#include "game/physics/CollidableEvent.h"
 
 #include <memory>
 

@@ -3,8 +3,8 @@
 
 #include "core/python/Bindings.h"
 #include "core/python/EventTypeProperty.h"
-#include "game/PathfinderActionEvent.h"
-#include "game/StraightLinePathfinder.h"
+#include "game/paths/PathfinderActionEvent.h"
+#include "game/paths/StraightLinePathfinder.h"
 #include "scene/Entity.h"
 
 #include <boost/python.hpp>

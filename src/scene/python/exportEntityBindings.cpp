@@ -2,7 +2,7 @@
 
 #include "core/ParameterList.h"
 #include "core/python/Bindings.h"
-#include "game/PhysicsManager.h"
+#include "game/physics/PhysicsManager.h"
 #include "render/RenderManager.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/python/Identity.h"

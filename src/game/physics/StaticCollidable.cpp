@@ -1,4 +1,4 @@
-#include "game/StaticCollidable.h"
+#include "game/physics/StaticCollidable.h"
 
 #include "core/ParameterList.h"
 #include "core/math/Intersection.h"

@@ -1,9 +1,9 @@
-#include "game/UnitFSM.h"
+#include "game/units/UnitFSM.h"
 
 #include "core/EngineWarning.h"
 #include "core/EventManager.h"
-#include "game/FSMResource.h"
-#include "game/FSMResourceManager.h"
+#include "game/units/FSMResource.h"
+#include "game/units/FSMResourceManager.h"
 #include "scene/Entity.h"
 #include "scene/SceneManager.h"
 

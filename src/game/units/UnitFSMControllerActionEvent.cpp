@@ -1,4 +1,4 @@
-#include "game/UnitFSMControllerActionEvent.h"
+#include "game/units/UnitFSMControllerActionEvent.h"
 
 #include "core/ParameterList.h"
 

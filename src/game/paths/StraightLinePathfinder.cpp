@@ -1,4 +1,4 @@
-#include "game/StraightLinePathfinder.h"
+#include "game/paths/StraightLinePathfinder.h"
 
 #include "scene/Entity.h"
 #include "scene/SceneNode.h"

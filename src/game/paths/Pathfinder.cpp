@@ -1,6 +1,6 @@
-#include "game/Pathfinder.h"
+#include "game/paths/Pathfinder.h"
 
-#include "game/PathfinderActionEvent.h"
+#include "game/paths/PathfinderActionEvent.h"
 #include "scene/Entity.h"
 #include "scene/SceneManager.h"
 

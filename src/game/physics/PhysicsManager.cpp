@@ -1,4 +1,4 @@
-#include "game/PhysicsManager.h"
+#include "game/physics/PhysicsManager.h"
 
 #include "core/ProcessManager.h"
 #include "scene/SceneManager.h"

@@ -1,6 +1,6 @@
-#include "game/Collidable.h"
+#include "game/physics/Collidable.h"
 
-#include "game/PhysicsManager.h"
+#include "game/physics/PhysicsManager.h"
 #include "scene/SceneManager.h"
 #include "scene/SceneNode.h"
 

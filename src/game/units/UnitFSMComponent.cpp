@@ -1,6 +1,6 @@
-#include "game/UnitFSMComponent.h"
+#include "game/units/UnitFSMComponent.h"
 
-#include "game/UnitFSMController.h"
+#include "game/units/UnitFSMController.h"
 #include "scene/Entity.h"
 
 namespace Tarnu

@@ -5,7 +5,7 @@
 // one unregisters it, and a machine still connected to the entity it leaves
 // disconnects, so that the entity's events no longer move it.
 
-#include "game/UnitFSM.h"
+#include "game/units/UnitFSM.h"
 #include "scene/Component.h"
 
 #include <memory>

@@ -1,6 +1,6 @@
-#include "game/ContactList.h"
+#include "game/physics/ContactList.h"
 
-#include "game/Collidable.h"
+#include "game/physics/Collidable.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "game/MovableActionEvent.h"
+#include "game/physics/MovableActionEvent.h"
 
 #include "core/ParameterList.h"
 #include "core/math/FiniteCheck.h"

@@ -1,11 +1,11 @@
-#include "game/FSMResource.h"
+#include "game/units/FSMResource.h"
 
 #include "core/CallbackScope.h"
 #include "core/Event.h"
 #include "core/EventManager.h"
 #include "core/LogManager.h"
 #include "core/PythonManager.h"
-#include "game/UnitFSM.h"
+#include "game/units/UnitFSM.h"
 
 #include <boost/python.hpp>
 

@@ -1,4 +1,4 @@
-#include "game/PathfinderActionEvent.h"
+#include "game/paths/PathfinderActionEvent.h"
 
 #include "core/ParameterList.h"
 #include "core/math/FiniteCheck.h"

@@ -6,7 +6,7 @@
 
 #include "core/Event.h"
 #include "core/EventListener.h"
-#include "game/CollidableEvent.h"
+#include "game/physics/CollidableEvent.h"
 
 #include <cstdint>
 #include <memory>

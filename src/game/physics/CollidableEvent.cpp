@@ -1,4 +1,4 @@
-#include "game/CollidableEvent.h"
+#include "game/physics/CollidableEvent.h"
 
 #include "scene/Component.h"
 

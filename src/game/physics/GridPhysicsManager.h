@@ -14,12 +14,12 @@
 // has reported its contacts. Registration order, never addresses, decides the
 // order of the walks, so events come in the same order on every run.
 
-#include "game/BodyTable.h"
-#include "game/CollidableEvent.h"
-#include "game/CollisionGrid.h"
-#include "game/ContactList.h"
-#include "game/PhysicsManager.h"
-#include "game/SlotList.h"
+#include "game/physics/BodyTable.h"
+#include "game/physics/CollidableEvent.h"
+#include "game/physics/CollisionGrid.h"
+#include "game/physics/ContactList.h"
+#include "game/physics/PhysicsManager.h"
+#include "game/physics/SlotList.h"
 
 #include <cstdint>
 #include <memory>

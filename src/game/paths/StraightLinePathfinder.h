@@ -8,8 +8,8 @@
 // The waypoint is shared with the walker and written in place: a new plan
 // always stops the walker first, so a walk never sees its point move.
 
-#include "game/Pathfinder.h"
-#include "game/Pathwalker.h"
+#include "game/paths/Pathfinder.h"
+#include "game/paths/Pathwalker.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
-#include "game/MovableAffector.h"
+#include "game/physics/MovableAffector.h"
 
 #include "core/math/FiniteCheck.h"
-#include "game/Movable.h"
+#include "game/physics/Movable.h"
 
 #include <cmath>
 

@@ -6,7 +6,7 @@
 
 #include "core/Singleton.h"
 #include "core/resources/ResourceManager.h"
-#include "game/FSMResource.h"
+#include "game/units/FSMResource.h"
 
 #include <memory>
 #include <string>

@@ -5,7 +5,7 @@
 // their local one.
 
 #include "core/math/AxisAlignedBox.h"
-#include "game/Collidable.h"
+#include "game/physics/Collidable.h"
 
 #include <memory>
 

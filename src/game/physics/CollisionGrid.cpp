@@ -1,6 +1,6 @@
-#include "game/CollisionGrid.h"
+#include "game/physics/CollisionGrid.h"
 
-#include "game/BodyTable.h"
+#include "game/physics/BodyTable.h"
 
 namespace Tarnu
 {

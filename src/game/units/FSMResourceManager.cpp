@@ -1,4 +1,4 @@
-#include "game/FSMResourceManager.h"
+#include "game/units/FSMResourceManager.h"
 
 namespace Tarnu
 {

@@ -13,7 +13,7 @@
 // in no cell, so no index ever leaves a level's cell array.
 
 #include "core/math/Vector2.h"
-#include "game/CellList.h"
+#include "game/physics/CellList.h"
 
 #include <algorithm>
 #include <array>

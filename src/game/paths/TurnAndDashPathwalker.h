@@ -12,7 +12,7 @@
 // may change anything.
 
 #include "core/Process.h"
-#include "game/Pathwalker.h"
+#include "game/paths/Pathwalker.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,8 +1,8 @@
-#include "game/UnitFSMController.h"
+#include "game/units/UnitFSMController.h"
 
-#include "game/FSMResource.h"
-#include "game/UnitFSM.h"
-#include "game/UnitFSMControllerActionEvent.h"
+#include "game/units/FSMResource.h"
+#include "game/units/UnitFSM.h"
+#include "game/units/UnitFSMControllerActionEvent.h"
 #include "scene/Entity.h"
 
 namespace Tarnu

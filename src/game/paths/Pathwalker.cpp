@@ -1,4 +1,4 @@
-#include "game/Pathwalker.h"
+#include "game/paths/Pathwalker.h"
 
 namespace Tarnu
 {

@@ -1,7 +1,7 @@
-#include "game/TurnAndDashPathwalker.h"
+#include "game/paths/TurnAndDashPathwalker.h"
 
 #include "core/ParameterList.h"
-#include "game/Movable.h"
+#include "game/physics/Movable.h"
 #include "render/animation/AnimationEvents.h"
 #include "scene/Entity.h"
 #include "scene/SceneManager.h"

@@ -1,4 +1,4 @@
-#include "game/CollisionFinders.h"
+#include "game/physics/CollisionFinders.h"
 
 #include "scene/Component.h"
 #include "scene/Entity.h"
