@@ -181,3 +181,21 @@ TEST_F(DataFiles, AnUnloadedFileKeepsItsIndexAndIsReadAgainByTheNextLookup)
     EXPECT_TRUE(found);
     EXPECT_TRUE(file->isLoaded());
 }
+
+TEST_F(DataFiles, TemplatesHeldOnlyByTheirIncludersGoDownALongChainWithoutRecursion)
+{
+    const int length = 60000;
+    std::string text = "<Data>";
+    for (int link = 0; link < length; ++link)
+        text += "<SceneTemplate name=\"S" + std::to_string(link) + "\"><SceneTemplate name=\"S" +
+                std::to_string(link + 1) + "\"/></SceneTemplate>";
+    write("chain.xml", text + "<SceneTemplate name=\"S" + std::to_string(length) + "\"/></Data>");
+    std::shared_ptr<SceneTemplate> first = scenes->loadTemplate("S0", "chain.xml");
+    first->load();
+    const std::weak_ptr<Resource> last = scenes->getResource("S" + std::to_string(length));
+    for (int link = 0; link <= length; ++link)
+        scenes->remove(scenes->getResource("S" + std::to_string(link))->getHandle());
+    ASSERT_FALSE(last.expired());
+    first.reset();
+    EXPECT_TRUE(last.expired());
+}

@@ -394,3 +394,155 @@ said(outcomes, template.isLoaded(), template.createEntity(), EntityTemplateManag
         (True, True, True, None, None),
         (["Error: class Tarnu::EntityTemplateManager", "Error: class Tarnu::SceneTemplateManager",
           "Error: class Tarnu::EventScriptManager", "Error: class Tarnu::EventScriptManager"], False, None, None)]
+
+
+# Data nested or chained far deeper than the stack; each case loads, builds what it can and unloads.
+DEPTH = 30000
+CHAIN = 10000
+THING = '<EntityTemplate name="Thing"><Component type="Probe"/></EntityTemplate>'
+BASE_CHAIN = "".join('<EntityTemplate name="E%d"><BaseTemplate name="E%d"/></EntityTemplate>' % (k, k + 1)
+                     for k in range(CHAIN))
+FAR_BASE = ('<EntityTemplate name="E%d">%%s<Component type="Probe" cache="false"><VarParam name="a" value="who"/>'
+            '</Component><DefaultValue name="who" value="far"/></EntityTemplate>' % CHAIN)
+
+
+def chained_files():
+    files = {"chain/f%d.xml" % k: '<Data><IncludeFile file="chain/f%d.xml"/><EntityTemplate name="Shared">'
+             '<Component type="Probe" cache="false"><Param name="a" value="%d"/></Component></EntityTemplate></Data>'
+             % (k + 1, k) for k in range(CHAIN)}
+    files["chain/f%d.xml" % CHAIN] = ('<Data><EntityTemplate name="Far"><Component type="Probe" cache="false">'
+                                      '<Param name="a" value="far"/></Component></EntityTemplate></Data>')
+    return files
+
+
+DEEP_DATA = [
+    ("nested scene nodes",
+     {"deep.xml": '<Data>' + THING + '<SceneTemplate name="Deep"><SceneNode pos="<1,0>"><EntityTemplate template="Thing" '
+      'name="top"/>' + '<SceneNode pos="<1,0>">' * (DEPTH - 1) + '<EntityTemplate template="Thing" name="bottom"/>' +
+      '</SceneNode>' * DEPTH + '</SceneTemplate></Data>'}, """
+deep = loaded("Deep", "deep.xml", scenes)
+scene = SceneManager.createNew()
+top = deep.createSceneInManager(scene)
+said(deep.wasLoadError(), scene.getNumEntities(), str(top.getWorldPosition()),
+     str(scene.getEntity("bottom").getSceneNode().getWorldPosition()))
+""", [(False, 2, "<1,0>", "<%d,0>" % DEPTH)], []),
+    # The including file is indexed after what it includes: its own "Shared" wins.
+    ("chain of included files", chained_files(), """
+far = loaded("Far", "chain/f0.xml")
+far.createEntity()
+loaded("Shared").createEntity()
+said(far.wasLoadError(), [entry[2] for entry in made])
+""", [(False, ["far", "0"])], []),
+    ("chain of included scene templates",
+     {"scenes.xml": '<Data>' + THING + "".join(
+         '<SceneTemplate name="S%d"><SceneTemplate name="S%d" pos="<1,0>"/><SceneNode><EntityTemplate template="Thing" '
+         'name="e%d"/></SceneNode></SceneTemplate>' % (k, k + 1, k) for k in range(CHAIN)) +
+      '<SceneTemplate name="S%d"/></Data>' % CHAIN}, """
+chain = loaded("S0", "scenes.xml", scenes)
+scene = SceneManager.createNew()
+first = chain.createSceneInManager(scene, Vector2(0, 5))
+said(chain.wasLoadError(), scene.getNumEntities(), first.getEntity().getName(),
+     str(scene.getEntity("e%d").getSceneNode().getWorldPosition()))
+""" % (CHAIN - 1), [(False, CHAIN, "e0", "<%d,5>" % (CHAIN - 1))], []),
+    # Default values travel down the chain with the component that reads them.
+    ("chain of base templates", {"bases.xml": '<Data>' + BASE_CHAIN + FAR_BASE % "" + '</Data>'}, """
+first = loaded("E0", "bases.xml")
+said(first.wasLoadError(), types(first.createEntity()), made)
+""", [(False, ["Probe"], [("new", "Probe", "far", "", "")])], []),
+    # The far end names the first as its base: only the first refuses, at the far end of its walk.
+    ("chain of base templates closing a cycle", {"bases.xml": '<Data>' + BASE_CHAIN + FAR_BASE % '<BaseTemplate name="E0"/>' +
+                                                 '</Data>'}, """
+first = loaded("E0", "bases.xml")
+said(first.wasLoadError(), types(first.createEntity()), types(loaded("E1").createEntity()))
+""", [(False, [], ["Probe"])],
+     ["Error: Loading EntityTemplate E0, at row 1 and column 33: template defined as base template of itself."]),
+    # Each template's spawner names the next template: they load one after the other.
+    ("chain of spawners' scene templates",
+     {"spawn.xml": '<Data>' + "".join(
+         '<EntityTemplate name="E%d"><Component type="StaticRandomDistributionSTG"><Param name="scene0" value="S%d"/>'
+         '<Param name="rate0" value="1"/></Component></EntityTemplate><SceneTemplate name="S%d"><SceneNode>'
+         '<EntityTemplate template="E%d"/></SceneNode></SceneTemplate>' % (k, k + 1, k, k) for k in range(CHAIN)) +
+      '<SceneTemplate name="S%d"><SceneNode/></SceneTemplate></Data>' % CHAIN}, """
+first = loaded("S0", "spawn.xml", scenes)
+last = scenes.getResource("S%d")
+said(first.wasLoadError(), last.isLoaded(), last.wasLoadError(), last.createSceneInManager(SceneManager.createNew()) is not None)
+""" % CHAIN, [(False, True, False, True)], []),
+]
+
+
+@pytest.mark.parametrize("files, script, expected, refusals", [case[1:] for case in DEEP_DATA],
+                         ids=[case[0] for case in DEEP_DATA])
+def test_deep_and_long_chained_data_loads_builds_and_unloads(run_script, tmp_path, files, script, expected, refusals):
+    for name, text in files.items():
+        (tmp_path / name).parent.mkdir(parents=True, exist_ok=True)
+        (tmp_path / name).write_text(text)
+    result = run_script(PRELUDE + script + "root.shutdown()\nsaid('survived')\n", timeout=300)
+    assert result.returncode == 0, result
+    assert printed(result) == expected + [("survived",)]
+    assert [line for line in xml_log(tmp_path) if "itself" in line] == refusals
+
+
+def test_included_files_and_templates_keep_their_order(run_script, data_file, tmp_path):
+    def probe(name, value):
+        return ('<EntityTemplate name="%s"><Component type="Probe" cache="false"><Param name="a" value="%s"/>'
+                '</Component></EntityTemplate>' % (name, value))
+    data_file("a.xml", '<Data><IncludeFile file="b.xml"/><IncludeFile file="c.xml"/>' + probe("Start", "a") +
+              probe("Both", "a") + '</Data>')
+    data_file("b.xml", '<Data><IncludeFile file="d.xml"/><IncludeFile file="a.xml"/>' + probe("Both", "b") +
+              probe("Over", "b") + '</Data>')
+    data_file("c.xml", '<Data><IncludeFile file="b.xml"/><IncludeFile file="d.xml"/>' + probe("Over", "c") + '</Data>')
+    data_file("d.xml", '<Data>' + probe("Over", "d") + probe("Deep", "d") + '</Data>')
+
+    def node(value, inside=""):
+        return '<SceneNode><EntityTemplate template="Thing"><Param name="a" value="%s"/></EntityTemplate>%s</SceneNode>' % (
+            value, inside)
+    data_file("scenes.xml", '<Data><EntityTemplate name="Thing"><Component type="Probe"><VarParam name="a" value="a"/>'
+              '</Component></EntityTemplate><SceneTemplate name="S">' + node("n1", node("n2", node("n3"))) + node("n4") +
+              '<SceneTemplate name="A"/><SceneTemplate name="B"/></SceneTemplate><SceneTemplate name="A">' + node("a1") +
+              '<SceneTemplate name="C"/></SceneTemplate><SceneTemplate name="B">' + node("b1") +
+              '</SceneTemplate><SceneTemplate name="C">' + node("c1") + '</SceneTemplate></Data>')
+    result = run_script(PRELUDE + """
+loaded("Start", "a.xml")
+for name in ("Both", "Over", "Deep"):
+    loaded(name).createEntity()
+said([entry[2] for entry in made])
+del made[:]
+loaded("S", "scenes.xml", scenes).createSceneInManager(SceneManager.createNew())
+said([entry[2] for entry in made])
+""")
+    assert result.returncode == 0, result
+    # A name defined in an included file and in its includer points to the includer; between siblings the later wins.
+    # Nodes are built in document order, each before its children, then the includes, depth first.
+    assert printed(result) == [(["a", "c", "d"],), (["n1", "n2", "n3", "n4", "a1", "c1", "b1"],)]
+    # Each file loads once, what it includes first; including back a file still loading, or one loaded, says nothing.
+    assert [line for line in read_log(tmp_path / "XmlSystemLogFile.txt") if line.startswith("Loaded XmlFile")] == [
+        "Loaded XmlFile ./d.xml.", "Loaded XmlFile ./b.xml.", "Loaded XmlFile ./c.xml.", "Loaded XmlFile a.xml.",
+        "Loaded XmlFile scenes.xml."]
+    assert xml_log(tmp_path) == []
+
+
+def test_an_include_closing_a_cycle_through_templates_still_loading_is_refused(run_script, data_file, tmp_path):
+    # W loads Y, Y loads X (which takes Y while Y loads) and Z (which takes W while W loads): W then including X
+    # would close W, X, Y, Z into a cycle that no build could finish.
+    def scene(name, *included):
+        return ('<SceneTemplate name="%s"><SceneNode><EntityTemplate template="Thing" name="%s"/></SceneNode>%s'
+                '</SceneTemplate>' % (name, name, "".join('<SceneTemplate name="%s"/>' % other for other in included)))
+    text = ('<Data><EntityTemplate name="Thing"><Component type="Probe"/></EntityTemplate>' + scene("W", "Y", "X") +
+            scene("Y", "X", "Z") + scene("X", "Y") + scene("Z", "W") + '</Data>')
+    data_file("cycle.xml", text)
+    result = run_script(PRELUDE + """
+def names(template):
+    scene = SceneManager.createNew()
+    template.createSceneInManager(scene)
+    return sorted(name for name in "WXYZ" if scene.getEntity(name) is not None)
+
+loaded("W", "cycle.xml", scenes)
+said([names(scenes.getResource(name)) for name in "WXYZ"])
+""")
+    assert result.returncode == 0, result
+    assert printed(result) == [([["W"], ["W", "X", "Y", "Z"], ["W", "Y", "Z"], ["W", "Z"]],)]
+
+    def refused(name, at):
+        column = text.index('<SceneTemplate name="%s"/>' % at, text.index('<SceneTemplate name="%s">' % name)) + 1
+        return "Error: Loading SceneTemplate %s, at row 1 and column %d: template included within itself." % (name, column)
+    assert xml_log(tmp_path) == [refused("Y", "X"), refused("W", "Y"), refused("W", "X")]

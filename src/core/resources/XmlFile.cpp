@@ -135,7 +135,36 @@ void XmlFile::readParameterLists(const pugi::xml_node& parent, ParameterList& pa
         readPair(child, "VarParam", varParams, params, prefix);
 }
 
-void XmlFile::loadImpl()
+/// Where the IncludeFile children are read up to while an included file loads.
+struct XmlFile::IncludeReading : LoadProgress
+{
+    std::string prefix;
+    pugi::xml_node next;                      // the next IncludeFile child to read
+    std::shared_ptr<XmlFile> loadingInclude;   // answered to load(): recorded once it has loaded without error
+};
+
+std::shared_ptr<Resource> XmlFile::loadStep(std::unique_ptr<LoadProgress>& progress)
+{
+    if (!progress)
+    {
+        if (!parse())
+            return nullptr;
+        auto reading = std::make_unique<IncludeReading>();
+        reading->prefix = "Error: Loading XmlFile " + getName();
+        const pugi::xml_node root = document->document_element();
+        readSearchDirectories(root, reading->prefix);
+        reading->next = root.child(INCLUDE_FILE.c_str());
+        progress = std::move(reading);
+    }
+    IncludeReading& reading = static_cast<IncludeReading&>(*progress);
+    if (std::shared_ptr<XmlFile> waiting = readIncludes(reading))
+        return waiting;
+    indexElements(document->document_element(), reading.prefix);
+    XmlFileManager::log("Loaded XmlFile " + getName() + ".", LogFile::ML_NORMAL);
+    return nullptr;
+}
+
+bool XmlFile::parse()
 {
     elements.clear();
     searchDirectories.clear();
@@ -151,8 +180,7 @@ void XmlFile::loadImpl()
     for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
         lineStarts.push_back(at + 1);
 
-    const pugi::xml_node root = parsed->document_element();
-    if (!read || !result || !root)
+    if (!read || !result || !parsed->document_element())
     {
         std::string message = "Error: Loading XmlFile " + getName();
         if (!read)
@@ -161,15 +189,10 @@ void XmlFile::loadImpl()
             message += locationOfOffset(result.offset) + ": " + (result ? "No document element found" : result.description());
         XmlFileManager::log(message);
         loadError = true;
-        return;
+        return false;
     }
     document = std::move(parsed);
-
-    const std::string prefix = "Error: Loading XmlFile " + getName();
-    readSearchDirectories(root, prefix);
-    readIncludes(root, prefix);
-    indexElements(root, prefix);
-    XmlFileManager::log("Loaded XmlFile " + getName() + ".", LogFile::ML_NORMAL);
+    return true;
 }
 
 void XmlFile::readSearchDirectories(const pugi::xml_node& root, const std::string& prefix)
@@ -198,11 +221,16 @@ void XmlFile::readSearchDirectories(const pugi::xml_node& root, const std::strin
     }
 }
 
-void XmlFile::readIncludes(const pugi::xml_node& root, const std::string& prefix)
+std::shared_ptr<XmlFile> XmlFile::readIncludes(IncludeReading& reading)
 {
+    if (const std::shared_ptr<XmlFile> included = std::move(reading.loadingInclude))
+        if (!included->wasLoadError())
+            includedFiles.push_back(included->getName());
     XmlFileManager& manager = XmlFileManager::getSingleton();
-    for (const pugi::xml_node& child : root.children(INCLUDE_FILE.c_str()))
+    const std::string& prefix = reading.prefix;
+    while (const pugi::xml_node child = reading.next)
     {
+        reading.next = child.next_sibling(INCLUDE_FILE.c_str());
         ParameterList attributes;
         readAttributes(child, attributes);
         // Only an absent attribute is missing: an empty one names no file and is not found.
@@ -236,12 +264,12 @@ void XmlFile::readIncludes(const pugi::xml_node& root, const std::string& prefix
         // which is how an include cycle ends.
         if (included->getLoadState() == UNLOADED)
         {
-            included->load();
-            if (included->wasLoadError())
-                continue;
+            reading.loadingInclude = included;
+            return included;
         }
         includedFiles.push_back(included->getName());
     }
+    return nullptr;
 }
 
 void XmlFile::indexElements(const pugi::xml_node& root, const std::string& prefix)

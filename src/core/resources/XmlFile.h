@@ -2,7 +2,9 @@
 // One XML data file: its root's SearchDirectory and IncludeFile children, and
 // its named elements indexed by tag and "name" for the loaders of templates,
 // scripts and sequences. Included files load before this file's own elements
-// are indexed, so a name defined in both ends up pointing here.
+// are indexed, so a name defined in both ends up pointing here; the load goes
+// in steps, one per included file that still has to load, so that a chain of
+// includes is a loop of Resource::load.
 //
 // Element handles point into the parsed document, which unloading deletes:
 // getElement answers nothing while the file is not loaded, and a loader holds
@@ -60,16 +62,21 @@ public:
     static std::string findFileInDirectories(const Directories& directories, const std::string& file);
 
 protected:
-    void loadImpl() override;
+    std::shared_ptr<Resource> loadStep(std::unique_ptr<LoadProgress>& progress) override;
     void unloadImpl() override;
 
 private:
+    struct IncludeReading;
+
+    /// First step of the loader: parses the file; false, logged and flagged, when it cannot.
+    bool parse();
     /// ", at row R and column C" of a byte offset into the parsed text.
     std::string locationOfOffset(std::ptrdiff_t offset) const;
     /// Step of the loader: the SearchDirectory children.
     void readSearchDirectories(const pugi::xml_node& root, const std::string& prefix);
-    /// Step of the loader: the IncludeFile children, loading each included file first.
-    void readIncludes(const pugi::xml_node& root, const std::string& prefix);
+    /// Step of the loader: the IncludeFile children from where reading stopped;
+    /// answers an included file to load before reading on, or nothing at the end.
+    std::shared_ptr<XmlFile> readIncludes(IncludeReading& reading);
     /// Step of the loader: the named elements of every indexed tag.
     void indexElements(const pugi::xml_node& root, const std::string& prefix);
     /// Adds one "name"/"value" child to out unless it is bad or its name is in taken.

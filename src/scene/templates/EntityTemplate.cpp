@@ -1,5 +1,6 @@
 #include "scene/templates/EntityTemplate.h"
 
+#include "core/GraphReach.h"
 #include "core/PythonManager.h"
 #include "scene/Component.h"
 #include "scene/ComponentFactory.h"
@@ -56,13 +57,39 @@ EntityTemplate::ComponentRecord* EntityTemplate::findRecord(const std::string& t
     return found == records.end() ? nullptr : found->second.get();
 }
 
-void EntityTemplate::loadImpl()
+/// Where the BaseTemplate children are read up to while a base loads.
+struct EntityTemplate::Loading : LoadProgress
+{
+    XmlElement element;                         // its file locked to the end of the load
+    pugi::xml_node nextBase;                    // the next BaseTemplate child to read
+    std::set<std::string> merged;               // the names of the bases merged so far
+    std::shared_ptr<EntityTemplate> base;       // answered to load(), merged at the next step
+    std::unique_lock<std::recursive_mutex> baseLock;
+    std::string baseName, location;             // how and where the child named it
+};
+
+std::shared_ptr<Resource> EntityTemplate::loadStep(std::unique_ptr<LoadProgress>& progress)
 {
     const std::string prefix = "Error: Loading " + FACTORY_TYPE + " ";
-    const XmlElement element = findOwnElement(FACTORY_TYPE, prefix);
-    if (!element)
-        return;
-    mergeBaseTemplates(element, prefix);
+    if (!progress)
+    {
+        XmlElement element = findOwnElement(FACTORY_TYPE, prefix);
+        if (!element)
+            return nullptr;
+        auto loading = std::make_unique<Loading>();
+        loading->nextBase = element.node.child(BASE_TEMPLATE.c_str());
+        loading->element = std::move(element);
+        progress = std::move(loading);
+    }
+    Loading& loading = static_cast<Loading&>(*progress);
+    if (std::shared_ptr<EntityTemplate> base = mergeBaseTemplates(loading, prefix))
+        return base;
+    readOwnElement(loading.element, prefix);
+    return nullptr;
+}
+
+void EntityTemplate::readOwnElement(const XmlElement& element, const std::string& prefix)
+{
     removeComponents(element, prefix);
     readComponents(element, prefix);
 
@@ -78,52 +105,83 @@ void EntityTemplate::loadImpl()
     XmlFileManager::log("Loaded " + FACTORY_TYPE + " " + getName() + ".", LogFile::ML_NORMAL);
 }
 
-void EntityTemplate::mergeBaseTemplates(const XmlElement& element, const std::string& prefix)
+std::shared_ptr<EntityTemplate> EntityTemplate::mergeBaseTemplates(Loading& loading, const std::string& prefix)
 {
+    if (loading.base)
+        mergeBase(loading, prefix);
     EntityTemplateManager& manager = EntityTemplateManager::getSingleton();
-    std::set<std::string> merged;
-    for (const pugi::xml_node& child : element.node.children(BASE_TEMPLATE.c_str()))
+    while (const pugi::xml_node child = loading.nextBase)
     {
-        const std::string location = element.file->describeLocation(child);
+        loading.nextBase = child.next_sibling(BASE_TEMPLATE.c_str());
+        const std::string location = loading.element.file->describeLocation(child);
         std::string baseName;
-        if (!readUniqueAttribute(child, "name", BASE_TEMPLATE, merged, prefix + getName() + location, baseName))
+        if (!readUniqueAttribute(child, "name", BASE_TEMPLATE, loading.merged, prefix + getName() + location, baseName))
             continue;
-        const std::shared_ptr<EntityTemplate> base = manager.loadTemplate(baseName, "");
+        std::shared_ptr<EntityTemplate> base = manager.loadTemplate(baseName, "");
         if (!base)
             continue;
         // A base that is still loading (it names this one as its base) contributes what it holds so far.
-        std::lock_guard<std::recursive_mutex> baseLock(base->mutex);
-        base->load();
-        if (base->wasLoadError())
-        {
-            manager.remove(base->getHandle());
-            continue;
-        }
-        if (base.get() == this || base->baseTemplateNames.count(getName()))
-        {
-            XmlFileManager::log(prefix + getName() + location + ": template defined as base template of itself.");
-            continue;
-        }
-        // Only a merged base makes a later naming of it a duplicate: one that failed may be tried again.
-        merged.insert(baseName);
-        for (const auto& [type, baseRecord] : base->records)
-        {
-            ComponentRecord* own = findRecord(type);
-            if (!own)
-            {
-                records.emplace_back(type, std::make_shared<ComponentRecord>(*baseRecord));
-                continue;
-            }
-            own->params = baseRecord->params;
-            own->varParams = baseRecord->varParams;
-            if (baseRecord->cacheMode != CACHE_DEFAULT)
-                own->cacheMode = baseRecord->cacheMode;
-        }
-        baseTemplateNames.insert(base->baseTemplateNames.begin(), base->baseTemplateNames.end());
-        baseTemplateNames.insert(base->getName());
-        searchDirectories.insert(base->searchDirectories.begin(), base->searchDirectories.end());
-        defaultValues = base->defaultValues;
+        loading.baseLock = std::unique_lock<std::recursive_mutex>(base->mutex);
+        loading.base = base;
+        loading.baseName = baseName;
+        loading.location = location;
+        return base;
     }
+    return nullptr;
+}
+
+void EntityTemplate::mergeBase(Loading& loading, const std::string& prefix)
+{
+    const std::shared_ptr<EntityTemplate> base = std::move(loading.base);
+    const std::unique_lock<std::recursive_mutex> baseLock = std::move(loading.baseLock);
+    if (base->wasLoadError())
+    {
+        EntityTemplateManager::getSingleton().remove(base->getHandle());
+        return;
+    }
+    if (isBaseOf(*base))
+    {
+        XmlFileManager::log(prefix + getName() + loading.location + ": template defined as base template of itself.");
+        return;
+    }
+    // Only a merged base makes a later naming of it a duplicate: one that failed may be tried again.
+    loading.merged.insert(loading.baseName);
+    for (const auto& [type, baseRecord] : base->records)
+    {
+        ComponentRecord* own = findRecord(type);
+        if (!own)
+        {
+            records.emplace_back(type, std::make_shared<ComponentRecord>(*baseRecord));
+            continue;
+        }
+        own->params = baseRecord->params;
+        own->varParams = baseRecord->varParams;
+        if (baseRecord->cacheMode != CACHE_DEFAULT)
+            own->cacheMode = baseRecord->cacheMode;
+    }
+    mergedBases.push_back(base);
+    ++base->inheritors;
+    searchDirectories.insert(base->searchDirectories.begin(), base->searchDirectories.end());
+    defaultValues = base->defaultValues;
+}
+
+bool EntityTemplate::isBaseOf(const EntityTemplate& base) const
+{
+    if (&base != this && inheritors == 0)
+        return false;
+    return reaches(base, *this, [](const EntityTemplate& from, const auto& visit) {
+        for (const std::weak_ptr<EntityTemplate>& merged : from.mergedBases)
+            if (const std::shared_ptr<EntityTemplate> next = merged.lock())
+                visit(*next);
+    });
+}
+
+void EntityTemplate::forgetBases()
+{
+    for (const std::weak_ptr<EntityTemplate>& merged : mergedBases)
+        if (const std::shared_ptr<EntityTemplate> base = merged.lock())
+            --base->inheritors;
+    mergedBases.clear();
 }
 
 void EntityTemplate::removeComponents(const XmlElement& element, const std::string& prefix)
@@ -205,7 +263,7 @@ void EntityTemplate::unloadImpl()
 {
     records.clear();
     defaultValues.clear();
-    baseTemplateNames.clear();
+    forgetBases();
     searchDirectories.clear();
 }
 

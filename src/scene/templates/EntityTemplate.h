@@ -7,6 +7,10 @@
 //
 // A component without open parameters is built once at load time and copied
 // for every entity, unless its "cache" attribute says false.
+//
+// Bases load in steps of the resource's load (one per base), so a chain of
+// thousands of bases is a loop; a template refers to its merged bases only
+// weakly, since what it took from them is copied.
 
 #include "core/ParameterList.h"
 #include "core/resources/XmlElementResource.h"
@@ -41,10 +45,12 @@ public:
     std::shared_ptr<Component> instantiateComponent(const std::string& type, const ParameterList& params) const;
 
 protected:
-    void loadImpl() override;
+    std::shared_ptr<Resource> loadStep(std::unique_ptr<LoadProgress>& progress) override;
     void unloadImpl() override;
 
 private:
+    struct Loading;
+
     enum CacheMode
     {
         CACHE = 0,
@@ -73,7 +79,16 @@ private:
     using Records = std::vector<std::pair<std::string, std::shared_ptr<ComponentRecord>>>;
 
     ComponentRecord* findRecord(const std::string& type);
-    void mergeBaseTemplates(const XmlElement& element, const std::string& prefix);
+    /// The BaseTemplate children from where reading stopped; answers a base to load before reading on.
+    std::shared_ptr<EntityTemplate> mergeBaseTemplates(Loading& loading, const std::string& prefix);
+    /// Merges the base answered last, now loaded, unless it failed or derives from this one.
+    void mergeBase(Loading& loading, const std::string& prefix);
+    /// Whether base is this template or derives from it, directly or not.
+    bool isBaseOf(const EntityTemplate& base) const;
+    /// Lets go of the merged bases.
+    void forgetBases();
+    /// The steps after the bases: removals, components, caching, default values.
+    void readOwnElement(const XmlElement& element, const std::string& prefix);
     void removeComponents(const XmlElement& element, const std::string& prefix);
     void readComponents(const XmlElement& element, const std::string& prefix);
     /// The record's parameters with the open ones filled; false when one could not be filled.
@@ -85,7 +100,8 @@ private:
 
     Records records;
     ParameterList defaultValues;
-    std::set<std::string> baseTemplateNames;
+    std::vector<std::weak_ptr<EntityTemplate>> mergedBases;   // cleared on unload
+    unsigned inheritors = 0;   // merged bases of loaded templates that are this one: with none, nothing derives from it
     std::set<std::string> searchDirectories;
 };
 

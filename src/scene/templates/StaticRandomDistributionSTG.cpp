@@ -29,7 +29,10 @@ std::shared_ptr<Component> StaticRandomDistributionSTG::createNew(const Paramete
         double rate = 0.0;
         params.getThrowOnFail("rate" + std::to_string(index), rate, "");
         const std::shared_ptr<SceneTemplate> sceneTemplate = scenes.loadTemplate(name, "");
-        sceneTemplate->load();
+        // Not read until a scene is made: made while an entity template loads,
+        // it loads after that load, so that templates spawning templates spawning
+        // templates load one after the other instead of one inside the other.
+        Resource::loadSoon(sceneTemplate);
         made->addEntry(sceneTemplate, rate);
     }
     return made;
