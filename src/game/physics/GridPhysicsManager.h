@@ -10,7 +10,9 @@
 //
 // Nothing is posted before the passes are done, so listeners never see the
 // grid half updated; they may add, remove and move anything, which the next
-// step handles. A removed collidable is kept alive until the separation pass
+// step handles. A body in the moved queue is there once. A movable whose move
+// would leave the range of numbers is stopped where it is, and the step goes
+// on; should anything else break a step off, its queues are left whole. A removed collidable is kept alive until the separation pass
 // has reported its contacts. Registration order, never addresses, decides the
 // order of the walks, so events come in the same order on every run.
 
@@ -79,6 +81,10 @@ private:
     void reportSeparation(const Contact& contact, Collidable* moved);
     /// Releases every registration, contact and grid cell, sending nothing.
     void dropAll();
+    /// Leaves the queues of a step that an error broke off as the next step needs them.
+    void abandonStep();
+    /// Whether the body waits in the moved queue.
+    bool isQueued(std::uint32_t slot, const PhysicsBody& body) const;
 
     BodyTable bodies;
     SlotList<Movable> movables;
