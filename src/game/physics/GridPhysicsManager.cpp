@@ -417,9 +417,10 @@ void GridPhysicsManager::collide()
         if (grid->anyFiledAbove(level.index))
             scanAbove(body, slot, level);
     }
+    testCandidates();
+    // Last: should a test raise, the step that is abandoned re-queues what it had not finished.
     // Slots left behind are recognised as stale: the queue no longer holds the body there.
     movedQueue.clear();
-    testCandidates();
 }
 
 void GridPhysicsManager::testCandidates()
