@@ -182,8 +182,7 @@ void SceneNode::addChild(const std::shared_ptr<SceneNode>& newChild, bool keepWo
 
 SceneNode::LocalTransform SceneNode::localBelow(const SceneNode& child)
 {
-    static constexpr const char* OPERATION = "SceneNode.addChild";
-    invertible(getWorldScale(), OPERATION);
+    invertible(getWorldScale(), "SceneNode.addChild");
     return {checkedResult(positionBelow(child.position), "child"),
             checkedResult(child.inheritOrientation ? orientationBelow(child.orientation) : child.orientation, "child"),
             checkedResult(child.inheritScale ? scaleBelow(child.scaling) : child.scaling, "child")};
@@ -223,7 +222,8 @@ void SceneNode::removeChild(const std::shared_ptr<SceneNode>& child, bool keepWo
     auto found = std::find(children.begin(), children.end(), child);
     if (found == children.end())
         return;
-    const std::optional<LocalTransform> kept = keepWorld ? std::optional<LocalTransform>(keptWorld(*child)) : std::nullopt;
+    const std::optional<LocalTransform> kept =
+        keepWorld ? std::optional<LocalTransform>(keptWorld(*child)) : std::nullopt;
     // The caller may hold its only other reference through the children list,
     // and a callback of the scene may drop the last one to this node.
     const std::shared_ptr<SceneNode> keepThis = self.lock(), keepChild = child;

@@ -10,11 +10,14 @@
 //
 // Nothing is posted before the passes are done, so listeners never see the
 // grid half updated; they may add, remove and move anything, which the next
-// step handles. A body in the moved queue is there once. A movable whose move
-// would leave the range of numbers is stopped where it is, and the step goes
-// on; should anything else break a step off, its queues are left whole. A removed collidable is kept alive until the separation pass
+// step handles. A removed collidable is kept alive until the separation pass
 // has reported its contacts. Registration order, never addresses, decides the
 // order of the walks, so events come in the same order on every run.
+//
+// A body is in the moved queue once at most, so that removal, which blanks its
+// entry, leaves nothing of it behind. A movable whose move would leave the range
+// of numbers is stopped where it is and the step goes on; should anything else
+// break a step off, what it had queued waits, whole, for the next one.
 
 #include "game/physics/BodyTable.h"
 #include "game/physics/CollidableEvent.h"
