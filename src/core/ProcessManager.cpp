@@ -1,9 +1,14 @@
 #include "core/ProcessManager.h"
 
+#include "core/EngineWarning.h"
 #include "core/FlagGuard.h"
+#include "core/TypeName.h"
 #include "core/math/FiniteCheck.h"
 
+#include <cmath>
 #include <iostream>
+#include <stdexcept>
+#include <typeinfo>
 #include <vector>
 
 namespace Tarnu
@@ -63,6 +68,8 @@ void ProcessManager::release(Process& process)
 void ProcessManager::updateProcess(double dt)
 {
     requireFinite(dt, "time");
+    if (!std::isfinite(currentTime + dt))
+        throw std::invalid_argument("time is out of range: the manager's clock would pass the largest number");
     if (updating)
     {
         std::cerr << "Warning: ProcessManager::updateProcess called during an update\n";
@@ -100,12 +107,26 @@ void ProcessManager::updateProcess(double dt)
                 // Cleared first: the process may suspend itself, which sets its time anew.
                 const double elapsed = process.time;
                 process.time = 0;
-                process.updateProcess(elapsed);
+                updateOne(process, elapsed);
             }
             process.frameCounter = (process.frameCounter + 1) % process.updateRate;
         }
     }
     removeDeadProcesses();
+}
+
+void ProcessManager::updateOne(Process& process, double elapsed)
+{
+    try
+    {
+        process.updateProcess(elapsed);
+    }
+    catch (const std::exception& error)
+    {
+        // One process that fails must not take the others, the events and the garbage of the step with it.
+        logEngineWarning("the update of a process of type " + demangledName(typeid(process)) +
+                         " raised an error and was passed over: " + error.what());
+    }
 }
 
 void ProcessManager::terminateAll()

@@ -8,6 +8,10 @@
 // A killed process that is added again before the sweep is revived where it
 // stands; one added to another manager leaves the first at once, whose entry
 // for it goes stale: passes skip stale entries and the sweep drops them.
+//
+// An error that escapes one process's update is logged as a warning and the
+// pass goes on: the engine's own processes keep their state whole and do not
+// raise, and this net keeps one that does from stopping all the others.
 
 #include "core/Process.h"
 
@@ -58,6 +62,8 @@ private:
         }
     };
 
+    /// The process's update; an error it raises is logged and passed over.
+    static void updateOne(Process& process, double elapsed);
     void removeDeadProcesses();
     /// Lets a killed process go before the sweep, telling it it was terminated.
     static void release(Process& process);

@@ -23,9 +23,10 @@ Timer::Timer(double time, const std::shared_ptr<EventManager>& manager, std::uin
 
 void Timer::check(double time, const std::shared_ptr<EventManager>& manager)
 {
+    // First: minus infinity is no more a time than NaN is.
+    requireFinite(time, "time");
     if (time < 0)
         throw std::runtime_error("Timer constructor: Illegal time value.");
-    requireFinite(time, "time");
     if (!manager)
         throw std::runtime_error("Timer constructor: Null pointer for manager.");
 }

@@ -1,6 +1,7 @@
 #include "render/DynamicTextDisplay.h"
 
 #include "core/ParameterList.h"
+#include "core/math/FiniteCheck.h"
 #include "core/math/Vector3.h"
 #include "render/Font.h"
 #include "render/FontManager.h"
@@ -69,7 +70,8 @@ DynamicTextDisplay::DynamicTextDisplay(const AxisAlignedBox& box, const std::str
       horzAlignment(horzAlignment),
       vertAlignment(vertAlignment)
 {
-    if (!(textSize > 0.0))
+    requireFinite(box, "box");
+    if (!(requireFinite(textSize, "textSize") > 0.0))
         throw std::runtime_error("invalid text size");
     operation.untransformed = RenderOperation::TRANSFORMED;
     operation.translation = &origin;
@@ -178,7 +180,7 @@ void DynamicTextDisplay::setVertAlignment(VertAlignment alignment)
 
 void DynamicTextDisplay::setTextSize(double size)
 {
-    if (size == textSize || !font || !font->isLoaded() || font->wasLoadError() ||
+    if (requireFinite(size, "textSize") == textSize || !font || !font->isLoaded() || font->wasLoadError() ||
         box.getExtent() != AxisAlignedBox::EX_FINITE)
         return;
     layoutDirty = true;

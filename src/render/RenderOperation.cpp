@@ -1,7 +1,6 @@
 #include "render/RenderOperation.h"
 
-#include <cmath>
-#include <stdexcept>
+#include "core/math/FiniteCheck.h"
 
 namespace Tarnu
 {
@@ -15,8 +14,7 @@ bool opaqueWhite(const Colour& c) { return c.r == 1.0f && c.g == 1.0f && c.b == 
 
 void RenderOperation::setAlpha(float alpha)
 {
-    if (std::isnan(alpha))
-        throw std::runtime_error("alpha must be a number between 0 and 1, not NaN.");
+    requireFinite(alpha, "alpha");
     colour.a = alpha < 0.0f ? 0.0f : alpha > 1.0f ? 1.0f : alpha;
     isOpaqueWhite = opaqueWhite(colour);
 }

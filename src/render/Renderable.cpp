@@ -1,29 +1,16 @@
 #include "render/Renderable.h"
 
+#include "core/math/FiniteCheck.h"
 #include "render/RenderManager.h"
 #include "scene/SceneManager.h"
 #include "scene/WorldBox.h"
 
-#include <cmath>
-#include <stdexcept>
 #include <utility>
 
 namespace Tarnu
 {
 
-namespace
-{
-
-double checkedZOrder(double zOrder)
-{
-    if (!std::isfinite(zOrder))
-        throw std::runtime_error("zOrder must be a finite number.");
-    return zOrder;
-}
-
-}
-
-Renderable::Renderable(double zOrder) : entry(this), zOrder(checkedZOrder(zOrder))
+Renderable::Renderable(double zOrder) : entry(this), zOrder(requireFinite(zOrder, "zOrder"))
 {
 }
 

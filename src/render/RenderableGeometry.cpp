@@ -20,7 +20,7 @@ static_assert(std::size(CIRCLE_INDICES) == std::size_t{RenderableCircle::POINTS}
 
 std::shared_ptr<RenderableGeometry> RenderableGeometry::createFromBound(const Bound& bound, double zOrder)
 {
-    switch (bound.getBoundType())
+    switch (requireFinite(bound, "bound").getBoundType())
     {
     case BK_AXIS_ALIGNED_BOX:
     case BK_ORIENTED_BOX:
@@ -77,7 +77,7 @@ std::shared_ptr<Component> RenderableBox::createCopy() const
 
 void RenderableBox::update(const Bound& bound)
 {
-    if (bound.getBoundType() == BK_ORIENTED_BOX)
+    if (requireFinite(bound, "bound").getBoundType() == BK_ORIENTED_BOX)
         shape = static_cast<const OrientedBox&>(bound);
     else if (bound.getBoundType() == BK_AXIS_ALIGNED_BOX)
         shape = OrientedBox(static_cast<const AxisAlignedBox&>(bound));
@@ -113,7 +113,7 @@ std::shared_ptr<Component> RenderableCircle::createCopy() const
 
 void RenderableCircle::update(const Bound& bound)
 {
-    if (bound.getBoundType() != BK_CIRCLE || static_cast<const Circle&>(bound) == shape)
+    if (requireFinite(bound, "bound").getBoundType() != BK_CIRCLE || static_cast<const Circle&>(bound) == shape)
         return;
     setShape(static_cast<const Circle&>(bound));
     localBoxChanged();

@@ -1,6 +1,7 @@
 #include "render/SlaveRenderable.h"
 
 #include "core/ParameterList.h"
+#include "core/math/FiniteCheck.h"
 #include "scene/Entity.h"
 
 namespace Tarnu
@@ -71,6 +72,11 @@ Renderable* SlaveRenderable::findMaster() const
     if (!masterRenderable || masterRenderable->getOwnerPointer() != master.get())
         masterRenderable = Renderable::getFor(master.get());
     return masterRenderable.get();
+}
+
+void SlaveRenderable::setAlpha(float alpha)
+{
+    requireFinite(alpha, "alpha");
 }
 
 RenderOperation& SlaveRenderable::getRenderOperation(bool)

@@ -27,7 +27,8 @@ public:
     std::shared_ptr<Component> createCopy() const override;
     void managerChanged(const std::shared_ptr<SceneManager>& newManager,
                         const std::shared_ptr<SceneManager>& oldManager) override;
-    void setAlpha(float) override {}
+    /// A slave draws with its master's alpha: the value is only checked.
+    void setAlpha(float alpha) override;
     RenderOperation& getRenderOperation(bool changed) override;
     const AxisAlignedBox& getLocalBox() const override;
 

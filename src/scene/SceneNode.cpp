@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <istream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -69,11 +70,11 @@ private:
     std::vector<SceneNode*>& nodes;
 };
 
-/// A new local value, refused when it is not finite (huge values overflow).
+/// A new local value made from a finite argument, refused by the argument's name when it overflowed.
 template <class T>
-const T& checkedResult(const T& value)
+const T& checkedResult(const T& value, const char* parameter)
 {
-    return requireFinite(value, "the resulting local value");
+    return requireFiniteResult(value, parameter, "the resulting local value");
 }
 
 }
@@ -162,23 +163,55 @@ void SceneNode::addChild(const std::shared_ptr<SceneNode>& newChild, bool keepWo
     if (!newChild || newChild->parentPointer || newChild->managerPointer || newChild.get() == this ||
         (newChild->hasChildren() && newChild->isSelfOrAncestorOf(this)) || !takesAdditions("SceneNode.addChild"))
         return;
-    if (keepWorld)
-    {
-        // Checked before the child is linked, so that a refusal leaves both as they were.
-        invertible(getWorldScale(), "SceneNode.addChild");
-    }
+    // Worked out and checked before the child is linked, so that a refusal leaves both as they were.
+    const std::optional<LocalTransform> placed =
+        keepWorld ? std::optional<LocalTransform>(localBelow(*newChild)) : std::nullopt;
     const std::shared_ptr<SceneNode> keep = self.lock(), child = newChild;
+    if (placed)
+    {
+        child->position = placed->position;
+        child->orientation = placed->orientation;
+        child->scaling = placed->scale;
+    }
     child->setParent(this);
     children.push_back(child);
-    if (keepWorld)
-    {
-        child->setPosition(child->position, WORLD);
-        child->setOrientation(child->orientation, WORLD);
-        child->setScale(child->scaling, WORLD);
-    }
     markReadBelow();
     if (managerPointer)
         managerPointer->connectNode(child);
+}
+
+SceneNode::LocalTransform SceneNode::localBelow(const SceneNode& child)
+{
+    invertible(getWorldScale(), "SceneNode.addChild");
+    return {checkedResult(positionBelow(child.position), "child"),
+            checkedResult(child.inheritOrientation ? orientationBelow(child.orientation) : child.orientation, "child"),
+            checkedResult(child.inheritScale ? scaleBelow(child.scaling) : child.scaling, "child")};
+}
+
+SceneNode::LocalTransform SceneNode::keptWorld(SceneNode& child)
+{
+    // A world value past the largest number cannot become a local one.
+    static constexpr const char* KEPT = "its world transform, kept as its local one,";
+    return {requireFiniteResult(child.getWorldPosition(), "child", KEPT),
+            requireFiniteResult(child.getWorldOrientation(), "child", KEPT),
+            requireFiniteResult(child.getWorldScale(), "child", KEPT)};
+}
+
+Vector2 SceneNode::positionBelow(const Vector2& world)
+{
+    // A child's position always takes its parent's world rotation and scale,
+    // whatever it inherits for its own orientation and scale.
+    return unscaled((world - getWorldPosition()) * getWorldOrientation().conjugate(), getWorldScale());
+}
+
+Complex SceneNode::orientationBelow(const Complex& world)
+{
+    return world * getWorldOrientation().conjugate();
+}
+
+Scale SceneNode::scaleBelow(const Scale& world)
+{
+    return world / getWorldScale();
 }
 
 void SceneNode::removeChild(const std::shared_ptr<SceneNode>& child, bool keepWorld)
@@ -189,33 +222,40 @@ void SceneNode::removeChild(const std::shared_ptr<SceneNode>& child, bool keepWo
     auto found = std::find(children.begin(), children.end(), child);
     if (found == children.end())
         return;
+    const std::optional<LocalTransform> kept =
+        keepWorld ? std::optional<LocalTransform>(keptWorld(*child)) : std::nullopt;
     // The caller may hold its only other reference through the children list,
     // and a callback of the scene may drop the last one to this node.
     const std::shared_ptr<SceneNode> keepThis = self.lock(), keepChild = child;
     children.erase(found);
-    release(keepChild, keepWorld);
+    release(keepChild, kept ? &*kept : nullptr);
 }
 
 void SceneNode::removeAll(bool keepWorld)
 {
+    // Every child's world transform is checked before the first one leaves.
+    std::vector<LocalTransform> kept;
+    if (keepWorld)
+    {
+        kept.reserve(children.size());
+        for (const std::shared_ptr<SceneNode>& child : children)
+            kept.push_back(keptWorld(*child));
+    }
     // The list is taken first: disconnecting calls out to components and listeners.
     const std::shared_ptr<SceneNode> keep = self.lock();
     const std::vector<std::shared_ptr<SceneNode>> leaving = std::move(children);
     children.clear();
-    for (const std::shared_ptr<SceneNode>& child : leaving)
-        release(child, keepWorld);
+    for (std::size_t i = 0; i < leaving.size(); ++i)
+        release(leaving[i], keepWorld ? &kept[i] : nullptr);
 }
 
-void SceneNode::release(const std::shared_ptr<SceneNode>& child, bool keepWorld)
+void SceneNode::release(const std::shared_ptr<SceneNode>& child, const LocalTransform* kept)
 {
-    if (keepWorld)
+    if (kept)
     {
-        const Vector2 worldPosition = child->getWorldPosition();
-        const Complex worldOrientation = child->getWorldOrientation();
-        const Scale worldScale = child->getWorldScale();
-        child->position = worldPosition;
-        child->orientation = worldOrientation;
-        child->scaling = worldScale;
+        child->position = kept->position;
+        child->orientation = kept->orientation;
+        child->scaling = kept->scale;
     }
     child->setParent(nullptr);
     if (managerPointer)
@@ -382,7 +422,6 @@ void SceneNode::parentChanged()
 
 void SceneNode::setPosition(const Vector2& v, TransformSpace space)
 {
-    static constexpr const char* OPERATION = "SceneNode.setPosition";
     requireFinite(v, "pos");
     Vector2 changed = v;
     switch (space)
@@ -390,11 +429,11 @@ void SceneNode::setPosition(const Vector2& v, TransformSpace space)
     case PARENT:
         break;
     case WORLD:
-        // A child's position always takes its parent's world rotation and scale,
-        // whatever it inherits for its own orientation and scale.
         if (parentPointer)
-            changed = unscaled((v - parentPointer->getWorldPosition()) * parentPointer->getWorldOrientation().conjugate(),
-                               invertible(parentPointer->getWorldScale(), OPERATION));
+        {
+            invertible(parentPointer->getWorldScale(), "SceneNode.setPosition");
+            changed = parentPointer->positionBelow(v);
+        }
         break;
     case LOCAL:
         if (v == Vector2::ZERO)
@@ -402,33 +441,42 @@ void SceneNode::setPosition(const Vector2& v, TransformSpace space)
         changed = position + (v * scaling) * orientation;
         break;
     }
-    position = checkedResult(changed);
+    position = checkedResult(changed, "pos");
     transformChanged();
+}
+
+Complex SceneNode::orientationFor(const Complex& q, TransformSpace space)
+{
+    switch (space)
+    {
+    case WORLD:
+        return parentPointer && inheritOrientation ? parentPointer->orientationBelow(q) : q;
+    case LOCAL:
+        return orientation * q;
+    case PARENT:
+        break;
+    }
+    return q;
 }
 
 void SceneNode::setOrientation(const Complex& q, TransformSpace space)
 {
-    requireFinite(q, "ori");
-    Complex changed = q;
-    switch (space)
-    {
-    case PARENT:
-        break;
-    case WORLD:
-        if (parentPointer && inheritOrientation)
-            changed = q * parentPointer->getWorldOrientation().conjugate();
-        break;
-    case LOCAL:
-        changed = orientation * q;
-        break;
-    }
-    orientation = checkedResult(changed);
+    orientation = checkedResult(orientationFor(requireFinite(q, "ori"), space), "ori");
     transformChanged();
+}
+
+bool SceneNode::trySetOrientation(const Complex& q, TransformSpace space)
+{
+    const Complex changed = orientationFor(q, space);
+    if (!isFinite(changed))
+        return false;
+    orientation = changed;
+    transformChanged();
+    return true;
 }
 
 void SceneNode::setScale(const Scale& s, TransformSpace space)
 {
-    static constexpr const char* OPERATION = "SceneNode.setScale";
     requireFinite(s, "scl");
     Scale changed = s;
     switch (space)
@@ -437,44 +485,62 @@ void SceneNode::setScale(const Scale& s, TransformSpace space)
         break;
     case WORLD:
         if (parentPointer && inheritScale)
-            changed = s / invertible(parentPointer->getWorldScale(), OPERATION);
+        {
+            invertible(parentPointer->getWorldScale(), "SceneNode.setScale");
+            changed = parentPointer->scaleBelow(s);
+        }
         break;
     case LOCAL:
         changed = scaling * s;
         break;
     }
-    scaling = checkedResult(changed);
+    scaling = checkedResult(changed, "scl");
     transformChanged();
+}
+
+Vector2 SceneNode::translatedBy(const Vector2& v, TransformSpace space)
+{
+    switch (space)
+    {
+    case WORLD:
+        if (parentPointer)
+            return position + unscaled(v * parentPointer->getWorldOrientation().conjugate(),
+                                       parentPointer->getWorldScale());
+        break;
+    case LOCAL:
+        return position + (v * scaling) * orientation;
+    case PARENT:
+        break;
+    }
+    return position + v;
 }
 
 void SceneNode::translate(const Vector2& v, TransformSpace space)
 {
-    static constexpr const char* OPERATION = "SceneNode.translate";
     if (requireFinite(v, "v") == Vector2::ZERO)
         return;
-    Vector2 offset = v;
-    switch (space)
-    {
-    case PARENT:
-        break;
-    case WORLD:
-        if (parentPointer)
-            offset = unscaled(v * parentPointer->getWorldOrientation().conjugate(),
-                              invertible(parentPointer->getWorldScale(), OPERATION));
-        break;
-    case LOCAL:
-        offset = (v * scaling) * orientation;
-        break;
-    }
-    position = checkedResult(position + offset);
+    if (space == WORLD && parentPointer)
+        invertible(parentPointer->getWorldScale(), "SceneNode.translate");
+    position = checkedResult(translatedBy(v, space), "v");
     transformChanged();
+}
+
+bool SceneNode::tryTranslate(const Vector2& v, TransformSpace space)
+{
+    // One test of the result catches an offset that was not finite as well.
+    const Vector2 moved = translatedBy(v, space);
+    if (!isFinite(moved))
+        return false;
+    position = moved;
+    transformChanged();
+    return true;
 }
 
 void SceneNode::rotate(const Complex& q)
 {
     if (requireFinite(q, "ori") == Complex::IDENTITY)
         return;
-    orientation = checkedResult(orientation * q);
+    orientation = checkedResult(orientation * q, "ori");
     transformChanged();
 }
 
@@ -482,7 +548,7 @@ void SceneNode::scale(const Scale& s)
 {
     if (requireFinite(s, "scl") == Scale::IDENTITY)
         return;
-    scaling = checkedResult(scaling * s);
+    scaling = checkedResult(scaling * s, "scl");
     transformChanged();
 }
 

@@ -82,6 +82,11 @@ public:
     void rotate(const Complex& rotation);
     void scale(const Scale& factor);
 
+    // For the engine's own steps, which must not raise: the change is made only when
+    // its result is finite, and they answer whether it was.
+    bool tryTranslate(const Vector2& offset, TransformSpace space);
+    bool trySetOrientation(const Complex& orientation, TransformSpace space);
+
     const Vector2& getPosition() const { return position; }
     const Complex& getOrientation() const { return orientation; }
     const Scale& getScale() const { return scaling; }
@@ -117,10 +122,27 @@ private:
     void setTemporaryOwner(const std::shared_ptr<SceneNode>& owner) { self = owner; }
     void letGo();
 
+    struct LocalTransform
+    {
+        Vector2 position;
+        Complex orientation;
+        Scale scale;
+    };
+
     bool isSelfOrAncestorOf(const SceneNode* node) const;
     void setParent(SceneNode* newParent);
-    /// Lets a child go that has left the children list.
-    void release(const std::shared_ptr<SceneNode>& child, bool keepWorld);
+    /// The local transform below this node that keeps the child's stored transform as its world one.
+    LocalTransform localBelow(const SceneNode& child);
+    /// A child's world transform, to be kept as its local one when it leaves.
+    static LocalTransform keptWorld(SceneNode& child);
+    // World values as local ones below this node; the caller checks that its world scale has an inverse.
+    Vector2 positionBelow(const Vector2& world);
+    Complex orientationBelow(const Complex& world);
+    Scale scaleBelow(const Scale& world);
+    Complex orientationFor(const Complex& orientation, TransformSpace space);
+    Vector2 translatedBy(const Vector2& offset, TransformSpace space);
+    /// Lets a child go that has left the children list, with its kept world transform, if any.
+    void release(const std::shared_ptr<SceneNode>& child, const LocalTransform* kept);
     void updateWorldTransform();
     /// This node's world values from its parent's, which are up to date.
     void composeWithParent();

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <unistd.h>
 
 #include <cmath>
@@ -189,6 +191,12 @@ TEST_F(Sprites, AtNoFpsFramesLastForeverAndNoAnimationLeavesNothingFiled)
     still->advancePosition(1e9);
     EXPECT_EQ(still->getFrameIndex(), 0u);
     EXPECT_FALSE(still->hasEnded());
+    // Past the largest number its clock holds there: a render manager's step must not raise.
+    constexpr double LARGEST = std::numeric_limits<double>::max();
+    for (int i = 0; i < 2; ++i)
+        EXPECT_NO_THROW(still->advancePosition(LARGEST));
+    EXPECT_EQ(still->getCurrentPosition(), LARGEST);
+    EXPECT_EQ(still->getFrameIndex(), 0u);
 
     still->getRenderOperation(true);
     still->clearMoved();

@@ -1,6 +1,7 @@
 #include "SceneFixtures.h"
 
 #include "core/math/Circle.h"
+#include "core/math/FiniteCheck.h"
 #include "core/math/Intersection.h"
 #include "core/math/OrientedBox.h"
 #include "game/physics/CollidableEvent.h"
@@ -181,11 +182,22 @@ TEST_F(PhysicsTest, TouchingBoxesShareACellAndDegenerateOrWildBoxesStayInsideThe
     // A zero-width box on the line x = 64 and one that ends there, on either side of the line.
     auto line = collidableOf(world.add(box(64, 10, 64, 20)));
     auto before = collidableOf(world.add(box(40, 10, 64, 20)));
-    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     std::vector<std::shared_ptr<Collidable>> wild;
-    for (const AxisAlignedBox& bad : {box(nan, 0, 1, 1), box(0, 0, inf, 1), box(-inf, -inf, inf, inf),
-                                      box(1e300, 1e300, 1e301, 1e301), box(5, 5, -5, -5)})
+    for (const AxisAlignedBox& bad : {box(1e300, 1e300, 1e301, 1e301), box(5, 5, -5, -5)})
         wild.push_back(collidableOf(world.add(bad)));
+    // A shape that is not finite is refused; world boxes get there when a world transform overflows.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_THROW(StaticCollidable(box(nan, 0, 1, 1)), std::invalid_argument);
+    auto far = world.add(box(0, 0, 1, 1), Vector2(1e308, 1e308));
+    far->setOrientation(Complex(3, 4));
+    for (const Vector2& place : {Vector2(1e308, 0), Vector2(1e308, -1e308)})
+    {
+        auto child = entityNode("wild", {std::make_shared<StaticCollidable>(box(0, 0, 1, 1))});
+        child->setPosition(place);
+        far->addChild(child);
+        wild.push_back(collidableOf(child));
+        EXPECT_FALSE(isFinite(child->getWorldPosition()));
+    }
     world.step();
 
     const auto bodyOf = [&](const std::shared_ptr<Collidable>& collidable) { return *world.physics->getBody(*collidable); };
@@ -368,6 +380,50 @@ TEST_F(PhysicsTest, ACollidableTakingARemovedOnesPlaceInTheSameStepIsNotTakenFor
     EXPECT_EQ(world.journal.heard[0].getEntity2(), leaving->getEntity());
     EXPECT_EQ(world.journal.heard[1].getType(), CollidableEvent::ENTITIES_COLLIDED);
     EXPECT_EQ(world.journal.heard[1].getEntity1(), newcomer->getEntity());
+    world.step();
+    EXPECT_TRUE(world.journal.heard.empty());
+}
+
+namespace
+{
+
+// A circle of a kind no pair test knows: testing it raises, as a broken step would.
+struct UnknownKind : Circle
+{
+    using Circle::Circle;
+    std::uint8_t getBoundType() const override { return 7; }
+    std::unique_ptr<Bound> createCopy() const override { return std::make_unique<UnknownKind>(*this); }
+};
+
+}
+
+TEST_F(PhysicsTest, AStepBrokenOffByAnErrorLeavesItsQueuesWholeForTheNext)
+{
+    World world;
+    auto strange = world.add(UnknownKind(Vector2(0, 0), 2));
+    auto mover = world.add(box(-1, -1, 1, 1), Vector2(1, 0));
+    auto first = world.add(box(-1, -1, 1, 1), Vector2(100, 100));
+    auto second = world.add(box(-1, -1, 1, 1), Vector2(101, 100));
+    testing::internal::CaptureStderr();
+    world.step();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Warning: the update of a process of type Tarnu::GridPhysicsManager raised an error and was passed "
+              "over: Unknown Bound Type in collision intersect test.\n");
+    EXPECT_TRUE(world.journal.heard.empty()) << "broken off before the pair of the first and the second was tested";
+
+    // Moved after the broken step and removed: nothing may reach it any more.
+    const std::weak_ptr<Collidable> watch = collidableOf(mover);
+    mover->translate(Vector2(1, 0));
+    for (std::shared_ptr<SceneNode>* node : {&mover, &strange})
+    {
+        world.scene->removeNode(*node);
+        node->reset();
+    }
+    world.step();
+    EXPECT_TRUE(watch.expired());
+    ASSERT_EQ(world.journal.heard.size(), 1u) << "what the broken step had not tested is tested now";
+    EXPECT_EQ(world.journal.heard[0].getType(), CollidableEvent::ENTITIES_COLLIDED);
+    EXPECT_EQ(world.journal.heard[0].getEntity1(), second->getEntity());
     world.step();
     EXPECT_TRUE(world.journal.heard.empty());
 }

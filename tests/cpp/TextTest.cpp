@@ -273,7 +273,8 @@ TEST_F(Lettering, CountsAreClampedAndTheLayoutFollowsTextEventsAndCopies)
     text->setTextSize(1e-300);
     EXPECT_EQ(text->getCharsPerLine(), std::numeric_limits<int>::max());
     EXPECT_EQ(text->getRenderOperation(false).count, 12);
-    text->setTextSize(std::nan(""));
+    EXPECT_THROW(text->setTextSize(std::nan("")), std::invalid_argument);
+    text->setTextSize(-1.0);
     EXPECT_EQ(text->getCharsPerLine(), 0);
     EXPECT_EQ(text->getRenderOperation(false).count, 0);
     text->setTextSize(20);

@@ -315,9 +315,9 @@ say("errors", [attempt(lambda: make("StaticImage", texCoord="<0,0>,<1,1>", zOrde
                attempt(lambda: make("RenderableBox")),
                attempt(lambda: make("SlaveRenderable"))])
 """)
-    assert said["numbers"] == ["RuntimeError: alpha must be a number between 0 and 1, not NaN.",
-                               "RuntimeError: zOrder must be a finite number.",
-                               "RuntimeError: zOrder must be a finite number."]
+    assert said["numbers"] == ["ValueError: alpha must be a finite number, not nan",
+                               "ValueError: zOrder must be a finite number, not nan",
+                               "ValueError: zOrder must be a finite number, not inf"]
     assert said["places"] == ["ValueError: pos must have finite components, not <nan,nan>",
                               "ValueError: pos must have finite components, not <inf,0>"]
     assert said["lost camera"] == "ValueError: pos must have finite components, not <nan,0>"

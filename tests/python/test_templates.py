@@ -232,8 +232,8 @@ def node(n):
 def attempt(call):
     try:
         return call()
-    except RuntimeError as error:
-        return str(error)
+    except (RuntimeError, ValueError) as error:
+        return "%s: %s" % (type(error).__name__, error)
 
 tree = loaded("Tree", "scn.xml", scenes)
 scene = SceneManager.createNew()
@@ -279,8 +279,8 @@ said(count("Pong"), count("Ping"))
         # A zero orientation keeps the identity.
         ("<10,0>", round(1.5707963267948966, 6), ("<0,0>", "<0,0>", "(1,0)", "(1,1)", True, False, None)),
         (None, 0, None, None),
-        ("createSceneInManager: parameter pos is not a finite value.",
-         "createSceneInNode: parameter scl is not a finite value."),
+        ("ValueError: createSceneInManager: parameter pos is not a finite value.",
+         "ValueError: createSceneInNode: parameter scl is not a finite value."),
         (1, 2)]
     rows = SCENE_FILE.splitlines()
 

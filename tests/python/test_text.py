@@ -132,11 +132,12 @@ nan = float("nan")
 display = DynamicTextDisplay(box(150, 20), FONT, 0, 20, "###")
 place(display, "text", 5, 90)
 seen = []
-for size in (0, -5, nan, 1e-300, 1e300, 20):
+for size in (0, -5, 1e-300, 1e300, 20):
     display.setTextSize(size)
     still()
     seen.append(rows(5, 90, 1)[0] is not None)
 say("sizes", seen)
+say("nan size", [attempt(lambda: display.setTextSize(nan)), display.getTextSize()])
 lost = DynamicTextDisplay(box(150, 20), "nowhere.ttf", 0, 20, "###")
 place(lost, "lost", 5, 50)
 still()
@@ -149,10 +150,11 @@ place(make("DynamicTextDisplay", font=FONT, textSize=20, text="###"), "boxless",
 still()
 say("boxless", rows(0, 0, 1, 60, 160))
 """)
-    assert said["sizes"] == [False, False, False, False, False, True]
+    assert said["sizes"] == [False, False, False, False, True]
+    assert said["nan size"] == ["ValueError: textSize must be a finite number, not nan", 20]
     assert said["lost"] == [[None], 0.0]
-    assert said["refused"] == ["RuntimeError: invalid text size"] * 3 + [
-        "RuntimeError: Could not find parameter 'font'"]
+    assert said["refused"] == ["RuntimeError: invalid text size"] * 2 + [
+        "ValueError: textSize must be a finite number, not nan", "RuntimeError: Could not find parameter 'font'"]
     assert said["boxless"] == [None]
     for log in ("VideoSystemLog.txt", "TarnuLog.txt"):
         lines = read_log(tmp_path / log)

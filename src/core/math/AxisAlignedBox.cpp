@@ -1,6 +1,7 @@
 #include "core/math/AxisAlignedBox.h"
 
 #include "core/ParameterList.h"
+#include "core/math/FiniteCheck.h"
 #include "core/math/PointTransform.h"
 #include "core/math/Scale.h"
 #include "scene/SceneNode.h"
@@ -121,10 +122,26 @@ void AxisAlignedBox::setFrom(const ParameterList& params)
         extent = EX_INFINITE;
 }
 
+bool AxisAlignedBox::isFinite() const
+{
+    return Tarnu::isFinite(min) && Tarnu::isFinite(max);
+}
+
+void AxisAlignedBox::setMin(const Vector2& corner)
+{
+    min = requireFinite(corner, "min");
+}
+
+void AxisAlignedBox::setMax(const Vector2& corner)
+{
+    max = requireFinite(corner, "max");
+}
+
 void AxisAlignedBox::setCorners(const Vector2& newMin, const Vector2& newMax)
 {
+    requireFinite(newMin, "min");
     min = newMin;
-    max = newMax;
+    max = requireFinite(newMax, "max");
 }
 
 std::array<Vector2, 4> AxisAlignedBox::getCorners() const

@@ -60,6 +60,7 @@ public:
 
     bool isAxisAligned() const override { return true; }
     AxisAlignedBox getAxisAlignedBox() const override { return *this; }
+    bool isFinite() const override;
 
     void setEqual(const Bound& other) override;
     void setFrom(const ParameterList& params) override;
@@ -69,8 +70,8 @@ public:
     /// The corners themselves, for callers that edit them in place.
     Vector2& getMin() { return min; }
     Vector2& getMax() { return max; }
-    void setMin(const Vector2& corner) { min = corner; }
-    void setMax(const Vector2& corner) { max = corner; }
+    void setMin(const Vector2& corner);
+    void setMax(const Vector2& corner);
     void setCorners(const Vector2& newMin, const Vector2& newMax);
 
     Extent getExtent() const { return extent; }

@@ -17,6 +17,13 @@ AxisAlignedBox Bound::getSweep(const Vector2& offset) const
     return swept;
 }
 
+const Bound& requireFinite(const Bound& bound, const char* parameter)
+{
+    if (!bound.isFinite())
+        throw std::invalid_argument(std::string(parameter) + " must be made of finite numbers");
+    return bound;
+}
+
 void transform(Bound* bound, const std::shared_ptr<SceneNode>& node)
 {
     if (!bound || !node)

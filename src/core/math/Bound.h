@@ -47,6 +47,8 @@ public:
 
     virtual bool isAxisAligned() const = 0;
     virtual AxisAlignedBox getAxisAlignedBox() const = 0;
+    /// Whether every number of the shape is finite.
+    virtual bool isFinite() const = 0;
     /// The box that covers this bound at its place and moved by the offset.
     AxisAlignedBox getSweep(const Vector2& offset) const;
 
@@ -63,5 +65,8 @@ protected:
 
 /// The bound's transform by the node; raises when either is missing.
 void transform(Bound* bound, const std::shared_ptr<SceneNode>& node);
+
+/// A shape handed to a component, refused by the parameter's name when a number of it is not finite.
+const Bound& requireFinite(const Bound& bound, const char* parameter);
 
 }

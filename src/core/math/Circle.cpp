@@ -2,6 +2,7 @@
 
 #include "core/ParameterList.h"
 #include "core/math/AxisAlignedBox.h"
+#include "core/math/FiniteCheck.h"
 #include "core/math/PointTransform.h"
 #include "core/math/Scale.h"
 #include "scene/SceneNode.h"
@@ -40,6 +41,21 @@ AxisAlignedBox Circle::getAxisAlignedBox() const
 {
     const Vector2 reach(radius, radius);
     return AxisAlignedBox(center - reach, center + reach);
+}
+
+bool Circle::isFinite() const
+{
+    return Tarnu::isFinite(center) && std::isfinite(radius);
+}
+
+void Circle::setCenter(const Vector2& value)
+{
+    center = requireFinite(value, "center");
+}
+
+void Circle::setRadius(double value)
+{
+    radius = requireFinite(value, "radius");
 }
 
 void Circle::setEqual(const Bound& other)

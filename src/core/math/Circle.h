@@ -33,6 +33,7 @@ public:
 
     bool isAxisAligned() const override { return false; }
     AxisAlignedBox getAxisAlignedBox() const override;
+    bool isFinite() const override;
 
     void setEqual(const Bound& other) override;
     void setFrom(const ParameterList& params) override;
@@ -40,9 +41,9 @@ public:
     const Vector2& getCenter() const { return center; }
     /// The centre itself, for callers that edit it in place.
     Vector2& getCenter() { return center; }
-    void setCenter(const Vector2& value) { center = value; }
+    void setCenter(const Vector2& value);
     double getRadius() const { return radius; }
-    void setRadius(double value) { radius = value; }
+    void setRadius(double value);
 
 private:
     Vector2 center;

@@ -1,6 +1,7 @@
 #include "core/math/OrientedBox.h"
 
 #include "core/ParameterList.h"
+#include "core/math/FiniteCheck.h"
 #include "core/math/Scale.h"
 #include "scene/SceneNode.h"
 
@@ -131,15 +132,20 @@ void OrientedBox::setFrom(const ParameterList& params)
     cornersValid = false;
 }
 
+bool OrientedBox::isFinite() const
+{
+    return dimensions.isFinite() && Tarnu::isFinite(orientation);
+}
+
 void OrientedBox::setDimensions(const AxisAlignedBox& value)
 {
-    dimensions = value;
+    dimensions = static_cast<const AxisAlignedBox&>(requireFinite(value, "dimensions"));
     cornersValid = false;
 }
 
 void OrientedBox::setOrientation(const Complex& value)
 {
-    if (value == orientation)
+    if (requireFinite(value, "orientation") == orientation)
         return;
     orientation = unitOrientation(value);
     cornersValid = false;

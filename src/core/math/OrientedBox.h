@@ -45,6 +45,7 @@ public:
 
     bool isAxisAligned() const override { return false; }
     AxisAlignedBox getAxisAlignedBox() const override;
+    bool isFinite() const override;
 
     void setEqual(const Bound& other) override;
     /// The orientation comes from "ori" alone and falls back to the identity.

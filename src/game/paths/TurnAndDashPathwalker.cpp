@@ -1,5 +1,6 @@
 #include "game/paths/TurnAndDashPathwalker.h"
 
+#include "core/EngineWarning.h"
 #include "core/ParameterList.h"
 #include "game/physics/Movable.h"
 #include "render/animation/AnimationEvents.h"
@@ -8,6 +9,7 @@
 #include "scene/SceneNode.h"
 
 #include <cmath>
+#include <sstream>
 #include <stdexcept>
 
 namespace Tarnu
@@ -29,8 +31,9 @@ bool validSpeed(double speed)
 TurnAndDashPathwalker::TurnAndDashPathwalker(double rotSpeed, double transSpeed)
     : rotSpeed(rotSpeed), transSpeed(transSpeed)
 {
-    // The phases last a distance over a speed: an infinite speed would dash to NaN.
-    if (!validSpeed(rotSpeed) || !validSpeed(transSpeed))
+    // The phases last a distance over a speed: an infinite speed would dash to NaN,
+    // and a dash is a velocity, whose length must be a number too.
+    if (!validSpeed(rotSpeed) || !validSpeed(transSpeed) || !std::isfinite(transSpeed * transSpeed))
         throw std::runtime_error("invalid speed argumenets for TurnAndDashPathwalker");
 }
 
@@ -76,6 +79,19 @@ void TurnAndDashPathwalker::setPath(const std::shared_ptr<const PathNode>& newPa
     remaining = count;
 }
 
+void TurnAndDashPathwalker::giveUp(const Vector2& waypoint)
+{
+    const std::shared_ptr<Entity> entity = getEntity();
+    std::ostringstream message;
+    message << "the path walker of entity '" << (entity ? entity->getName() : "") << "' gave up its path: the way to "
+            << waypoint << " cannot be measured in finite numbers.";
+    logEngineWarning(message.str());
+    // Idle, as after a stop: a finder that sends it off again is heard afresh.
+    processTerminated();
+    path.reset();
+    remaining = 0;
+}
+
 void TurnAndDashPathwalker::halt()
 {
     if (!movable)
@@ -114,6 +130,11 @@ void TurnAndDashPathwalker::updateProcess(double dt)
     {
         const Vector2 offset = *path->point - position;
         const double distance = std::hypot(offset.x, offset.y);
+        if (!std::isfinite(distance))
+        {
+            giveUp(*path->point);
+            return;
+        }
         if (distance == 0.0)
         {
             // Already there: no heading to turn to, and it arrives below.
@@ -137,11 +158,15 @@ void TurnAndDashPathwalker::updateProcess(double dt)
     {
         queueAnimation(WALKING);
         movable->setRotationalVelocity(0.0);
-        // Exactly onto the heading: the last step of the turn overshoots.
-        node->setOrientation(Complex(direction.x, direction.y), SceneNode::WORLD);
-        movable->setVelocity(direction * transSpeed);
         const Vector2 offset = *path->point - position;
         timer = std::hypot(offset.x, offset.y) / transSpeed;
+        // Exactly onto the heading: the last step of the turn overshoots.
+        if (!std::isfinite(timer) || !node->trySetOrientation(Complex(direction.x, direction.y), SceneNode::WORLD))
+        {
+            giveUp(*path->point);
+            return;
+        }
+        movable->setVelocity(direction * transSpeed);
         phase = Phase::Dashing;
     }
     if (phase == Phase::Dashing && timer <= 0.0)

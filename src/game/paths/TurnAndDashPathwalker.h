@@ -6,8 +6,9 @@
 // the moment the entity joins it, and queues the "standing" and "walking"
 // animations on the entity as it stops and goes.
 //
-// Every way a walk ends (a new path, a stop, leaving the scene) stops the
-// entity: a movable is never left running at the dash's velocity. The event
+// Every way a walk ends (a new path, a stop, leaving the scene, a waypoint
+// whose distance overflows) stops the entity: a movable is never left running
+// at the dash's velocity, nor turning for ever. The event
 // that reports a finished path is posted last in a step, since its listeners
 // may change anything.
 
@@ -55,6 +56,8 @@ private:
 
     /// Both velocities of the movable, if any, to zero.
     void halt();
+    /// Stops the walk, with a warning, when the way to the waypoint is past the range of numbers.
+    void giveUp(const Vector2& waypoint);
     void queueAnimation(const std::string& name) const;
 
     std::shared_ptr<const PathNode> path;   // none while idle

@@ -49,6 +49,31 @@ public:
     std::vector<std::shared_ptr<Movable>> movables;
 };
 
+/// Turns and moves the movable's node by one step; false, with the node left as it was
+/// by the part that failed, when a result would not be finite.
+bool turnAndMove(const Movable& movable, SceneNode& node, double dt)
+{
+    // Velocities and steps are finite, their products need not be: one test of each
+    // result, which a non-finite velocity or turn fails as well.
+    const double turn = movable.getRotationalVelocity() * dt;
+    if (turn != 0.0)
+    {
+        const double c = std::cos(turn);
+        const double s = std::sin(turn);
+        if (c != 1.0 || s != 0.0)
+        {
+            const Complex& q = node.getOrientation();
+            if (!node.trySetOrientation(Complex(q.r * c - q.i * s, q.r * s + q.i * c), SceneNode::PARENT))
+                return false;
+        }
+    }
+    const Vector2& velocity = movable.getVelocity();
+    if (velocity == Vector2::ZERO)
+        return true;
+    const Vector2 offset = velocity * dt;
+    return offset == Vector2::ZERO || node.tryTranslate(offset, SceneNode::WORLD);
+}
+
 }
 
 std::shared_ptr<GridPhysicsManager> GridPhysicsManager::createNew()
@@ -110,7 +135,7 @@ void GridPhysicsManager::removeCollidable(Collidable* collidable)
     collidable->setSceneNodeLink(nullptr);
     if (grid)
         grid->unfile(slot, body);
-    if (body.queueSlot < movedQueue.size() && movedQueue[body.queueSlot] == slot)
+    if (isQueued(slot, body))
         movedQueue[body.queueSlot] = PhysicsBody::NO_SLOT;
     bodies.remove(slot);
     record.bodySlot = PhysicsRecord::NO_SLOT;
@@ -162,9 +187,18 @@ void GridPhysicsManager::collidableMoved(Collidable* collidable)
     if (!bodies.holds(slot, *collidable))
         return;
     PhysicsBody& body = bodies[slot];
-    body.queueSlot = static_cast<std::uint32_t>(movedQueue.size());
+    // A box the move pass took early is out of date now.
     body.boxStep = 0;
+    // In the queue once at most, so that removal, which blanks its entry, leaves none behind.
+    if (isQueued(slot, body))
+        return;
+    body.queueSlot = static_cast<std::uint32_t>(movedQueue.size());
     movedQueue.push_back(slot);
+}
+
+bool GridPhysicsManager::isQueued(std::uint32_t slot, const PhysicsBody& body) const
+{
+    return body.queueSlot < movedQueue.size() && movedQueue[body.queueSlot] == slot;
 }
 
 void GridPhysicsManager::notifyConnected()
@@ -223,14 +257,36 @@ void GridPhysicsManager::updateProcess(double dt)
     const std::shared_ptr<PhysicsManager> keep = weak_from_this().lock();
     movables.compact();
     ++step;
-    moveMovables(dt);
-    if (grid)
+    try
     {
-        refile();
-        separate();
-        collide();
+        moveMovables(dt);
+        if (grid)
+        {
+            refile();
+            separate();
+            collide();
+        }
+    }
+    catch (...)
+    {
+        abandonStep();
+        throw;
     }
     dispatch();
+}
+
+void GridPhysicsManager::abandonStep()
+{
+    // Whatever broke off the passes, what was queued waits, whole, for the next step:
+    // filed and tested afresh, its box taken again. The pairs listed refer to this step only.
+    for (std::uint32_t slot : movedQueue)
+        if (slot != PhysicsBody::NO_SLOT)
+        {
+            bodies[slot].boxStep = 0;
+            bodies[slot].collidable->getRecord().queued = true;
+        }
+    candidates.clear();
+    movedBound = nullptr;
 }
 
 void GridPhysicsManager::moveMovables(double dt)
@@ -262,20 +318,8 @@ void GridPhysicsManager::moveMovables(double dt)
         SceneNode* node = movable->getSceneNodeLink();
         if (!node)
             continue;
-        const double turn = movable->getRotationalVelocity() * dt;
-        if (turn != 0.0)
-        {
-            const double c = std::cos(turn);
-            const double s = std::sin(turn);
-            if (c != 1.0 || s != 0.0)
-            {
-                const Complex& q = node->getOrientation();
-                node->setOrientation(Complex(q.r * c - q.i * s, q.r * s + q.i * c), SceneNode::PARENT);
-            }
-        }
-        const Vector2& velocity = movable->getVelocity();
-        if (velocity != Vector2::ZERO)
-            node->translate(velocity * dt, SceneNode::WORLD);
+        if (!turnAndMove(*movable, *node, dt))
+            movable->stopRunaway();
         takeWorldBoxEarly(*node);
     }
 }
@@ -373,9 +417,10 @@ void GridPhysicsManager::collide()
         if (grid->anyFiledAbove(level.index))
             scanAbove(body, slot, level);
     }
+    testCandidates();
+    // Last: should a test raise, the step that is abandoned re-queues what it had not finished.
     // Slots left behind are recognised as stale: the queue no longer holds the body there.
     movedQueue.clear();
-    testCandidates();
 }
 
 void GridPhysicsManager::testCandidates()

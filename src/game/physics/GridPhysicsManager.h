@@ -13,6 +13,11 @@
 // step handles. A removed collidable is kept alive until the separation pass
 // has reported its contacts. Registration order, never addresses, decides the
 // order of the walks, so events come in the same order on every run.
+//
+// A body is in the moved queue once at most, so that removal, which blanks its
+// entry, leaves nothing of it behind. A movable whose move would leave the range
+// of numbers is stopped where it is and the step goes on; should anything else
+// break a step off, what it had queued waits, whole, for the next one.
 
 #include "game/physics/BodyTable.h"
 #include "game/physics/CollidableEvent.h"
@@ -79,6 +84,10 @@ private:
     void reportSeparation(const Contact& contact, Collidable* moved);
     /// Releases every registration, contact and grid cell, sending nothing.
     void dropAll();
+    /// Leaves the queues of a step that an error broke off as the next step needs them.
+    void abandonStep();
+    /// Whether the body waits in the moved queue.
+    bool isQueued(std::uint32_t slot, const PhysicsBody& body) const;
 
     BodyTable bodies;
     SlotList<Movable> movables;

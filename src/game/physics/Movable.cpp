@@ -1,5 +1,6 @@
 #include "game/physics/Movable.h"
 
+#include "core/EngineWarning.h"
 #include "core/ParameterList.h"
 #include "core/math/Complex.h"
 #include "core/math/FiniteCheck.h"
@@ -11,6 +12,7 @@
 #include "scene/SceneNode.h"
 
 #include <algorithm>
+#include <sstream>
 #include <stdexcept>
 
 namespace Tarnu
@@ -149,38 +151,38 @@ void Movable::resolvePendingOrientation()
 
 void Movable::setVelocity(const Vector2& value)
 {
-    velocity = requireFinite(value, "velocity");
+    velocity = requireFiniteLength(value, "velocity");
     pendingOrientation = false;
 }
 
 void Movable::setVelocity(double speed, const Vector2& direction)
 {
     requireFinite(speed, "speed");
-    requireFinite(direction, "direction");
+    requireFiniteLength(direction, "direction");
     if (SceneNode* node = getSceneNodePointer())
     {
-        velocity = direction * node->getWorldOrientation() * speed;
+        velocity = requireFiniteLength(direction * node->getWorldOrientation() * speed, "speed");
         return;
     }
-    velocity = direction * speed;
+    velocity = requireFiniteLength(direction * speed, "speed");
     pendingOrientation = true;
 }
 
 void Movable::setVelocityX(double x)
 {
-    velocity.x = requireFinite(x, "x");
+    velocity = requireFiniteLength(Vector2(requireFinite(x, "x"), velocity.y), "x");
     pendingOrientation = false;
 }
 
 void Movable::setVelocityY(double y)
 {
-    velocity.y = requireFinite(y, "y");
+    velocity = requireFiniteLength(Vector2(velocity.x, requireFinite(y, "y")), "y");
     pendingOrientation = false;
 }
 
 void Movable::changeVelocity(const Vector2& change)
 {
-    velocity += requireFinite(change, "change");
+    velocity = requireFiniteLength(velocity + requireFinite(change, "change"), "change");
 }
 
 void Movable::setRotationalVelocity(double value)
@@ -192,6 +194,22 @@ void Movable::setMass(double value)
 {
     requireFinite(value, "mass");
     mass = value > 0.0 ? value : 0.0;
+}
+
+void Movable::stopRunaway()
+{
+    if (!runawayReported)
+    {
+        runawayReported = true;
+        const std::shared_ptr<Entity> entity = getEntity();
+        std::ostringstream message;
+        message << "the physics step stopped the movable of entity '" << (entity ? entity->getName() : "")
+                << "' where it was: its velocity " << velocity << " and rotational velocity " << rotationalVelocity
+                << " would carry it past the largest number.";
+        logEngineWarning(message.str());
+    }
+    velocity = Vector2::ZERO;
+    rotationalVelocity = 0.0;
 }
 
 void Movable::apply(const std::shared_ptr<MovableAffector>& affector)

@@ -59,6 +59,10 @@ public:
     bool isOrientationPending() const { return pendingOrientation; }
     void clearPendingOrientation() { pendingOrientation = false; }
 
+    /// For the physics step: the velocities to zero, where the next move would leave the range of numbers.
+    /// Said once per movable: a force that keeps pushing it there would otherwise say it every step.
+    void stopRunaway();
+
     void apply(const std::shared_ptr<MovableAffector>& affector);
     void remove(const std::shared_ptr<MovableAffector>& affector);
     /// One step of every affector, in the order they were applied; finished ones leave.
@@ -96,6 +100,7 @@ private:
     std::unique_ptr<ActionListener> actionListener;
     PhysicsManager* physicsManager = nullptr;  // while registered; cleared by that manager
     std::size_t physicsSlot = static_cast<std::size_t>(-1);
+    bool runawayReported = false;
 };
 
 }

@@ -15,7 +15,7 @@ double MovableAffector::effectiveMass(const Movable& movable)
 }
 
 Force::Force(const Vector2& force, SceneNode::TransformSpace space)
-    : MovableAffector(true), magnitude(requireFinite(force, "force").magnitude()), space(space)
+    : MovableAffector(true), magnitude(requireFiniteLength(force, "force").magnitude()), space(space)
 {
     direction = magnitude > 0.0 ? force / magnitude : Vector2::ZERO;
 }

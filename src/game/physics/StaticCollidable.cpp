@@ -27,7 +27,9 @@ StaticCollidable::StaticCollidable() : StaticCollidable(AxisAlignedBox(Vector2(-
 }
 
 StaticCollidable::StaticCollidable(const Bound& bound)
-    : localBound(copyOf(bound)), worldBound(copyOf(bound)), localBox(localBound->getAxisAlignedBox())
+    : localBound(copyOf(requireFinite(bound, "bound"))),
+      worldBound(copyOf(bound)),
+      localBox(localBound->getAxisAlignedBox())
 {
     markMoved();
 }

@@ -12,7 +12,9 @@
 #include "scene/Entity.h"
 #include "scene/SceneManager.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
 namespace Tarnu
@@ -234,7 +236,10 @@ void Animatable::setAnimation(const std::string& name, double time)
 
 void Animatable::advancePosition(double dt)
 {
-    setPosition(position + requireFinite(dt, "dt"));
+    // Only a time near the largest number can overflow; held there, an animation has
+    // long ended, and a loop stands somewhere in its round, rather than the step failing.
+    constexpr double LARGEST = std::numeric_limits<double>::max();
+    setPosition(std::clamp(position + requireFinite(dt, "dt"), -LARGEST, LARGEST));
 }
 
 void Animatable::setPosition(double time)

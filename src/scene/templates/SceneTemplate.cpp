@@ -24,7 +24,7 @@ const std::string ENTITY_TEMPLATE = "EntityTemplate";
 void requireFinite(const char* operation, const char* parameter, double a, double b)
 {
     if (!std::isfinite(a) || !std::isfinite(b))
-        throw std::runtime_error(std::string(operation) + ": parameter " + parameter + " is not a finite value.");
+        throw std::invalid_argument(std::string(operation) + ": parameter " + parameter + " is not a finite value.");
 }
 
 }

@@ -84,11 +84,21 @@ void UniformTimeIncrementSTC::update(double time)
 {
     if (!getSceneManagerPointer())
         return;
-    accumulated += time;
-    if (accumulated < spawnRate)
+    const double due = accumulated + time;
+    if (due < spawnRate)
+    {
+        accumulated = due;
         return;
-    // Several intervals in one step still give one wave.
-    accumulated = std::fmod(accumulated, spawnRate);
+    }
+    // Several intervals in one step still give one wave. A step so long that the sum
+    // overflows is counted in whole intervals on its own, rather than leaving a NaN behind.
+    if (std::isfinite(due))
+        accumulated = std::fmod(due, spawnRate);
+    else
+    {
+        const double part = std::fmod(time, spawnRate);
+        accumulated = accumulated >= spawnRate - part ? accumulated - (spawnRate - part) : accumulated + part;
+    }
     if (maxOnScreen != 0 && count >= static_cast<std::uint32_t>(maxOnScreen))
         return;
     const Timing* visit = timing.get();
