@@ -30,6 +30,7 @@ public:
     void setAlpha(float) override {}
     RenderOperation& getRenderOperation(bool changed) override;
     const AxisAlignedBox& getLocalBox() const override;
+    bool hasBorrowedBox() const override { return true; }
 
     const std::string& getMasterName() const { return masterName; }
 
