@@ -111,6 +111,8 @@ void QuadtreeRenderManager::addRenderable(Renderable* renderable)
     renderables.insert(renderable);
     if (!place(entry))
         unplaced.push_back(&entry);
+    if (renderable->hasBorrowedBox())
+        borrowers.push_back(&entry);
     entry.boxDirty = false;
 }
 
@@ -128,6 +130,7 @@ void QuadtreeRenderManager::removeRenderable(Renderable* renderable)
     if (movedEntry != moved.end())
         moved.erase(movedEntry);
     std::erase(unplaced, &entry);
+    std::erase(borrowers, &entry);
     entry.operation = nullptr;
     renderable->setRenderManager(nullptr);
     ++removals;
@@ -160,6 +163,7 @@ void QuadtreeRenderManager::notifyDisconnected()
     root.reset();
     moved.clear();
     unplaced.clear();
+    borrowers.clear();
     for (Renderable* renderable : renderables)
     {
         RenderEntry& entry = renderable->getEntry();
@@ -260,6 +264,8 @@ void QuadtreeRenderManager::refile()
     }
     moved.clear();
     std::erase_if(unplaced, [this](RenderEntry* entry) { return place(*entry); });
+    for (RenderEntry* entry : borrowers)
+        place(*entry);
 }
 
 void QuadtreeRenderManager::render()

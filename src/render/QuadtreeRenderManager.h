@@ -1,9 +1,10 @@
 #pragma once
 // The render manager of a scene, keeping its renderables in a loose quadtree,
 // its cameras by entity name and its animated sprites in the order they came,
-// which its update advances. A pass files anew what moved, collects what
-// meets the main camera's view, asks the permission signals, sorts by z-order
-// (equal z-orders in the order of filing) and draws.
+// which its update advances. A pass files anew what moved and every slave
+// (whose box is its master's), collects what meets the main camera's view,
+// asks the permission signals, sorts by z-order (equal z-orders in the order
+// of filing) and draws.
 //
 // Collecting calls no script, so the tree is never changed under the query;
 // the permission slots, which may be scripts, are asked afterwards. A slot may
@@ -91,6 +92,9 @@ private:
     std::vector<RenderEntry*> moved;
     // Filed without a box (a slave before its master): placed once they have one.
     std::vector<RenderEntry*> unplaced;
+    // Whose boxes are others' (slaves'): filed anew at every pass, since a master's new renderable,
+    // or its picture's new size, reaches the slave's box without moving the slave.
+    std::vector<RenderEntry*> borrowers;
     std::vector<Animatable*> animatables;  // each empties its slot when it leaves
     std::size_t emptySlots = 0;
     bool updating = false;

@@ -59,6 +59,10 @@ public:
     }
     void clearMoved() { entry.boxDirty = false; }
 
+    /// True when the local box is another renderable's, which may change without a word to this
+    /// one: the render manager then files it anew at every pass.
+    virtual bool hasBorrowedBox() const { return false; }
+
 protected:
     /// For subclasses whose local box changed: files the renderable anew, as a move does.
     void localBoxChanged();

@@ -31,6 +31,7 @@ public:
     void setAlpha(float alpha) override;
     RenderOperation& getRenderOperation(bool changed) override;
     const AxisAlignedBox& getLocalBox() const override;
+    bool hasBorrowedBox() const override { return true; }
 
     const std::string& getMasterName() const { return masterName; }
 

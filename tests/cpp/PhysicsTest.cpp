@@ -176,6 +176,43 @@ TEST_F(PhysicsTest, BoxesAreFiledAtTheFinestLevelThatHoldsThemInTheCellsTheyTouc
     EXPECT_EQ(bodyOf(beyond).level, -1) << "a far edge on the grid's edge is outside";
 }
 
+// A box exactly as wide or as high as a fine cell fits the fine level; a hair more does not. A small box that
+// touches it only in its last fine cell, or only in its first, meets it; one just beyond it does not.
+TEST_F(PhysicsTest, ABoxOneFineCellAcrossIsFiledAtTheFineLevelAndMeetsWhatTouchesItInAnyOfItsCells)
+{
+    struct Case
+    {
+        AxisAlignedBox bound;
+        int level;
+        std::uint16_t firstX, lastX, firstY, lastY;
+        Vector2 lastCell, firstCell, beyond;  // corners of 2 x 2 boxes
+    };
+    const Case cases[] = {
+        {box(10, 0, 74, 10), 1, 128, 129, 128, 128, Vector2(70, 4), Vector2(12, 4), Vector2(76, 4)},
+        {box(0, 10, 10, 74), 1, 128, 128, 128, 129, Vector2(4, 70), Vector2(4, 12), Vector2(4, 76)},
+        {box(10, 10, 74, 74), 1, 128, 129, 128, 129, Vector2(70, 70), Vector2(12, 12), Vector2(76, 76)},
+        {box(10, 0, 74.001, 10), 0, 16, 16, 16, 16, Vector2(70, 4), Vector2(12, 4), Vector2(76, 4)},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "box to " << c.bound.getMax().toString());
+        World world;
+        auto wide = collidableOf(world.add(c.bound));
+        world.step();
+        const PhysicsBody& body = *world.physics->getBody(*wide);
+        EXPECT_EQ(std::tuple(int(body.level), body.firstX, body.lastX, body.firstY, body.lastY),
+                  std::tuple(c.level, c.firstX, c.lastX, c.firstY, c.lastY));
+        for (const Vector2& corner : {c.lastCell, c.firstCell, c.beyond})
+        {
+            auto node = world.add(box(0, 0, 2, 2), corner);
+            world.step();
+            EXPECT_EQ(world.journal.heard.size(), corner == c.beyond ? 0u : 1u) << "at " << corner.toString();
+            world.scene->removeNode(node);
+            world.step();
+        }
+    }
+}
+
 TEST_F(PhysicsTest, TouchingBoxesShareACellAndDegenerateOrWildBoxesStayInsideTheCellArrays)
 {
     World world;

@@ -12,7 +12,7 @@ from logfiles import CLOSE_LOGS, LOGS, read_log
 from tarnu import (AxisAlignedBox, Circle, CollidableEvent, CollidableListener, CollisionComponentFinder,
                    CollisionEntityFinder, Collidable, Complex, Component, Entity, Event, EventListener,
                    FactoryEvent, Force, GridPhysicsManager, Movable, MovableActionEvent, MovableAffector,
-                   OrientedBox, ParameterList, PhysicsManager, Process, SceneManager, SceneNode,
+                   OrientedBox, ParameterList, PhysicsManager, Process, Scale, SceneManager, SceneNode,
                    StaticCollidable, TranslationalDecellerator, Vector2)
 
 NAN, INF = float("nan"), float("inf")
@@ -146,6 +146,62 @@ def test_a_movable_reaches_the_places_the_formulas_give():
     still.step(0.5)
     speed, cut = math.sqrt(0.1 * 0.1 + 1.5 * 1.5), 4.0 * 0.5 / 2.0
     assert (brakes.getVelocity().x, brakes.getVelocity().y) == (0.1 / speed * (speed - cut), 1.5 / speed * (speed - cut))
+
+
+# The chain of nodes above a movable, outermost first: (orientation, scale, inherits orientation, inherits scale).
+PARENTS = [
+    [(Complex(0, 1), Scale(2, 0.5), True, True)],
+    [(Complex(-2.1), Scale(0.5, 2), True, True), (Complex(0.5), Scale(3, 1), True, True)],
+    [(Complex(1.2), Scale(4, 0.25), True, True), (Complex(0.4), Scale(1, 3), False, False)],
+]
+
+
+@pytest.mark.parametrize("parents", PARENTS, ids=["turned and scaled", "two levels", "not inherited"])
+def test_a_movable_under_turned_and_scaled_nodes_moves_by_its_velocity_in_world_space(parents):
+    stage = Stage()
+    top = above = None
+    for orientation, scale, inherit_orientation, inherit_scale in parents:
+        node = SceneNode.createNew(Vector2(5, -3), orientation, scale)
+        node.setInheritOrientation(inherit_orientation)
+        node.setInheritScale(inherit_scale)
+        top = top or node
+        if above is not None:
+            above.addChild(node)
+        above = node
+    movable = Movable()
+    movable.setVelocity(Vector2(3, -4))
+    mover = Entity.createEntity(movable, "mover", Vector2(2, 1))
+    above.addChild(mover)
+    stage.scene.addNode(top)
+    start = mover.getWorldPosition()
+    for step in range(1, 5):
+        stage.step(0.25)
+        at = mover.getWorldPosition()
+        assert (at.x, at.y) == pytest.approx((start.x + 0.75 * step, start.y - 1.0 * step), abs=1e-9)
+
+
+def test_a_decelerator_stops_a_movable_without_turning_it_back_at_the_step_its_speed_runs_out():
+    stage = Stage()
+    # At a quarter of a second a step and a mass of 0.5, the fast body's cut of 400 a step exceeds its speed of
+    # 150: it stops in its first step. The slow one loses 0.2 a step from 0.5 and stops in its third, when 0.1 is
+    # left (speeds below 1, whose squares are smaller than themselves, show a cut compared with the wrong power).
+    fast = stage.body("fast", box(1), Vector2(0, 0), Vector2(-90, 120), listen=False)
+    slow = stage.body("slow", box(1), Vector2(100, 100), Vector2(0.3, -0.4), listen=False)
+    for node, rate in ((fast, 800.0), (slow, 0.4)):
+        movable = Component.getComponent("Movable", node.getEntity())
+        movable.setMass(0.5)
+        movable.apply(TranslationalDecellerator(rate))
+    speeds, places = {"fast": [], "slow": []}, {"fast": [], "slow": []}
+    for _ in range(5):
+        stage.step(0.25)
+        for name, node in (("fast", fast), ("slow", slow)):
+            velocity = Component.getComponent("Movable", node.getEntity()).getVelocity()
+            speeds[name].append(round(velocity.magnitude(), 12))
+            places[name] += [node.getPosition().x, node.getPosition().y]
+    assert speeds == {"fast": [0] * 5, "slow": [0.3, 0.1, 0, 0, 0]}
+    assert places["fast"] == [0, 0] * 5
+    # The slow one keeps its heading while it slows, and rests where its last step left it.
+    assert places["slow"] == pytest.approx([100.045, 99.94] + [100.06, 99.92] * 4)
 
 
 def test_action_events_steer_a_movable_through_its_entity():

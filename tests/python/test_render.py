@@ -380,3 +380,148 @@ del nodes, late, slots, stopper
 """)
     assert said["removed"] == [BLACK, BLACK, [0, 0, 255], BLACK]
     assert said["disconnected"] == [True, BLACK, BLACK]
+
+
+def test_small_sprites_far_off_the_diagonal_are_found_in_every_quadrant_and_after_moving(run_script):
+    said = run(run_script, """
+# Each sprite lies far along one axis and near the other, so a tree that mixed up its x and y halves
+# would file it in a node that the view never meets. Some lie beyond the tree's cells, filed at its root.
+spots = [(sx * far, sy * near) for far, near in ((3000, 20), (5000, 1500), (6000, 40))
+         for sx in (1, -1) for sy in (1, -1)]
+nodes = [place(quad((1, 0, 0), half=4), "", x, y) for x, y in spots]
+nodes.append(place(quad((0, 1, 0), half=4), "", 9000, -30))
+def seen(places):
+    shown = []
+    for x, y in places:
+        camera.setPosition(Vector2(x, y))
+        frame()
+        shown.append(at(W // 2, H // 2))
+    return shown
+say("placed", seen(spots + [(9000, -30)]))
+# Moved across to the mirrored place, each is filed anew where it now lies.
+for node, (x, y) in zip(nodes, spots):
+    node.setPosition(Vector2(y, x))
+say("moved", seen([(y, x) for x, y in spots]))
+say("left", seen(spots[:4]))
+""")
+    assert said["placed"] == [RED] * 12 + [[0, 255, 0]]
+    assert said["moved"] == [RED] * 12
+    assert said["left"] == [BLACK] * 4, "nothing stays behind at the old places"
+
+
+@pytest.mark.parametrize("dimensions", [(80, 120), (320, 60), (160, 30)], ids=["narrow", "wide", "flat"])
+def test_a_camera_with_different_units_per_pixel_across_and_up_puts_each_sprite_in_its_place(run_script,
+                                                                                            dimensions):
+    said = run(run_script, """
+width, height = %r
+stretched = place(make("Camera", dimensions="<%%d,%%d>" %% (width, height)), "stretched", 1000, -500)
+renderer.setMainCamera("stretched")
+# A sprite of 8 by 6 units whose centre lies left of and above the view's centre.
+place(make("StaticImage", filename="", texCoord="<0,0>,<1,1>", zOrder=0, min="<-4,-3>", max="<4,3>",
+           color="(1,1,1)"), "sprite", 1000 - width / 8.0, -500 + height / 4.0)
+frame()
+columns = [x for x in range(W) if at(x, H * 3 // 4) != [0, 0, 0]]
+rows = [y for y in range(H) if at(W * 3 // 8, y) != [0, 0, 0]]
+say("span", [columns[0], columns[-1] + 1, rows[0], rows[-1] + 1] if columns and rows else None)
+""" % (dimensions,))
+    width, height = dimensions
+    across, up = 160 / width, 120 / height  # pixels per unit
+    centre_x, centre_y = 80 - width / 8 * across, 60 + height / 4 * up
+    expected = [centre_x - 4 * across, centre_x + 4 * across, centre_y - 3 * up, centre_y + 3 * up]
+    assert said["span"] is not None and near(said["span"], expected, 1), (said["span"], expected)
+
+
+def test_a_slave_follows_its_master_through_a_new_renderable_and_a_new_entity_of_the_same_name(run_script):
+    said = run(run_script, """
+director = place(make("ComponentAdder"), "director")
+def take_renderable(name):
+    # Takes the entity's renderable off it, as a data file's ComponentAddition does.
+    params = ParameterList()
+    for key, value in (("action", "RemoveComponent"), ("entity", name), ("type", "Renderable")):
+        params.add(key, value)
+    scene.postEvent(EventFactory.getSingleton().create("ComponentAddition", params))
+
+place(make("SlaveRenderable", entity="master"), "slave", 120, 60)
+# Just beyond the view's right edge: only a master's picture wider than 24 reaches into the view.
+place(make("SlaveRenderable", entity="master"), "edge", W + 12, 100)
+master = place(quad((0, 1, 0), static="false"), "master", 40, 60)
+def shown():
+    frame()
+    return [at(120, 60), at(W - 4, 100)]
+seen = [shown()]
+# The master keeps its entity and changes its renderable, for a wider one.
+take_renderable("master")
+seen.append(shown())
+master.getEntity().addComponent(quad((0, 0, 1), half=20, static="false"))
+seen.append(shown())
+# The master entity is killed; another of the same name, as narrow as the first, takes its place.
+master.getEntity().kill()
+seen.append(shown())
+master = place(quad((1, 0, 0), static="false"), "master", 40, 20)
+seen.append(shown() + [at(40, 20)])
+say("shown", seen)
+del master
+""")
+    green = [0, 255, 0]
+    assert said["shown"] == [[green, BLACK], [BLACK, BLACK], [BLUE, BLUE], [BLACK, BLACK], [RED, BLACK, RED]]
+
+
+def test_a_renderable_that_a_slot_took_out_of_the_scene_is_not_asked_by_its_next_slot(run_script):
+    said = run(run_script, """
+import gc
+director = place(make("ComponentAdder"), "director")
+def addition(action, name, **more):
+    params = ParameterList()
+    for key, value in dict(action=action, entity=name, **more).items():
+        params.add(key, value)
+    scene.postEvent(EventFactory.getSingleton().create("ComponentAddition", params))
+
+other = SceneManager.createNew()
+nodes = {}
+def destroy(name):
+    scene.removeNode(nodes.pop(name))
+    gc.collect()
+# Each way a slot can take its renderable out of the scene, by the renderable's zOrder.
+removals = {
+    1: lambda name: scene.removeNode(nodes[name]),
+    2: destroy,
+    3: lambda name: addition("RemoveComponent", name, type="Renderable"),
+    4: lambda name: addition("RemoveEntity", name),
+    5: lambda name: (scene.removeNode(nodes[name]), other.addNode(nodes[name])),
+}
+class Taker(Slot):
+    def __init__(self, name, take):
+        Slot.__init__(self)
+        self.name, self.take = name, take
+    def __call__(self, renderable):
+        self.take(self.name)
+        return True
+class Asked(Slot):
+    def __init__(self):
+        Slot.__init__(self)
+        self.asked = []
+    def __call__(self, renderable):
+        # A renderable that has lost its entity comes as None.
+        self.asked.append(renderable and renderable.getZOrder())
+        return True
+asked = Asked()
+takers = []
+for z, take in removals.items():
+    name = "taken%d" % z
+    renderable = quad((1, 0, 0), z=z)
+    nodes[name] = place(renderable, name, 20 * z, 60)
+    takers.append(Taker(name, take))
+    renderable.connect(takers[-1])
+    renderable.connect(asked)
+kept = quad((0, 1, 0), z=9)
+place(kept, "kept", 140, 60)
+kept.connect(asked)
+del renderable, kept
+frame()
+say("asked", asked.asked)
+say("drawn", [at(20 * z, 60) for z in removals] + [at(140, 60)])
+nodes.clear()
+del takers, removals
+""")
+    assert said["asked"] == [9.0]
+    assert said["drawn"] == [BLACK] * 5 + [[0, 255, 0]]

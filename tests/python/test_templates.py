@@ -87,6 +87,39 @@ said([entry for entry in made if entry[0] == "new"])
     assert log[13:] == ["Error: Loading EntityTemplate M: cannot find element name in any loaded xml files."]
 
 
+# Misfits whose places the log must give, at the start of a line or after blanks and tabs (a tab counts as one
+# column): the lines of one data file, each with an element without a name, located at its "<"; and files of
+# their own that do not parse, located where the parser stopped.
+MISFITS = [
+    ("<Data><EntityTemplate/>\n", 1, 7),
+    ("<EntityTemplate/>\n", 2, 1),
+    ("   <EntityTemplate/>\n", 3, 4),
+    ("\t\t<EntityTemplate/>\r\n", 4, 3),
+    (" \t <EntityTemplate/>\n", 5, 4),
+    ('<EntityTemplate name="Ok"/><EntityTemplate/>\n', 6, 28),
+    ("<EntityTemplate/></Data>\n", 7, 1),
+]
+BROKEN = [("<Data>\n<B c=1/>\n</Data>\n", 2, 6), ("<Data>\n\t  <B c=1/>\n</Data>\n", 2, 9)]
+
+
+def test_rows_and_columns_of_misfits_at_the_start_of_a_line_or_after_blanks_and_tabs(run_script, tmp_path):
+    (tmp_path / "lines.xml").write_bytes("".join(line for line, _, _ in MISFITS).encode())
+    for index, (text, _, _) in enumerate(BROKEN):
+        (tmp_path / ("broken%d.xml" % index)).write_bytes(text.encode())
+    result = run_script(PRELUDE + """
+said(loaded("Ok", "lines.xml").wasLoadError(), [loaded("B%%d" %% index, "broken%%d.xml" %% index).wasLoadError()
+                                               for index in range(%d)])
+""" % len(BROKEN))
+    assert result.returncode == 0, result
+    assert printed(result) == [(False, [True] * len(BROKEN))]
+    log = xml_log(tmp_path)
+    named = "Error: Loading XmlFile lines.xml, at row %d and column %d: name attribute missing from EntityTemplate."
+    assert log[:len(MISFITS)] == [named % (row, column) for _, row, column in MISFITS]
+    places = [line.split(": ")[1] for line in log if line.startswith("Error: Loading XmlFile broken")]
+    assert places == ["Loading XmlFile broken%d.xml, at row %d and column %d" % (index, row, column)
+                      for index, (_, row, column) in enumerate(BROKEN)]
+
+
 ENTITY_FILE = """\
 <Data>
   <EntityTemplate name="Base">
