@@ -1,6 +1,7 @@
 #include "core/ProcessManager.h"
 
 #include "core/FlagGuard.h"
+#include "core/OwnedReferences.h"
 #include "core/math/FiniteCheck.h"
 
 #include <iostream>
@@ -106,6 +107,13 @@ void ProcessManager::updateProcess(double dt)
         }
     }
     removeDeadProcesses();
+}
+
+void ProcessManager::forEachOwned(ReferenceVisitor& visitor) const
+{
+    // Stale entries too: they still hold their process until the sweep.
+    for (const Entry& entry : processes)
+        visitor(entry.process);
 }
 
 void ProcessManager::terminateAll()

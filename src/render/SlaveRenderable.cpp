@@ -1,5 +1,6 @@
 #include "render/SlaveRenderable.h"
 
+#include "core/OwnedReferences.h"
 #include "core/ParameterList.h"
 #include "scene/Entity.h"
 
@@ -71,6 +72,12 @@ Renderable* SlaveRenderable::findMaster() const
     if (!masterRenderable || masterRenderable->getOwnerPointer() != master.get())
         masterRenderable = Renderable::getFor(master.get());
     return masterRenderable.get();
+}
+
+void SlaveRenderable::forEachOwned(ReferenceVisitor& visitor) const
+{
+    visitor(master);
+    visitor(masterRenderable);
 }
 
 RenderOperation& SlaveRenderable::getRenderOperation(bool)

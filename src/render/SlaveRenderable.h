@@ -32,6 +32,8 @@ public:
     const AxisAlignedBox& getLocalBox() const override;
 
     const std::string& getMasterName() const { return masterName; }
+    /// The master and its renderable, held while the slave draws them.
+    void forEachOwned(ReferenceVisitor& visitor) const override;
 
 private:
     /// The master's renderable, looked up again when the scene changed; null when there is none.
