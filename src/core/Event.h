@@ -17,6 +17,7 @@ namespace Tarnu
 
 class EventManager;
 class ParameterList;
+class ReferenceVisitor;
 
 class Event
 {
@@ -29,6 +30,9 @@ public:
 
     std::uint32_t getEventType() const { return eventType; }
     double getEventTime() const { return eventTime; }
+
+    /// What the event keeps alive until it is delivered (the entities it names, say).
+    virtual void forEachOwned(ReferenceVisitor& visitor) const {}
 
     /// The manager delivering this event to the listener now hearing it (afterwards the
     /// last one that delivered it); null before the first dispatch.

@@ -2,6 +2,7 @@
 
 #include "core/Event.h"
 #include "core/EventManagerImpl.h"
+#include "core/OwnedReferences.h"
 #include "core/math/FiniteCheck.h"
 
 namespace Tarnu
@@ -53,6 +54,11 @@ bool EventManager::hasQueuedEvents() const
 bool EventManager::hasListeners(std::uint32_t eventType) const
 {
     return impl->hasListeners(eventType);
+}
+
+void EventManager::forEachOwned(ReferenceVisitor& visitor) const
+{
+    impl->forEachQueued(visitor);
 }
 
 std::uint32_t EventManager::getID() const

@@ -15,6 +15,7 @@ namespace Tarnu
 class Event;
 class EventListener;
 class EventManagerImpl;
+class ReferenceVisitor;
 
 class EventManager
 {
@@ -39,6 +40,9 @@ public:
 
     /// A serial number: no two managers of one run share it.
     std::uint32_t getID() const;
+
+    /// The queued events, which the manager owns until they are delivered.
+    virtual void forEachOwned(ReferenceVisitor& visitor) const;
 
     EventManagerImpl& getImpl() { return *impl; }
 

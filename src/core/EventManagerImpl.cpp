@@ -1,6 +1,7 @@
 #include "core/EventManagerImpl.h"
 
 #include "core/Event.h"
+#include "core/OwnedReferences.h"
 
 #include <algorithm>
 
@@ -100,6 +101,12 @@ void EventManagerImpl::forgetInDispatches(EventListener* listener)
 {
     for (std::vector<EventListener*>* delivery : deliveriesInFlight)
         std::replace(delivery->begin(), delivery->end(), listener, static_cast<EventListener*>(nullptr));
+}
+
+void EventManagerImpl::forEachQueued(ReferenceVisitor& visitor) const
+{
+    for (const QueuedEvent& queued : queue)
+        visitor(queued.event);
 }
 
 void EventManagerImpl::queueEvent(const std::shared_ptr<Event>& event)

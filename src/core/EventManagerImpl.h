@@ -22,6 +22,7 @@ namespace Tarnu
 
 class Event;
 class EventManager;
+class ReferenceVisitor;
 
 class EventManagerImpl : public EventListener::AbstractEventDispatcher
 {
@@ -41,6 +42,7 @@ public:
 
     bool hasQueuedEvents() const { return !queue.empty() || delivering != 0; }
     std::uint32_t getID() const { return id; }
+    void forEachQueued(ReferenceVisitor& visitor) const;
 
     /// Called by a dying listener: no delivery in flight may call it afterwards.
     static void forgetInDispatches(EventListener* listener);

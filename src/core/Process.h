@@ -11,6 +11,7 @@ namespace Tarnu
 {
 
 class ProcessManager;
+class ReferenceVisitor;
 
 class Process
 {
@@ -27,6 +28,8 @@ public:
     virtual void processStarted() {}
     virtual void processSuspended(bool suspended) {}
     virtual void processTerminated() {}
+    /// The shared pointers the process owns.
+    virtual void forEachOwned(ReferenceVisitor& visitor) const {}
 
     void suspend(bool suspended, double time);
     void killProcess();

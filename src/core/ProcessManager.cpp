@@ -2,6 +2,7 @@
 
 #include "core/EngineWarning.h"
 #include "core/FlagGuard.h"
+#include "core/OwnedReferences.h"
 #include "core/TypeName.h"
 #include "core/math/FiniteCheck.h"
 
@@ -127,6 +128,13 @@ void ProcessManager::updateOne(Process& process, double elapsed)
         logEngineWarning("the update of a process of type " + demangledName(typeid(process)) +
                          " raised an error and was passed over: " + error.what());
     }
+}
+
+void ProcessManager::forEachOwned(ReferenceVisitor& visitor) const
+{
+    // Stale entries too: they still hold their process until the sweep.
+    for (const Entry& entry : processes)
+        visitor(entry.process);
 }
 
 void ProcessManager::terminateAll()

@@ -35,6 +35,7 @@ public:
     double getCurrentTime() const { return currentTime; }
     void terminateAll();
     void updateProcess(double time) override;
+    void forEachOwned(ReferenceVisitor& visitor) const override;
 
 protected:
     bool isUpdating() const { return updating; }

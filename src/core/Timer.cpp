@@ -1,6 +1,7 @@
 #include "core/Timer.h"
 
 #include "core/EventManager.h"
+#include "core/OwnedReferences.h"
 #include "core/ProcessManager.h"
 #include "core/math/FiniteCheck.h"
 
@@ -57,9 +58,14 @@ void Timer::updateProcess(double time)
     killProcess();
 }
 
+void Timer::forEachOwned(ReferenceVisitor& visitor) const
+{
+    visitor(manager);
+}
+
 void Timer::processTerminated()
 {
-    manager.reset();
+    releaseManager();
 }
 
 void TimerListener::handleEvent(const std::shared_ptr<Event>& event)

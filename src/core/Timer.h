@@ -38,9 +38,12 @@ public:
     Timer(double time, const std::shared_ptr<EventManager>& manager, std::uint32_t eventType);
 
     void reset(double time);
+    /// Lets go of the event manager, as firing does: the timer then posts nothing.
+    void releaseManager() { manager.reset(); }
 
     void updateProcess(double time) override;
     void processTerminated() override;
+    void forEachOwned(ReferenceVisitor& visitor) const override;
 
 private:
     static void check(double time, const std::shared_ptr<EventManager>& manager);

@@ -2,6 +2,7 @@
 
 #include "core/FlagGuard.h"
 #include "core/LogManager.h"
+#include "core/OwnedReferences.h"
 #include "core/VideoManager.h"
 #include "render/Camera.h"
 #include "render/DrawPass.h"
@@ -183,6 +184,13 @@ void QuadtreeRenderManager::notifyDisconnected()
     animatables.clear();
     emptySlots = 0;
     cameras.clear();
+}
+
+void QuadtreeRenderManager::forEachOwned(ReferenceVisitor& visitor) const
+{
+    for (const auto& [name, camera] : cameras)
+        visitor(camera);
+    visitor(mainCamera);
 }
 
 void QuadtreeRenderManager::updateProcess(double elapsed)

@@ -42,6 +42,8 @@ public:
 
     /// Advances every animated sprite by the step.
     void updateProcess(double elapsed) override;
+    /// The cameras, which the manager holds while they are in its scene.
+    void forEachOwned(ReferenceVisitor& visitor) const override;
     void render() override;
     std::shared_ptr<Camera> getMainCamera() const override { return mainCamera; }
     void setMainCamera(const std::string& name) override;

@@ -1,5 +1,6 @@
 #include "render/SlaveRenderable.h"
 
+#include "core/OwnedReferences.h"
 #include "core/ParameterList.h"
 #include "core/math/FiniteCheck.h"
 #include "scene/Entity.h"
@@ -77,6 +78,12 @@ Renderable* SlaveRenderable::findMaster() const
 void SlaveRenderable::setAlpha(float alpha)
 {
     requireFinite(alpha, "alpha");
+}
+
+void SlaveRenderable::forEachOwned(ReferenceVisitor& visitor) const
+{
+    visitor(master);
+    visitor(masterRenderable);
 }
 
 RenderOperation& SlaveRenderable::getRenderOperation(bool)

@@ -34,6 +34,8 @@ public:
     bool hasBorrowedBox() const override { return true; }
 
     const std::string& getMasterName() const { return masterName; }
+    /// The master and its renderable, held while the slave draws them.
+    void forEachOwned(ReferenceVisitor& visitor) const override;
 
 private:
     /// The master's renderable, looked up again when the scene changed; null when there is none.

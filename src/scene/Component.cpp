@@ -1,5 +1,6 @@
 #include "scene/Component.h"
 
+#include "core/OwnedReferences.h"
 #include "scene/Entity.h"
 #include "scene/SceneManager.h"
 #include "scene/SceneNode.h"
@@ -84,6 +85,17 @@ bool Component::registerComponent(const std::string& typeName, const Entity* ent
                                   const std::shared_ptr<Component>& component)
 {
     return registry()[typeName].emplace(entity, component).second;
+}
+
+void Component::visitRegistryEntry(const std::string& typeName, const Entity& entity, const Component* component,
+                                   ReferenceVisitor& visitor)
+{
+    auto type = registry().find(typeName);
+    if (type == registry().end())
+        return;
+    auto found = type->second.find(&entity);
+    if (found != type->second.end() && found->second.get() == component)
+        visitor(found->second);
 }
 
 std::size_t Component::unregisterComponent(const std::string& typeName, const Entity* entity,

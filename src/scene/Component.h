@@ -18,6 +18,7 @@ namespace Tarnu
 
 class Entity;
 class ParameterList;
+class ReferenceVisitor;
 class SceneManager;
 class SceneNode;
 
@@ -49,6 +50,10 @@ public:
     virtual bool attach(Entity* entity, const std::shared_ptr<Component>& self) { return true; }
     /// Removes exactly the entries attach made.
     virtual void detach(Entity* entity) {}
+    /// The shared pointers the component owns (cached siblings, say).
+    virtual void forEachOwned(ReferenceVisitor& visitor) const {}
+    /// The registry entries attach made for the entity, which hold the component as the entity does.
+    virtual void forEachRegistryEntry(const Entity& entity, ReferenceVisitor& visitor) const {}
 
     std::shared_ptr<Entity> getEntity() const { return owner.lock(); }
     Entity* getOwnerPointer() const { return ownerPointer; }
@@ -70,6 +75,9 @@ public:
     /// so one component never removes another's entry.
     static std::size_t unregisterComponent(const std::string& typeName, const Entity* entity,
                                            const Component* component);
+    /// Lists the entity's entry under typeName when it is this very component.
+    static void visitRegistryEntry(const std::string& typeName, const Entity& entity, const Component* component,
+                                   ReferenceVisitor& visitor);
 
 private:
     friend class Entity;

@@ -5,6 +5,7 @@
 // class did: the refusals run from the most derived class down, the entries
 // are made from the base up. An entity has at most one instance of a class.
 
+#include "core/OwnedReferences.h"
 #include "scene/Component.h"
 
 #include <memory>
@@ -43,6 +44,15 @@ public:
         classRegistry().emplace(entity, std::static_pointer_cast<Derived>(self));
         Component::registerComponent(Derived::FACTORY_TYPE, entity, self);
         return true;
+    }
+
+    void forEachRegistryEntry(const Entity& entity, ReferenceVisitor& visitor) const override
+    {
+        auto found = classRegistry().find(&entity);
+        if (found != classRegistry().end() && found->second.get() == this)
+            visitor(found->second);
+        Component::visitRegistryEntry(Derived::FACTORY_TYPE, entity, this, visitor);
+        Base::forEachRegistryEntry(entity, visitor);
     }
 
     void detach(Entity* entity) override

@@ -1,5 +1,6 @@
 #include "scene/Entity.h"
 
+#include "core/OwnedReferences.h"
 #include "core/SnapshotWalk.h"
 #include "scene/Component.h"
 #include "scene/EntityEvent.h"
@@ -228,6 +229,16 @@ void Entity::kill()
         return;
     if (SceneManager* scene = sceneNodePointer->getManagerPointer())
         scene->addToGarbage(sceneNode.lock());
+}
+
+void Entity::forEachOwned(ReferenceVisitor& visitor) const
+{
+    EventManager::forEachOwned(visitor);
+    for (const std::shared_ptr<Component>& component : components)
+    {
+        visitor(component);
+        component->forEachRegistryEntry(*this, visitor);
+    }
 }
 
 void Entity::accept(Visitor<std::shared_ptr<Component>>& visitor)

@@ -71,6 +71,8 @@ public:
     void kill();
 
     void accept(Visitor<std::shared_ptr<Component>>& visitor) override;
+    /// The components (with their registry entries, which last as long as they are attached) and queued events.
+    void forEachOwned(ReferenceVisitor& visitor) const override;
 
 private:
     friend class SceneNode;

@@ -32,6 +32,7 @@ public:
     const std::shared_ptr<Entity>& getEntity() const { return entity; }
     const std::shared_ptr<Component>& getComponent() const { return component; }
     EventType getType() const { return type; }
+    void forEachOwned(ReferenceVisitor& visitor) const override;
 
 private:
     std::shared_ptr<Entity> entity;

@@ -48,6 +48,14 @@ public:
         return copy;
     }
 
+    /// Each item in insertion order, by reference: visit must not change the set.
+    template <class Visit>
+    void forEach(const Visit& visit) const
+    {
+        for (const auto& [serial, item] : items)
+            visit(item);
+    }
+
     void clear()
     {
         items.clear();

@@ -1,7 +1,17 @@
 #include "scene/SceneEvent.h"
 
+#include "core/OwnedReferences.h"
+#include "scene/Entity.h"
+#include "scene/SceneManager.h"
+
 namespace Tarnu
 {
+
+void SceneEvent::forEachOwned(ReferenceVisitor& visitor) const
+{
+    visitor(manager);
+    visitor(entity);
+}
 
 void SceneListener::handleEvent(const std::shared_ptr<Event>& event)
 {

@@ -34,6 +34,7 @@ public:
     const std::shared_ptr<SceneManager>& getManager() const { return manager; }
     const std::shared_ptr<Entity>& getEntity() const { return entity; }
     EventType getType() const { return type; }
+    void forEachOwned(ReferenceVisitor& visitor) const override;
 
 private:
     std::shared_ptr<SceneManager> manager;

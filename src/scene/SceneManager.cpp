@@ -1,5 +1,6 @@
 #include "scene/SceneManager.h"
 
+#include "core/OwnedReferences.h"
 #include "core/ReentryGuard.h"
 #include "core/SnapshotWalk.h"
 #include "game/physics/PhysicsManager.h"
@@ -130,6 +131,19 @@ void SceneManager::collectGarbage()
     garbage.clear();
     for (const std::shared_ptr<SceneNode>& node : collected)
         removeNode(node);
+}
+
+void SceneManager::forEachOwned(ReferenceVisitor& visitor) const
+{
+    ProcessManager::forEachOwned(visitor);
+    EventManager::forEachOwned(visitor);
+    nodes.forEach([&visitor](const std::shared_ptr<SceneNode>& node) { visitor(node); });
+    entities.forEach([&visitor](const std::shared_ptr<Entity>& entity) { visitor(entity); });
+    visitor.all(garbage);
+    for (const auto& [name, entity] : entitiesByName)
+        visitor(entity);
+    visitor(renderManager);
+    visitor(physicsManager);
 }
 
 void SceneManager::accept(Visitor<std::shared_ptr<SceneNode>>& visitor)

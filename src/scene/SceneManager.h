@@ -56,6 +56,7 @@ public:
 
     std::shared_ptr<Entity> getEntity(const std::string& name) const;
     std::uint32_t getNumEntities() const { return static_cast<std::uint32_t>(entities.size()); }
+    bool hasNodes() const { return !nodes.empty(); }
     const std::shared_ptr<RenderManager>& getRenderManager() const { return renderManager; }
     const std::shared_ptr<PhysicsManager>& getPhysicsManager() const { return physicsManager; }
     std::shared_ptr<SceneManager> getSelf() const { return self.lock(); }
@@ -64,6 +65,8 @@ public:
 
     void accept(Visitor<std::shared_ptr<SceneNode>>& visitor) override;
     void accept(Visitor<std::shared_ptr<Entity>>& visitor) override;
+    /// Processes and queued events, the top-level nodes, the entities, the garbage and the managers.
+    void forEachOwned(ReferenceVisitor& visitor) const override;
 
     // Used by scene nodes and entities. They call out, so they take their own references.
     void connectNode(std::shared_ptr<SceneNode> node);

@@ -1,5 +1,6 @@
 #include "scene/SceneNode.h"
 
+#include "core/OwnedReferences.h"
 #include "core/math/FiniteCheck.h"
 #include "game/physics/Collidable.h"
 #include "render/RenderManager.h"
@@ -587,6 +588,12 @@ void SceneNode::walkSubtree(const std::function<void(const std::shared_ptr<Scene
         for (auto child = step.node->children.rbegin(); child != step.node->children.rend(); ++child)
             pending.push_back({*child, step.node});
     }
+}
+
+void SceneNode::forEachOwned(ReferenceVisitor& visitor) const
+{
+    visitor(entity);
+    visitor.all(children);
 }
 
 void SceneNode::accept(Visitor<std::shared_ptr<SceneNode>>& visitor)

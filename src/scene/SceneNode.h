@@ -32,6 +32,7 @@ namespace Tarnu
 
 class Collidable;
 class Entity;
+class ReferenceVisitor;
 class Renderable;
 class SceneManager;
 
@@ -100,6 +101,9 @@ public:
     void setInheritScale(bool inherit);
     bool getInheritOrientation() const { return inheritOrientation; }
     bool getInheritScale() const { return inheritScale; }
+
+    /// The entity and the children.
+    void forEachOwned(ReferenceVisitor& visitor) const;
 
     /// Pre-order over this subtree.
     void accept(Visitor<std::shared_ptr<SceneNode>>& visitor) override;

@@ -15,6 +15,9 @@ MODULE_DIR = os.path.abspath(os.path.join(BUILD_DIR, "python"))
 sys.path.insert(0, MODULE_DIR)
 
 
+LEAK_WARNING = "WARNING: MEMORY LEAK DETECTED IN SCENE GRAPH!"
+
+
 class ScriptResult:
     def __init__(self, completed):
         self.returncode = completed.returncode
@@ -28,7 +31,8 @@ class ScriptResult:
 @pytest.fixture
 def run_script(tmp_path):
     """Runs a Python script in a fresh interpreter with tmp_path as the working
-    directory (so log files land there) and answers its exit code and output."""
+    directory (so log files land there) and answers its exit code and output;
+    a script whose exit report finds live entities or components fails."""
     def run(source, timeout=60, env=None):
         environment = dict(os.environ)
         environment["PYTHONPATH"] = MODULE_DIR + os.pathsep + os.path.dirname(os.path.abspath(__file__))
@@ -38,6 +42,8 @@ def run_script(tmp_path):
         completed = subprocess.run(
             [sys.executable, "-c", textwrap.dedent(source)], cwd=tmp_path, env=environment,
             capture_output=True, text=True, timeout=timeout)
+        # Every scenario ends with nothing of the scene graph left alive, whatever it tested.
+        assert LEAK_WARNING not in completed.stdout, ScriptResult(completed)
         return ScriptResult(completed)
     return run
 

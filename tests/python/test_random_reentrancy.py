@@ -2,7 +2,8 @@
 calls (add, remove, kill, copy, route, queue, post, dispatch, update, drop) on random live objects, the very
 objects being added, removed, announced, dispatched and destroyed included. Every sequence must end without a
 crash (the sanitizer round catches memory errors), with the graph consistent as a script sees it, and with
-every script object released once the script lets go of everything."""
+every script object released once the script lets go of everything: components keep their entities, workers
+and timers their scenes, so that only the cycle collector can release them."""
 
 import gc
 import math
@@ -31,6 +32,7 @@ class Chaos(Component):
         return type(self)()
 
     def entityChanged(self, newEntity, oldEntity):
+        self.owner = newEntity
         world.act(newEntity, oldEntity)
 
     def managerChanged(self, newManager, oldManager):
@@ -108,10 +110,13 @@ class World:
         self.entities.append(entity)
 
     def add_process(self):
-        # Timers aim at entities: a timer holds its target until it fires, and one aimed at
-        # its own scene would keep a dropped scene alive until then.
-        process = Worker() if self.flag() else Timer(self.random.choice([0.0, 0.15]), self.one(self.entities), PING)
-        self.one(self.scenes).addProcess(self.watched(process))
+        scene = self.one(self.scenes)
+        if self.flag():
+            process = Worker()
+            process.scene = scene
+        else:
+            process = Timer(self.random.choice([0.0, 0.15]), self.one(self.entities + [scene]), PING)
+        scene.addProcess(self.watched(process))
 
     def route_or_listen(self):
         listener = EventRouter(self.one(self.entities), PING) if self.flag() else self.watched(
@@ -139,11 +144,8 @@ class World:
             gc.collect()
 
     def let_go(self):
-        """The script lets go of everything, its callbacks doing nothing more; scenes stop their
-        processes first, since a timer holds its target until it fires."""
+        """The script lets go of everything, its callbacks doing nothing more."""
         self.calls = 0
-        for scene in self.scenes:
-            scene.terminateAll()
         self.nodes = self.entities = self.keep = self.scenes = []
 
     def check_graph(self):

@@ -11,6 +11,7 @@
 // caller (and on up to the script, which sees the original Python exception).
 
 #include "core/CallbackScope.h"
+#include "core/PythonErrors.h"
 
 #include <boost/python.hpp>
 
@@ -18,18 +19,6 @@
 
 namespace Tarnu
 {
-
-/// Prints the pending Python error and clears it. Never throws: it runs inside
-/// engine callbacks and destructors.
-void printPythonException() noexcept;
-
-/// Logs message to the Python log when there is one, then prints the pending
-/// Python error and clears it, as printPythonException.
-void reportPythonException(const std::string& message) noexcept;
-
-/// Prints the pending Python error and leaves it pending, so that a script up
-/// the call chain still receives the original exception.
-void printPythonExceptionKeepingIt() noexcept;
 
 class PythonBridge
 {

@@ -3,8 +3,10 @@
 
 #include "core/EventTypes.h"
 #include "core/ProcessManager.h"
+#include "core/PythonErrors.h"
 #include "core/Root.h"
 #include "core/python/Bindings.h"
+#include "core/python/CycleCollection.h"
 #include "render/RenderManager.h"
 
 #include <boost/python.hpp>
@@ -14,11 +16,11 @@ namespace py = boost::python;
 namespace
 {
 
-// Ctrl-C in a running game: the interpreter only notes the signal, so the
-// loop asks once per frame and leaves with the KeyboardInterrupt.
-void raisePendingSignals()
+// Ctrl-C in a running game, or an exit a callback asked for: the interpreter
+// only notes them, so the loop asks once per frame and leaves with them.
+void raisePendingExits()
 {
-    if (PyErr_CheckSignals() != 0)
+    if (!Tarnu::raiseDeferredExits())
         py::throw_error_already_set();
 }
 
@@ -29,7 +31,7 @@ void exportRoot()
         .def("initialize", &Root::initialize)
         .def("shutdown", &Root::shutdown)
         .def("run", &Root::run);
-    Root::setFrameHook(&raisePendingSignals);
+    Root::setFrameHook(&raisePendingExits);
     // A script that ends without shutdown is shut down while Python can still
     // release the objects the engine holds for it.
     py::import("atexit").attr("register")(py::make_function(&Root::shutdownAtExit));
@@ -39,6 +41,7 @@ void exportRoot()
 
 BOOST_PYTHON_MODULE(tarnu)
 {
+    Tarnu::collectCyclesThroughDicts();
     Tarnu::assignEventTypes();
     Tarnu::exportCoreBindings();
     Tarnu::exportMathBindings();

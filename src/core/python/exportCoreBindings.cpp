@@ -14,6 +14,7 @@
 #include "core/math/Vector3.h"
 #include "core/python/Bindings.h"
 #include "core/python/CoreBridges.h"
+#include "core/python/CycleCollection.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/python/Identity.h"
 #include "core/python/LiveSingleton.h"
@@ -31,6 +32,17 @@ namespace
 
 BOOST_PYTHON_MEMBER_FUNCTION_OVERLOADS(LogMessageForms, logMessage, 2, 4)
 BOOST_PYTHON_MEMBER_FUNCTION_OVERLOADS(LogMessageToDefaultForms, logMessageToDefault, 1, 2)
+
+// A timer that nothing but a collected cycle holds lets go of its event manager,
+// as firing would: a timer aimed at its own scene is such a cycle.
+bool releaseTimersManager(Process& process)
+{
+    auto* timer = dynamic_cast<Timer*>(&process);
+    if (!timer || !cycles::ownsAnything(*timer))
+        return false;
+    timer->releaseManager();
+    return true;
+}
 
 // The typed getters of scripts: a default stands in for a missing or unreadable value.
 template <class T>
@@ -121,24 +133,25 @@ void exportParameterList()
 
 void exportEvents()
 {
-    py::class_<Event, std::shared_ptr<Event>, boost::noncopyable>("Event", py::init<std::uint32_t, double>())
-        .add_property("eventType", &Event::getEventType)
-        .add_property("eventTime", &Event::getEventTime)
-        .def("getEventType", &Event::getEventType)
-        .def("getEventTime", &Event::getEventTime);
+    collectCyclesThrough<Event>(
+        py::class_<Event, std::shared_ptr<Event>, boost::noncopyable>("Event", py::init<std::uint32_t, double>())
+            .add_property("eventType", &Event::getEventType)
+            .add_property("eventTime", &Event::getEventTime)
+            .def("getEventType", &Event::getEventType)
+            .def("getEventTime", &Event::getEventTime));
 
     py::class_<EventListener, PythonEventListener, boost::noncopyable>("EventListener", py::init<std::uint32_t>())
         .add_property("eventType", &EventListener::getEventType)
         .def("handleEvent", py::pure_virtual(&EventListener::handleEvent))
         .def("removeFromAllDispatchers", &EventListener::removeFromAllDispatchers);
 
-    py::class_<EventManager, boost::noncopyable>("EventManager")
-        .def("postEvent", &EventManager::postEvent)
-        .def("queueEvent", &EventManager::queueEvent)
-        .def("dispatchEvents", &EventManager::dispatchEvents)
-        .def("addEventListener", &EventManager::addEventListener)
-        .def("removeEventListener", &EventManager::removeEventListener)
-        .def("getID", &EventManager::getID);
+    collectCyclesThrough<EventManager>(py::class_<EventManager, boost::noncopyable>("EventManager")
+                                           .def("postEvent", &EventManager::postEvent)
+                                           .def("queueEvent", &EventManager::queueEvent)
+                                           .def("dispatchEvents", &EventManager::dispatchEvents)
+                                           .def("addEventListener", &EventManager::addEventListener)
+                                           .def("removeEventListener", &EventManager::removeEventListener)
+                                           .def("getID", &EventManager::getID));
 
     py::class_<ProtectedEventManager, boost::noncopyable>("ProtectedEventManager")
         .def("addEventListener", &ProtectedEventManager::addEventListener)
@@ -147,8 +160,9 @@ void exportEvents()
 
 void exportProcesses()
 {
-    py::class_<Process, PythonProcess, boost::noncopyable>(
-        "Process", py::init<py::optional<std::uint32_t, std::uint32_t, bool, double>>())
+    py::class_<Process, PythonProcess, boost::noncopyable> process(
+        "Process", py::init<py::optional<std::uint32_t, std::uint32_t, bool, double>>());
+    process
         .def("getSuspended", &Process::getSuspended)
         .def("isActive", &Process::isActive)
         .def("getPriority", &Process::getPriority)
@@ -161,6 +175,7 @@ void exportProcesses()
         .def("processStarted", &Process::processStarted, &PythonProcess::defaultProcessStarted)
         .def("processSuspended", &Process::processSuspended, &PythonProcess::defaultProcessSuspended)
         .def("processTerminated", &Process::processTerminated, &PythonProcess::defaultProcessTerminated);
+    collectCyclesThrough<Process, &releaseTimersManager>(process);
     py::register_ptr_to_python<std::shared_ptr<Process>>();
 
     py::class_<ProcessManager, py::bases<Process>, std::shared_ptr<ProcessManager>, boost::noncopyable> manager(
@@ -173,6 +188,7 @@ void exportProcesses()
     // getProcessManager hands out a new wrapper of the manager each time; it
     // still compares equal to the script's own reference.
     defineIdentity(manager);
+    collectCyclesThrough<ProcessManager>(manager);
 }
 
 void exportFactoryEvents()

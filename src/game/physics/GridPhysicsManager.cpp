@@ -1,5 +1,6 @@
 #include "game/physics/GridPhysicsManager.h"
 
+#include "core/OwnedReferences.h"
 #include "core/math/Intersection.h"
 #include "game/physics/Collidable.h"
 #include "game/physics/CollidableEvent.h"
@@ -249,6 +250,11 @@ void GridPhysicsManager::dropAll()
     // Last: letting go may destroy collidables, which then find nothing to leave.
     std::vector<std::shared_ptr<Collidable>> released = std::move(removedKeepAlive);
     removedKeepAlive.clear();
+}
+
+void GridPhysicsManager::forEachOwned(ReferenceVisitor& visitor) const
+{
+    visitor.all(removedKeepAlive);
 }
 
 void GridPhysicsManager::updateProcess(double dt)

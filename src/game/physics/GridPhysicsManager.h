@@ -42,6 +42,8 @@ public:
     ~GridPhysicsManager() override;
 
     void updateProcess(double dt) override;
+    /// Collidables removed during a step, kept until their separations are posted.
+    void forEachOwned(ReferenceVisitor& visitor) const override;
 
     std::uint32_t createStaticCollidable(const Bound& bound) override;
     void addCollidable(Collidable* collidable) override;

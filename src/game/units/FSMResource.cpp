@@ -4,6 +4,7 @@
 #include "core/Event.h"
 #include "core/EventManager.h"
 #include "core/LogManager.h"
+#include "core/PythonErrors.h"
 #include "core/PythonManager.h"
 #include "game/units/UnitFSM.h"
 
@@ -186,7 +187,7 @@ void FSMResource::loadImpl()
     }
     catch (const py::error_already_set&)
     {
-        PyErr_Print();
+        printPythonException();
     }
     catch (const std::exception& error)
     {

@@ -1,5 +1,6 @@
 #include "game/units/UnitFSMController.h"
 
+#include "core/OwnedReferences.h"
 #include "game/units/FSMResource.h"
 #include "game/units/UnitFSM.h"
 #include "game/units/UnitFSMControllerActionEvent.h"
@@ -43,6 +44,12 @@ void UnitFSMController::managerChanged(const std::shared_ptr<SceneManager>&,
         setFSM("");
 }
 
+void UnitFSMController::forEachOwned(ReferenceVisitor& visitor) const
+{
+    for (const auto& [name, registration] : machines)
+        visitor(registration.kept);
+}
+
 void UnitFSMController::handleEvent(const std::shared_ptr<Event>& event)
 {
     if (const auto action = std::dynamic_pointer_cast<UnitFSMControllerActionEvent>(event))
@@ -51,8 +58,11 @@ void UnitFSMController::handleEvent(const std::shared_ptr<Event>& event)
 
 void UnitFSMController::registerFSM(const std::shared_ptr<UnitFSM>& machine)
 {
-    if (machine && machine->getStateMachine())
-        machines.emplace(machine->getStateMachine()->getName(), machine);
+    if (!machine || !machine->getStateMachine())
+        return;
+    const auto* component = dynamic_cast<const Component*>(machine.get());
+    const bool ownedByEntity = component && getOwnerPointer() && component->getOwnerPointer() == getOwnerPointer();
+    machines.emplace(machine->getStateMachine()->getName(), Registration{machine, ownedByEntity ? nullptr : machine});
 }
 
 void UnitFSMController::unregisterFSM(UnitFSM* machine)
@@ -63,25 +73,25 @@ void UnitFSMController::unregisterFSM(UnitFSM* machine)
     // Only its own entry: a twin of the same definition that was left out must not remove the one registered.
     const auto registered = [this, &name, machine] {
         const auto found = machines.find(name);
-        return found != machines.end() && found->second.get() == machine ? found : machines.end();
+        return found != machines.end() && found->second.machine.lock().get() == machine ? found : machines.end();
     };
     if (registered() == machines.end())
         return;
-    if (active.get() == machine)
+    if (active.lock().get() == machine)
     {
         setFSM("");
         if (registered() == machines.end())
             return;
     }
     const auto found = registered();
-    const std::shared_ptr<UnitFSM> leaving = std::move(found->second);
+    const Registration leaving = std::move(found->second);
     machines.erase(found);
 }
 
 std::shared_ptr<UnitFSM> UnitFSMController::getRegistered(const std::string& name) const
 {
     const auto found = machines.find(name);
-    return found == machines.end() ? nullptr : found->second;
+    return found == machines.end() ? nullptr : found->second.machine.lock();
 }
 
 std::shared_ptr<UnitFSM> UnitFSMController::switchTarget(const std::string& name) const
@@ -89,13 +99,13 @@ std::shared_ptr<UnitFSM> UnitFSMController::switchTarget(const std::string& name
     if (!getSceneManagerPointer())
         return nullptr;
     const std::shared_ptr<UnitFSM> found = getRegistered(name);
-    return found == active ? nullptr : found;
+    return found == active.lock() ? nullptr : found;
 }
 
 void UnitFSMController::stopActive()
 {
     // Out of the slot before it hears of it: its stateChanged may start another machine.
-    const std::shared_ptr<UnitFSM> leaving = std::move(active);
+    const std::shared_ptr<UnitFSM> leaving = active.lock();
     active.reset();
     if (leaving)
         leaving->disconnect();
@@ -114,7 +124,7 @@ void UnitFSMController::setFSM(const std::string& name)
         return;
     // The entity's reference to this controller may go inside the machines' stateChanged.
     const std::shared_ptr<UnitFSMController> keep = getFor(getOwnerPointer());
-    if (active)
+    if (!active.expired())
     {
         stopActive();
         if (request != requests || !(target = switchTarget(name)))

@@ -36,6 +36,8 @@ public:
                         const std::shared_ptr<SceneManager>& oldManager) override;
     /// Another event under the action event's type number (a script's bare Event) is ignored.
     void handleEvent(const std::shared_ptr<Event>& event) override;
+    /// The registered machines that are not the entity's own.
+    void forEachOwned(ReferenceVisitor& visitor) const override;
 
     /// A machine whose name is taken already, or that has no definition to be named by, is left out.
     void registerFSM(const std::shared_ptr<UnitFSM>& machine);
@@ -43,7 +45,7 @@ public:
     void unregisterFSM(UnitFSM* machine);
     bool isRegistered(const std::string& name) const { return machines.count(name) != 0; }
     std::shared_ptr<UnitFSM> getRegistered(const std::string& name) const;
-    std::shared_ptr<UnitFSM> getActiveFSM() const { return active; }
+    std::shared_ptr<UnitFSM> getActiveFSM() const { return active.lock(); }
     /// Runs the machine of that name; an empty name stops the running one.
     void setFSM(const std::string& name);
 
@@ -52,8 +54,17 @@ private:
     std::shared_ptr<UnitFSM> switchTarget(const std::string& name) const;
     void stopActive();
 
-    std::unordered_map<std::string, std::shared_ptr<UnitFSM>> machines;
-    std::shared_ptr<UnitFSM> active;
+    // The entity owns the machines that are its components, so those are held
+    // weakly (they unregister as they leave it); a machine registered from
+    // elsewhere is kept alive by its registration.
+    struct Registration
+    {
+        std::weak_ptr<UnitFSM> machine;
+        std::shared_ptr<UnitFSM> kept;
+    };
+
+    std::unordered_map<std::string, Registration> machines;
+    std::weak_ptr<UnitFSM> active;
     std::uint64_t requests = 0;  // setFSM calls so far: one made from inside another outranks it
 };
 

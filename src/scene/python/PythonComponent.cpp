@@ -45,7 +45,7 @@ const std::string& PythonComponentHooks::pythonSuperType() const
         }
         catch (const py::error_already_set&)
         {
-            PyErr_Print();
+            printPythonException();
             logToPython("'super' not defined in python class '" + pythonType() + "'.", LogFile::ML_NORMAL, false);
         }
     }
@@ -117,6 +117,16 @@ bool PythonComponentHooks::attachUnderTypeChain(Entity* entity, const std::share
     for (const std::string& name : names)
         Component::registerComponent(name, entity, self);
     return true;
+}
+
+void PythonComponentHooks::visitTypeChainEntries(const Component& component, const Entity& entity,
+                                                 ReferenceVisitor& visitor) const
+{
+    auto found = registeredNames.find(&entity);
+    if (found == registeredNames.end())
+        return;
+    for (const std::string& name : found->second)
+        Component::visitRegistryEntry(name, entity, &component, visitor);
 }
 
 void PythonComponentHooks::detachTypeChain(const Component& component, Entity* entity)

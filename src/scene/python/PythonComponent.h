@@ -35,6 +35,7 @@ protected:
                               const std::shared_ptr<SceneManager>& oldManager) const;
     bool attachUnderTypeChain(Entity* entity, const std::shared_ptr<Component>& self);
     void detachTypeChain(const Component& component, Entity* entity);
+    void visitTypeChainEntries(const Component& component, const Entity& entity, ReferenceVisitor& visitor) const;
 
 private:
     /// The type names from this class up to (not including) "Component", or
@@ -79,6 +80,10 @@ public:
         return attachUnderTypeChain(entity, self);
     }
     void detach(Entity* entity) override { detachTypeChain(*this, entity); }
+    void forEachRegistryEntry(const Entity& entity, ReferenceVisitor& visitor) const override
+    {
+        visitTypeChainEntries(*this, entity, visitor);
+    }
 
     // What a Python subclass inherits when it leaves the notifications out. The
     // binding reaches them through the held class only, so a bridge derived from

@@ -2,11 +2,13 @@
 
 #include "core/ParameterList.h"
 #include "core/python/Bindings.h"
+#include "core/python/CycleCollection.h"
 #include "game/physics/PhysicsManager.h"
 #include "render/RenderManager.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/python/Identity.h"
 #include "core/python/LiveSingleton.h"
+#include "core/python/OneWrapper.h"
 #include "scene/Component.h"
 #include "scene/ComponentFactory.h"
 #include "scene/Entity.h"
@@ -43,6 +45,29 @@ std::shared_ptr<SceneNode> deepCopyNode(const std::shared_ptr<SceneNode>& node, 
     return SceneNode::createCopy(node, true);
 }
 
+// What the deleters do first, done by the cycle collector while the scripts' objects are still whole.
+bool releaseComponents(Entity& entity)
+{
+    const bool holding = !entity.getComponents().empty();
+    entity.removeAllComponents();
+    return holding;
+}
+
+bool releaseEntityAndChildren(SceneNode& node)
+{
+    const bool holding = node.getEntity() || node.hasChildren();
+    node.detachEntity();
+    node.removeAll();
+    return holding;
+}
+
+bool releaseNodes(SceneManager& scene)
+{
+    const bool holding = scene.hasNodes();
+    scene.clear();
+    return holding;
+}
+
 std::shared_ptr<SceneManager> newScene()
 {
     return SceneManager::createNew();
@@ -50,7 +75,8 @@ std::shared_ptr<SceneManager> newScene()
 
 void exportEntity()
 {
-    py::class_<Entity, py::bases<EventManager>, std::shared_ptr<Entity>, boost::noncopyable> cls("Entity", py::no_init);
+    py::class_<Entity, py::bases<EventManager>, boost::noncopyable> cls("Entity", py::no_init);
+    wrapOncePerObject<Entity>();
     cls.def("createNew", &Entity::createNew, EntityCreateNewForms())
         .staticmethod("createNew")
         .def("createEntity", &createEntity, CreateEntityForms())
@@ -68,6 +94,7 @@ void exportEntity()
         .def("getWorldScale", &Entity::getWorldScale)
         .def("kill", &Entity::kill);
     defineIdentity(cls);
+    collectCyclesThrough<Entity, &releaseComponents>(cls);
 
     py::class_<EventRouter, py::bases<EventListener>, boost::noncopyable>(
         "EventRouter", py::init<std::shared_ptr<Entity>, std::uint32_t>());
@@ -75,7 +102,8 @@ void exportEntity()
 
 void exportSceneNode()
 {
-    py::class_<SceneNode, std::shared_ptr<SceneNode>, boost::noncopyable> cls("SceneNode", py::no_init);
+    py::class_<SceneNode, boost::noncopyable> cls("SceneNode", py::no_init);
+    wrapOncePerObject<SceneNode>();
     cls.def("createNew", &SceneNode::createNew,
             (py::arg("pos") = Vector2::ZERO, py::arg("ori") = Complex::IDENTITY, py::arg("scl") = Scale::IDENTITY))
         .staticmethod("createNew")
@@ -109,6 +137,7 @@ void exportSceneNode()
         .def("getWorldOrientation", &SceneNode::getWorldOrientation, CopyResult())
         .def("getWorldScale", &SceneNode::getWorldScale, CopyResult());
     defineIdentity(cls);
+    collectCyclesThrough<SceneNode, &releaseEntityAndChildren>(cls);
     // The enumeration comes after the methods, so the class lists them first.
     {
         py::scope inside = cls;
@@ -122,9 +151,9 @@ void exportSceneNode()
 
 void exportSceneManager()
 {
-    py::class_<SceneManager, py::bases<EventManager, ProcessManager>, std::shared_ptr<SceneManager>,
-               boost::noncopyable>
-        cls("SceneManager", py::no_init);
+    py::class_<SceneManager, py::bases<EventManager, ProcessManager>, boost::noncopyable> cls("SceneManager",
+                                                                                             py::no_init);
+    wrapOncePerObject<SceneManager>();
     cls.def("createNew", &newScene)
         .staticmethod("createNew")
         .def("addNode", &SceneManager::addNode)
@@ -136,6 +165,7 @@ void exportSceneManager()
         .def("getEntity", &SceneManager::getEntity)
         .def("getNumEntities", &SceneManager::getNumEntities);
     defineIdentity(cls);
+    collectCyclesThrough<SceneManager, &releaseNodes>(cls);
 
     py::class_<SceneEvent, py::bases<Event>, std::shared_ptr<SceneEvent>, boost::noncopyable> event("SceneEvent",
                                                                                                     py::no_init);
@@ -174,6 +204,7 @@ void exportComponent()
         .def("checkDiffEntityRef", &Component::checkDiffEntityRef)
         .staticmethod("checkDiffEntityRef");
     defineIdentity(cls);
+    collectCyclesThrough<Component>(cls);
     py::register_ptr_to_python<std::shared_ptr<Component>>();
 
     py::class_<ComponentFactory, boost::noncopyable>("ComponentFactory", py::no_init)

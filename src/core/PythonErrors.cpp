@@ -1,0 +1,100 @@
+#include "core/PythonErrors.h"
+
+#include "core/LogManager.h"
+#include "core/PythonManager.h"
+
+#include <Python.h>
+
+namespace Tarnu
+{
+
+namespace
+{
+
+// The first exit a callback asked for, until the interpreter raises it again.
+PyObject* exitType = nullptr;
+PyObject* exitValue = nullptr;
+PyObject* exitTraceback = nullptr;
+
+int raiseExit(void*)
+{
+    if (!exitType)
+        return 0;
+    PyErr_Restore(exitType, exitValue, exitTraceback);
+    exitType = exitValue = exitTraceback = nullptr;
+    return -1;
+}
+
+bool isExit() noexcept
+{
+    return PyErr_ExceptionMatches(PyExc_SystemExit) || PyErr_ExceptionMatches(PyExc_KeyboardInterrupt);
+}
+
+/// Takes a pending SystemExit or KeyboardInterrupt aside for the script; false for other errors.
+bool deferredExit() noexcept
+{
+    if (!PyErr_Occurred() || !isExit())
+        return false;
+    if (exitType)
+    {
+        // One exit is on its way already; a second changes nothing.
+        PyErr_Clear();
+        return true;
+    }
+    PyErr_Fetch(&exitType, &exitValue, &exitTraceback);
+    // The interpreter runs pending calls between script instructions; Root.run
+    // runs them once a frame (raiseDeferredExits), so the exit is never lost
+    // while the engine goes on calling scripts that do not fail.
+    Py_AddPendingCall(&raiseExit, nullptr);
+    return true;
+}
+
+}
+
+void printPythonException() noexcept
+{
+    if (!deferredExit() && PyErr_Occurred())
+        PyErr_Print();
+}
+
+void reportPythonException(const std::string& message) noexcept
+{
+    if (deferredExit())
+        return;
+    try
+    {
+        if (LogManager* logs = LogManager::getSingletonPtr())
+            logs->logMessage(PythonManager::LOG_NAME, message, LogFile::ML_NORMAL, false);
+    }
+    catch (...)
+    {
+        // Reporting must not fail the engine call it reports on.
+    }
+    printPythonException();
+}
+
+void printPythonExceptionKeepingIt() noexcept
+{
+    // An exit goes on up unprinted: the interpreter would end the process to print it.
+    if (!PyErr_Occurred() || isExit())
+        return;
+    PyObject* type = nullptr;
+    PyObject* value = nullptr;
+    PyObject* traceback = nullptr;
+    PyErr_Fetch(&type, &value, &traceback);
+    PyErr_NormalizeException(&type, &value, &traceback);
+    Py_XINCREF(type);
+    Py_XINCREF(value);
+    Py_XINCREF(traceback);
+    PyErr_Restore(type, value, traceback);
+    PyErr_Print();
+    PyErr_Restore(type, value, traceback);
+}
+
+bool raiseDeferredExits() noexcept
+{
+    return Py_MakePendingCalls() == 0;
+}
+
+
+}

@@ -1,0 +1,294 @@
+#pragma once
+// Lets Python's cycle collector see the cycles that run through the engine.
+// Boost.Python's instances show the collector neither their __dict__ nor what
+// their C++ object holds, so a Python component that keeps its entity
+// (entity → component → __dict__ → entity wrapper → entity) was never freed.
+//
+// Every instance now shows its __dict__. An instance of an engine class whose
+// object it alone keeps alive (its own shared pointer is the only one, or the
+// object lives inside it) also shows the Python objects that object owns
+// through engine objects nobody else holds: the walk counts, for each control
+// block it meets, the copies it found against the block's use count, and
+// claims a Python object only when every copy of its block lies inside what
+// the instance alone keeps alive. Whatever is also held from outside the walk
+// is left alone, so a doubtful case leaks rather than frees a live object.
+//
+// When the collector finds an entity's, node's or scene's only owner
+// unreachable, its finaliser first lets the object's contents go the way its
+// destruction would (components leave the entity, nodes the scene), so that
+// components hear it while their Python state is still whole; only then are
+// __dict__s cleared. The finaliser never destroys the object itself: a Python
+// object that the engine refers to (through its own shared pointers, which
+// alias the object inside) must stay whole for as long as Python keeps it.
+
+#include "core/OwnedReferences.h"
+
+#include <boost/python.hpp>
+
+#include <cstddef>
+#include <memory>
+#include <typeinfo>
+#include <unordered_map>
+#include <vector>
+
+namespace Tarnu
+{
+
+/// Shows every Boost.Python instance's __dict__ to the collector; called before any class is made.
+void collectCyclesThroughDicts();
+
+/// What an instance keeps alive of the engine, counted from one root. One walk
+/// runs at a time (the collector's walks never nest), reusing its storage.
+class OwnershipWalk final : public ReferenceVisitor
+{
+public:
+    /// From the instance's own shared pointer.
+    template <class Root>
+    static OwnershipWalk& from(PyObject* self, const std::shared_ptr<Root>& held)
+    {
+        OwnershipWalk& walk = begin(self);
+        walk(held);
+        walk.complete();
+        return walk;
+    }
+
+    /// From an object that lives inside the instance.
+    template <class Root>
+    static OwnershipWalk& from(PyObject* self, const Root& inside)
+    {
+        OwnershipWalk& walk = begin(self);
+        inside.forEachOwned(walk);
+        walk.complete();
+        return walk;
+    }
+
+    /// Visits each Python object reached only through what the instance alone keeps alive.
+    int visitClaimed(visitproc visit, void* arg);
+
+    // How an extender enters the engine part of a captive Python object.
+    template <class Root>
+    void enter(const std::shared_ptr<Root>& held)
+    {
+        (*this)(held);
+    }
+    template <class Root>
+    void enter(const Root& inside)
+    {
+        inside.forEachOwned(*this);
+    }
+
+protected:
+    void visit(const std::shared_ptr<const void>& shared, const void* object, long useCount,
+               Explore explore) override;
+
+private:
+    // A control block met on the way, or the engine part of a captive Python object:
+    // one that nothing but references found by this walk keep alive. A captive object
+    // lives exactly as long as those, so the references its engine part holds count
+    // as found; what lies beyond them is its own walk's to claim, and is not explored.
+    struct Node
+    {
+        const void* object;
+        Explore explore;
+        long useCount;
+        long copiesFound;
+        long copiesFromCore;
+        PyObject* python;  // what a Python-made reference keeps alive, or the captive object
+        bool captive;
+        bool heldBeyondCaptives;
+        bool queued;
+        bool heldFromOutside;
+        bool core;
+        std::vector<std::size_t> owned;
+    };
+
+    OwnershipWalk() = default;
+    static OwnershipWalk& begin(PyObject* self);
+    void complete();
+    void exploreAll();
+    /// Enters the captive Python objects not entered yet; false when there were none.
+    bool enterCaptives();
+    void markHeldFromOutside();
+    void markCore();
+
+    static constexpr std::size_t INSTANCE = static_cast<std::size_t>(-1);
+    /// Objects met at most: beyond, the walk sees less, which keeps objects alive, never frees them.
+    static constexpr std::size_t MAX_NODES = 10000;
+    PyObject* self = nullptr;
+    std::vector<Node> nodes;
+    std::size_t used = 0;  // nodes in use; those beyond keep their vectors' storage for the next walk
+    std::vector<std::size_t> heldByInstance;
+    // A control block by what identifies it: the deleter inside it for a Python-made
+    // one, else the object it owns (one block owns an engine object).
+    std::unordered_map<const void*, std::size_t> byBlock;
+    std::vector<PyObject*> entered;
+    std::vector<std::pair<PyObject*, std::size_t>> byPython;
+    std::vector<std::size_t> unexplored;  // first in, first out: what lies nearest the instance first
+    std::size_t nextToExplore = 0;
+    std::size_t current = INSTANCE;
+};
+
+namespace cycles
+{
+
+/// The holder of the instance's Root object, as far as it can be told apart.
+struct HeldRoot
+{
+    void* object = nullptr;    // the Root, or null
+    void* shared = nullptr;    // the holder's std::shared_ptr<Root>, when that is how it holds it
+    bool inside = false;       // the object lives inside the instance
+};
+
+/// Where a kind of holder keeps its Root, learnt once per kind: asking a holder runs
+/// the binding library's type search, which the collector would pay for every instance.
+struct HolderLayouts
+{
+    enum Kind : char
+    {
+        NONE,    // no Root, or behind a shared pointer of another type
+        INSIDE,  // by value, at offset from the holder
+        SHARED   // a std::shared_ptr<Root> at offset from the holder
+    };
+    struct Layout
+    {
+        Kind kind;
+        std::ptrdiff_t offset;
+    };
+    std::unordered_map<const std::type_info*, Layout> byHolder;
+};
+
+HeldRoot findRoot(PyObject* self, HolderLayouts& layouts, boost::python::type_info root,
+                  boost::python::type_info sharedRoot, const void* (*mostDerived)(const void*));
+
+/// Enters the engine part of a Python object whose class was made to collect cycles through Root;
+/// false when the object holds no Root it can tell how it holds.
+using Extender = bool (*)(PyObject* python, OwnershipWalk& walk);
+void addExtender(Extender extender);
+std::vector<Extender>& extenders();
+int visitInstance(PyObject* self, visitproc visit, void* arg);
+int clearInstance(PyObject* self);
+void setHooks(const boost::python::object& pythonClass, traverseproc traverse, inquiry clear,
+              destructor finalize);
+
+template <class Root>
+HeldRoot find(PyObject* self)
+{
+    static HolderLayouts layouts;
+    HeldRoot found =
+        findRoot(self, layouts, boost::python::type_id<Root>(), boost::python::type_id<std::shared_ptr<Root>>(),
+                 [](const void* object) { return dynamic_cast<const void*>(static_cast<const Root*>(object)); });
+    if (found.shared)
+    {
+        const std::shared_ptr<Root>& held = *static_cast<std::shared_ptr<Root>*>(found.shared);
+        found.object = held.get();
+        if (!held)
+            found.shared = nullptr;
+    }
+    return found;
+}
+
+
+/// Whether the object owns anything at all.
+template <class Root>
+bool ownsAnything(const Root& object)
+{
+    struct Any final : ReferenceVisitor
+    {
+        bool found = false;
+        void visit(const std::shared_ptr<const void>&, const void*, long, Explore) override { found = true; }
+    } any;
+    object.forEachOwned(any);
+    return any.found;
+}
+
+template <class Root>
+bool extend(PyObject* python, OwnershipWalk& walk)
+{
+    const HeldRoot root = find<Root>(python);
+    if (root.shared)
+        walk.enter(*static_cast<std::shared_ptr<Root>*>(root.shared));
+    else if (root.inside)
+        walk.enter(*static_cast<const Root*>(root.object));
+    return root.shared || root.inside;
+}
+
+template <class Root>
+int traverse(PyObject* self, visitproc visit, void* arg)
+{
+    if (const int stop = visitInstance(self, visit, arg))
+        return stop;
+    try
+    {
+        const HeldRoot root = find<Root>(self);
+        // An object that something else holds too is not this instance's to claim from: the engine
+        // links back to an object's owners weakly, so no copy of its own can explain the others.
+        if (root.shared && static_cast<std::shared_ptr<Root>*>(root.shared)->use_count() == 1)
+            return OwnershipWalk::from(self, *static_cast<std::shared_ptr<Root>*>(root.shared)).visitClaimed(visit, arg);
+        // Most objects that live inside their Python object own nothing (a script's component).
+        if (root.inside && ownsAnything(*static_cast<const Root*>(root.object)))
+            return OwnershipWalk::from(self, *static_cast<const Root*>(root.object)).visitClaimed(visit, arg);
+    }
+    catch (const std::exception&)
+    {
+        // Out of memory: the collector sees less, which keeps objects alive, never frees them.
+    }
+    return 0;
+}
+
+/// Notes that an engine object is let go while the collector runs. What it held may have been
+/// all that kept another engine object from having a single owner, so that the collection could
+/// not free that one yet: the interpreter collects once more as soon as it can.
+void collectAgainAfterThisCollection() noexcept;
+
+/// Lets the contents of the object go, when the collector found the instance, their only owner,
+/// unreachable: the engine calls scripts as it does, with nothing of theirs cleared yet.
+template <class Root, bool (*LetGo)(Root&)>
+void finalize(PyObject* self)
+{
+    const HeldRoot root = find<Root>(self);
+    auto* held = static_cast<std::shared_ptr<Root>*>(root.shared);
+    if (!root.inside && (!held || held->use_count() != 1))
+        return;
+    auto& object = *static_cast<Root*>(root.object);
+    // At a plain deallocation (the only reference is the one lent for the call) the
+    // object's own destruction lets its contents go right after.
+    if (Py_REFCNT(self) == 1)
+    {
+        if (ownsAnything(object))
+            collectAgainAfterThisCollection();
+        return;
+    }
+    PyObject *type, *value, *traceback;
+    PyErr_Fetch(&type, &value, &traceback);
+    try
+    {
+        if (LetGo(object))
+            collectAgainAfterThisCollection();
+    }
+    catch (...)
+    {
+        // What could not be let go now goes with the object.
+    }
+    PyErr_Restore(type, value, traceback);
+}
+
+}
+
+/// Makes instances of the Python class, and of its subclasses, show what their Root object owns.
+template <class Root>
+void collectCyclesThrough(const boost::python::object& pythonClass)
+{
+    cycles::setHooks(pythonClass, &cycles::traverse<Root>, &cycles::clearInstance, nullptr);
+    cycles::addExtender(&cycles::extend<Root>);
+}
+
+/// The same, and a dying only owner first lets the object's contents go with LetGo, which answers
+/// whether it let anything go.
+template <class Root, bool (*LetGo)(Root&)>
+void collectCyclesThrough(const boost::python::object& pythonClass)
+{
+    cycles::setHooks(pythonClass, &cycles::traverse<Root>, &cycles::clearInstance, &cycles::finalize<Root, LetGo>);
+    cycles::addExtender(&cycles::extend<Root>);
+}
+
+}
