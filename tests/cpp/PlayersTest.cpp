@@ -1,0 +1,121 @@
+// What the engine itself asks of players and beacons: the scene registry of
+// game-player managers against scenes made at a dead scene's address, and the
+// advice of Python beacons when their methods fail.
+
+#include "EmbeddedPython.h"
+#include "SceneFixtures.h"
+
+#include "game/units/GamePlayerManager.h"
+#include "game/units/PlayerBeacon.h"
+#include "game/units/PlayerUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace py = boost::python;
+using namespace Tarnu;
+using namespace Tarnu::Testing;
+
+namespace
+{
+
+class PlayersTest : public SceneTest
+{
+};
+
+}
+
+TEST_F(PlayersTest, ASceneMadeAtADeadScenesAddressHasNoGamePlayerManager)
+{
+    auto scene = SceneManager::createNew();
+    scene->addNode(entityNode("players", {std::make_shared<GamePlayerManager>()}));
+    const SceneManager* address = scene.get();
+    ASSERT_NE(GamePlayerManager::getGamePlayerManager(address), nullptr);
+    scene.reset();
+    // The allocator hands a freed block out again soon; keep making scenes until one lands there.
+    std::vector<std::shared_ptr<SceneManager>> made;
+    while (made.size() < 64 && (made.empty() || made.back().get() != address))
+        made.push_back(SceneManager::createNew());
+    for (const std::shared_ptr<SceneManager>& reborn : made)
+        EXPECT_EQ(GamePlayerManager::getGamePlayerManager(reborn.get()), nullptr);
+    EXPECT_EQ(made.back().get(), address) << "no scene was made at the old address; the check above proves less";
+}
+
+namespace
+{
+
+const char* const beaconClasses = R"(
+import io, sys
+sys.stderr = printed = io.StringIO()
+
+class Advisor(tarnu.PlayerBeacon):
+    super = tarnu.PlayerBeacon
+    def __init__(self, evaluate, select):
+        tarnu.PlayerBeacon.__init__(self, 1, 1)
+        if evaluate:
+            self.evaluateUnit = evaluate
+        if select:
+            self.selectUnitToRemove = select
+)";
+
+struct AdviceCase
+{
+    const char* evaluate;  // a lambda of the unit, or None for the engine's own
+    const char* select;    // a lambda of nothing, or None
+    double score;          // what the engine's caller receives
+    int chosen;            // the unit chosen: 0 the first, 1 the second, -1 none
+    const char* error;     // what is printed, or "" for nothing
+};
+
+}
+
+TEST_F(PlayersTest, APythonBeaconsFailingAdviceGivesWayToTheEnginesOwn)
+{
+    const double distanceScore = 1.0 / 25.0;
+    const std::vector<AdviceCase> cases = {
+        {"None", "None", distanceScore, 0, ""},
+        {"lambda unit: 2.5", "lambda: second", 2.5, 1, ""},
+        {"lambda unit: 1 / 0", "lambda: None", distanceScore, -1, "ZeroDivisionError"},
+        {"lambda unit: 'far'", "lambda: 5", distanceScore, 0, "No registered converter"},
+        {"lambda unit: None", "lambda: [][1]", distanceScore, 0, "IndexError"},
+    };
+    py::dict space = Embedded::pythonNamespace();
+    Embedded::runPython(beaconClasses, space);
+    auto scene = SceneManager::createNew();
+    std::vector<std::shared_ptr<PlayerUnit>> units;
+    for (const char* name : {"first", "second"})
+    {
+        units.push_back(std::make_shared<PlayerUnit>(1, 1));
+        auto node = entityNode(name, {units.back()});
+        node->setPosition(Vector2(3, 4));
+        scene->addNode(node);
+    }
+    space["second"] = units[1];
+    space["scene"] = scene;
+    for (const AdviceCase& advice : cases)
+    {
+        SCOPED_TRACE(std::string(advice.evaluate) + " / " + advice.select);
+        Embedded::runPython("printed.seek(0)\nprinted.truncate()\nnode = tarnu.Entity.createEntity(Advisor(" +
+                                std::string(advice.evaluate) + ", " + advice.select + "), 'beacon')\n" +
+                                "scene.addNode(node)\n",
+                            space);
+        const std::shared_ptr<PlayerBeacon> beacon = PlayerBeacon::getFor(scene->getEntity("beacon").get());
+        ASSERT_NE(beacon, nullptr);
+        for (const std::shared_ptr<PlayerUnit>& unit : units)
+            beacon->addUnit(unit);
+        EXPECT_EQ(beacon->evaluateUnit(units[0]), advice.score);
+        EXPECT_EQ(beacon->selectUnitToRemove(), advice.chosen < 0 ? nullptr : units[advice.chosen]);
+        const std::string printed = py::extract<std::string>(space["printed"].attr("getvalue")());
+        if (*advice.error)
+            EXPECT_NE(printed.find(advice.error), std::string::npos) << printed;
+        else
+            EXPECT_EQ(printed, "");
+        scene->removeNode(beacon->getSceneNode());
+        EXPECT_EQ(beacon->getNumUnits(), 0u);
+    }
+    Embedded::runPython("sys.stderr = sys.__stderr__\ndel node, second, scene\ngc.collect()\n", space);
+}
