@@ -38,10 +38,10 @@ void PlayerBeacon::entityChanged(const std::shared_ptr<Entity>&, const std::shar
         removeAllUnits();
 }
 
-void PlayerBeacon::managerChanged(const std::shared_ptr<SceneManager>&, const std::shared_ptr<SceneManager>& oldManager)
+void PlayerBeacon::managerChanged(const std::shared_ptr<SceneManager>&, const std::shared_ptr<SceneManager>&)
 {
-    if (oldManager)
-        removeAllUnits();
+    // Also on entering, as for a unit: units still here were taken in a scene the beacon left unheard.
+    removeAllUnits();
 }
 
 std::shared_ptr<PlayerUnit> PlayerBeacon::selectUnitToRemove()

@@ -49,10 +49,11 @@ void PlayerUnit::entityChanged(const std::shared_ptr<Entity>&, const std::shared
         leaveBeacon();
 }
 
-void PlayerUnit::managerChanged(const std::shared_ptr<SceneManager>&, const std::shared_ptr<SceneManager>& oldManager)
+void PlayerUnit::managerChanged(const std::shared_ptr<SceneManager>&, const std::shared_ptr<SceneManager>&)
 {
-    if (oldManager)
-        leaveBeacon();
+    // Also on entering: a unit still in a beacon then left its last scene unheard (a callback moved it on
+    // before this component was told), and membership ends with the scene.
+    leaveBeacon();
 }
 
 std::shared_ptr<UnitFSMController> PlayerUnit::getController() const
