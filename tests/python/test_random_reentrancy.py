@@ -26,8 +26,8 @@ REFUSALS = ("called from inside an update of the same scene", "must be a finite 
 world = None  # the sequence running; callbacks reach it here, so that no engine object refers back to it
 
 
-class Chaos(Component):
-    super = Component
+class Hostile:
+    """The component hooks of every hostile component: each acts, with what it was handed offered."""
 
     def createCopy(self):
         world.act()
@@ -38,6 +38,10 @@ class Chaos(Component):
 
     def managerChanged(self, newManager, oldManager):
         world.act(newManager, oldManager, self.getEntity())
+
+
+class Chaos(Hostile, Component):
+    super = Component
 
 
 class Havoc(Chaos):
@@ -45,22 +49,12 @@ class Havoc(Chaos):
     super = Component
 
 
-class Beacon(PlayerBeacon):
-    """Acts on every join and departure, with the unit's entity offered."""
+class Beacon(Hostile, PlayerBeacon):
+    """Acts on every join and departure too, with the unit's entity offered."""
     super = PlayerBeacon
 
     def __init__(self):
         PlayerBeacon.__init__(self, 1, 1)
-
-    def createCopy(self):
-        world.act()
-        return type(self)()
-
-    def entityChanged(self, newEntity, oldEntity):
-        world.act(newEntity, oldEntity)
-
-    def managerChanged(self, newManager, oldManager):
-        world.act(newManager, oldManager, self.getEntity())
 
     def unitAdded(self, unit):
         world.act(unit.getEntity())
