@@ -36,13 +36,15 @@ TEST_F(PlayersTest, ASceneMadeAtADeadScenesAddressHasNoGamePlayerManager)
     const SceneManager* address = scene.get();
     ASSERT_NE(GamePlayerManager::getGamePlayerManager(address), nullptr);
     scene.reset();
-    // The allocator hands a freed block out again soon; keep making scenes until one lands there.
+    // The address is only a key: looking it up reads nothing at it.
+    EXPECT_EQ(GamePlayerManager::getGamePlayerManager(address), nullptr);
+    // The allocator hands a freed block out again soon (not under the address sanitizer, which holds
+    // freed blocks back); keep making scenes until one lands there.
     std::vector<std::shared_ptr<SceneManager>> made;
     while (made.size() < 64 && (made.empty() || made.back().get() != address))
         made.push_back(SceneManager::createNew());
     for (const std::shared_ptr<SceneManager>& reborn : made)
         EXPECT_EQ(GamePlayerManager::getGamePlayerManager(reborn.get()), nullptr);
-    EXPECT_EQ(made.back().get(), address) << "no scene was made at the old address; the check above proves less";
 }
 
 namespace
