@@ -1,6 +1,6 @@
 // What the engine itself asks of players and beacons: the scene registry of
-// game-player managers against scenes made at a dead scene's address, and the
-// advice of Python beacons when their methods fail.
+// game-player managers against scenes made at a dead scene's address, the
+// advice of Python beacons when their methods fail, and a beacon's visitors.
 
 #include "EmbeddedPython.h"
 #include "SceneFixtures.h"
@@ -8,6 +8,7 @@
 #include "game/units/GamePlayerManager.h"
 #include "game/units/PlayerBeacon.h"
 #include "game/units/PlayerUnit.h"
+#include "game/units/UnitFSMController.h"
 
 #include <gtest/gtest.h>
 
@@ -120,4 +121,42 @@ TEST_F(PlayersTest, APythonBeaconsFailingAdviceGivesWayToTheEnginesOwn)
         EXPECT_EQ(beacon->getNumUnits(), 0u);
     }
     Embedded::runPython("sys.stderr = sys.__stderr__\ndel node, second, scene\ngc.collect()\n", space);
+}
+
+namespace
+{
+
+template <class T>
+struct Collector : Visitor<const std::shared_ptr<T>>
+{
+    void visit(const std::shared_ptr<T>& element) override { seen.push_back(element); }
+    std::vector<std::shared_ptr<T>> seen;
+};
+
+}
+
+TEST_F(PlayersTest, ABeaconIsVisitedByItsUnitsAndTheirControllersInTheOrderTheyJoined)
+{
+    auto scene = SceneManager::createNew();
+    auto beacon = std::make_shared<PlayerBeacon>(1, 1);
+    scene->addNode(entityNode("beacon", {beacon}));
+    std::vector<std::shared_ptr<PlayerUnit>> units;
+    auto controller = std::make_shared<UnitFSMController>();
+    for (int number = 0; number < 3; ++number)
+    {
+        units.push_back(std::make_shared<PlayerUnit>(number, 1));
+        std::vector<std::shared_ptr<Component>> parts{units.back()};
+        if (number == 1)
+            parts.push_back(controller);
+        scene->addNode(entityNode("unit" + std::to_string(number), parts));
+    }
+    for (int number : {2, 0, 1})
+        beacon->addUnit(units[number]);
+    Collector<PlayerUnit> unitVisitor;
+    Collector<UnitFSMController> controllerVisitor;
+    beacon->accept(unitVisitor);
+    beacon->accept(controllerVisitor);
+    EXPECT_EQ(unitVisitor.seen, (std::vector<std::shared_ptr<PlayerUnit>>{units[2], units[0], units[1]}));
+    EXPECT_EQ(controllerVisitor.seen, (std::vector<std::shared_ptr<UnitFSMController>>{nullptr, nullptr, controller}));
+    scene->clear();
 }
