@@ -59,16 +59,17 @@ class Advisor(tarnu.PlayerBeacon):
     super = tarnu.PlayerBeacon
     def __init__(self, evaluate, select):
         tarnu.PlayerBeacon.__init__(self, 1, 1)
-        if evaluate:
-            self.evaluateUnit = evaluate
-        if select:
-            self.selectUnitToRemove = select
+        self.evaluate, self.select = evaluate, select
+    def evaluateUnit(self, unit):
+        return self.evaluate(self, unit) if self.evaluate else tarnu.PlayerBeacon.evaluateUnit(self, unit)
+    def selectUnitToRemove(self):
+        return self.select(self) if self.select else tarnu.PlayerBeacon.selectUnitToRemove(self)
 )";
 
 struct AdviceCase
 {
-    const char* evaluate;  // a lambda of the unit, or None for the engine's own
-    const char* select;    // a lambda of nothing, or None
+    const char* evaluate;  // a lambda of the beacon and the unit, or None for the engine's own
+    const char* select;    // a lambda of the beacon, or None
     double score;          // what the engine's caller receives
     int chosen;            // the unit chosen: 0 the first, 1 the second, -1 none
     const char* error;     // what is printed, or "" for nothing
@@ -81,10 +82,11 @@ TEST_F(PlayersTest, APythonBeaconsFailingAdviceGivesWayToTheEnginesOwn)
     const double distanceScore = 1.0 / 25.0;
     const std::vector<AdviceCase> cases = {
         {"None", "None", distanceScore, 0, ""},
-        {"lambda unit: 2.5", "lambda: second", 2.5, 1, ""},
-        {"lambda unit: 1 / 0", "lambda: None", distanceScore, -1, "ZeroDivisionError"},
-        {"lambda unit: 'far'", "lambda: 5", distanceScore, 0, "No registered converter"},
-        {"lambda unit: None", "lambda: [][1]", distanceScore, 0, "IndexError"},
+        {"lambda self, unit: 2.5", "lambda self: second", 2.5, 1, ""},
+        {"lambda self, unit: tarnu.PlayerBeacon.evaluateUnit(self, unit) / 2", "None", distanceScore / 2, 0, ""},
+        {"lambda self, unit: 1 / 0", "lambda self: None", distanceScore, -1, "ZeroDivisionError"},
+        {"lambda self, unit: 'far'", "lambda self: 5", distanceScore, 0, "No registered converter"},
+        {"lambda self, unit: None", "lambda self: [][1]", distanceScore, 0, "IndexError"},
     };
     py::dict space = Embedded::pythonNamespace();
     Embedded::runPython(beaconClasses, space);
@@ -120,7 +122,10 @@ TEST_F(PlayersTest, APythonBeaconsFailingAdviceGivesWayToTheEnginesOwn)
         scene->removeNode(beacon->getSceneNode());
         EXPECT_EQ(beacon->getNumUnits(), 0u);
     }
-    Embedded::runPython("sys.stderr = sys.__stderr__\ndel node, second, scene\ngc.collect()\n", space);
+    // The last error printed keeps its frames, and with them the beacon it was raised for.
+    Embedded::runPython("sys.stderr = sys.__stderr__\nsys.last_type = sys.last_value = sys.last_traceback = None\n"
+                        "del node, second, scene\ngc.collect()\n",
+                        space);
 }
 
 namespace

@@ -23,13 +23,12 @@ std::shared_ptr<Component> GamePlayer::createCopy() const
 void GamePlayer::managerChanged(const std::shared_ptr<SceneManager>& newManager,
                                 const std::shared_ptr<SceneManager>& oldManager)
 {
-    if (oldManager)
-        if (const std::shared_ptr<GamePlayerManager> manager = GamePlayerManager::getGamePlayerManager(oldManager.get()))
-            manager->playerLeft(*this);
-    if (newManager)
-        if (const std::shared_ptr<GamePlayerManager> manager = GamePlayerManager::getGamePlayerManager(newManager.get()))
-            if (const std::shared_ptr<GamePlayer> self = getFor(getOwnerPointer()); self.get() == this)
-                manager->playerEntered(self);
+    // An empty scene pointer finds no manager.
+    if (const auto manager = GamePlayerManager::getGamePlayerManager(oldManager.get()))
+        manager->playerLeft(*this);
+    if (const auto manager = GamePlayerManager::getGamePlayerManager(newManager.get()))
+        if (const std::shared_ptr<GamePlayer> self = getFor(getOwnerPointer()); self.get() == this)
+            manager->playerEntered(self);
 }
 
 }
