@@ -1,15 +1,16 @@
 #pragma once
 // A gathering point of one player for units of one type. Units join through
 // addUnit while unit and beacon are in the same scene, and leave through
-// removeUnit, removeAllUnits, or when either leaves its scene or its entity;
+// removeUnit, removeAllUnits, or when either changes scene or leaves its entity;
 // unitAdded and unitRemoved hear each join and each departure once.
 // evaluateUnit and selectUnitToRemove are advice for the game, which the
 // engine never asks for itself.
 //
-// The beacon holds its units; a unit observes its beacon. A unit is in the
-// set exactly while its link names this beacon, also while unitRemoved and
-// unitAdded run and call back into the beacon: walks go over a snapshot and
-// ask each unit's link before they act on it.
+// The beacon holds its units; a unit observes its beacon. A unit whose link
+// names this beacon is always in the set; removeAllUnits keeps the units it
+// has let go in the set, still counted, until it has told them all. The hooks
+// may call back into the beacon: walks go over a snapshot and ask each unit's
+// link before they act on it.
 
 #include "game/units/PlayerObject.h"
 #include "scene/InsertionOrderedSet.h"

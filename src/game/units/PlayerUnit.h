@@ -3,7 +3,7 @@
 // player's number, the scene template it was made from and a few parameters.
 // A unit is in at most one beacon, which holds it strongly while it is there;
 // the unit only observes its beacon, so a beacon that dies leaves it in none.
-// Leaving the scene, or its entity, takes the unit out of its beacon.
+// Any change of scene, and leaving its entity, takes the unit out of its beacon.
 
 #include "core/ParameterList.h"
 #include "game/units/PlayerObject.h"
