@@ -4,10 +4,15 @@ components, processes that move them, and keyboard, mouse and window input.
 The world is larger than the window: a tiled floor covers whatever the camera
 sees, an outline marks the world's edges, and the camera follows the player's
 ship. Drifters that run into each other or into the ship bounce apart, turned
-round by the grid physics manager's collision events. Beacons pulse, animated
-from examples/data/beacon.xml, and a line of text in the view's corner tells
-the game time now and then. Arrow keys push the ship, a mouse click drops a new drifter where it was clicked, Escape (or
-closing the window) quits. Run it from the project's top folder after building.
+round by the grid physics manager's collision events. Two players share the
+world: four scouts (small ships, their range of sight drawn round them) and
+the drifters are their units, and each unit watches through a sight sensor; a
+unit that sights one of the other player's is alerted for two seconds (its
+state machine, given by its player's beacon, switches) and glows meanwhile,
+a pulse animated from examples/data/beacon.xml. A line of text in the view's
+corner tells the game time and the units alert now and then. Arrow keys push the ship,
+a mouse click drops a new drifter where it was clicked, Escape (or closing the
+window) quits. Run it from the project's top folder after building.
 """
 
 import os
@@ -17,13 +22,17 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "build", "python"))
 
 from tarnu import (AxisAlignedBox, Circle, CollidableListener, Complex, Component,  # noqa: E402
-                   ComponentFactory, DynamicTextDisplay, Entity, EntityTemplateManager, EventListener,
-                   GridPhysicsManager, InputManager, KeyEvent, KeyListener, LogManager, MouseListener,
-                   ParameterList, Process, QuadtreeRenderManager, RenderableGeometry, Root, SceneEvent,
-                   SceneManager, SceneNode, StaticCollidable, Timer, TimerListener, Vector2, WindowListener)
+                   ComponentFactory, DynamicTextDisplay, EnemySightedEvent, Entity, EntityTemplateManager,
+                   EventListener, FSMResourceManager, GamePlayer, GamePlayerManager, GridPhysicsManager,
+                   InputManager, KeyEvent, KeyListener, LogManager, MouseListener, ParameterList, PlayerUnit,
+                   Process, QuadtreeRenderManager, RenderableGeometry, Root, SceneEvent, SceneManager, SceneNode,
+                   StaticCollidable, Timer, TimerEvent, TimerListener, UnitFSMComponent, UnitFSMController,
+                   Vector2, VisualReactor, WindowListener)
 
 WIDTH, HEIGHT = 800, 600
 WORLD = AxisAlignedBox(Vector2(0, 0), Vector2(1600, 1200))
+SIGHT = 110                   # how far a unit sees
+SCOUTS, DRIFTERS = 1, 2       # the two players' numbers
 # From fonts-dejavu-core, which tools/install-deps installs.
 FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf"
 
@@ -90,8 +99,9 @@ class Motion(Process):
 
 
 class Bumper(CollidableListener):
-    """Turns a drifter round when it runs into something: each side of a
-    collision hears of it on its own entity, so each bounces off the other."""
+    """Turns a drifter round when it runs into something that drifts: each side
+    of a collision hears of it on its own entity, so each bounces off the other.
+    Sight sensors are collidables too, but nothing bounces off a line of sight."""
 
     def __init__(self, entity):
         CollidableListener.__init__(self)
@@ -101,7 +111,7 @@ class Bumper(CollidableListener):
     def entitiesCollided(self, event):
         other = event.getOther(Component.getComponent("Collidable", self.entity))
         velocity = Component.getComponent("Velocity", self.entity)
-        if other is None or velocity is None:
+        if other is None or velocity is None or Component.getComponent("Velocity", other) is None:
             return
         away = self.entity.getWorldPosition() - other.getWorldPosition()
         if away.magnitude() > 0:
@@ -113,6 +123,51 @@ def body(entity, file_name, side, z_order):
     entity.addComponent(sprite(file_name, side, z_order))
     entity.addComponent(StaticCollidable(Circle(Vector2(0, 0), side / 2)))
     return Bumper(entity)
+
+
+def define_sentry():
+    """The units' state machine: an enemy in sight alerts a unit, the timer its alert starts calms it."""
+    sentry = FSMResourceManager.getSingleton().createEmptyFSM("sentry")
+    sentry.load()
+    sentry.addState("patrol", False, True)
+    sentry.addState("alert")
+    sentry.addTransition("patrol", "alert", EnemySightedEvent.TYPE)
+    sentry.addTransition("alert", "patrol", TimerEvent.TYPE)
+
+
+class Sentry(UnitFSMComponent):
+    """Shows its unit's state: alerted, the unit glows (a pulsing beacon under it) for two seconds."""
+    super = Component
+    ALERT = 2
+
+    def __init__(self, glow):
+        UnitFSMComponent.__init__(self, "sentry")
+        self.glow = glow
+        self.shown = None
+
+    def stateChanged(self, old, new, event):
+        node = self.getSceneNode()
+        if new == self.ALERT:
+            self.shown = SceneNode.createNew()
+            self.shown.attach(self.glow.createEntity(ParameterList(), self.getEntity().getName() + " glow"))
+            node.addChild(self.shown)
+            self.getSceneManager().addProcess(Timer(2.0, self.getEntity(), "calm"))
+        elif self.shown is not None:
+            node.removeChild(self.shown)
+            self.shown = None
+
+
+def unit(node, player, glow, ring):
+    """Makes the entity on the node a unit of the player that sees through a sensor on a child entity
+    and runs the sentry machine once its player's beacon takes it in."""
+    entity = node.getEntity()
+    for component in (PlayerUnit(1, player, ""), UnitFSMController(), Sentry(glow)):
+        entity.addComponent(component)
+    sight = Entity.createEntity(StaticCollidable(Circle(Vector2(0, 0), SIGHT)), entity.getName() + " sight")
+    sight.getEntity().addComponent(VisualReactor())
+    if ring:
+        sight.getEntity().addComponent(RenderableGeometry.createFromBound(Circle(Vector2(0, 0), SIGHT), 0))
+    node.addChild(sight)
 
 
 class Controls(KeyListener):
@@ -130,19 +185,14 @@ class Controls(KeyListener):
 
 
 class Spawner(MouseListener):
-    def __init__(self, scene, entities, bumpers, camera):
+    def __init__(self, game, camera):
         MouseListener.__init__(self)
-        self.scene = scene
-        self.entities = entities
-        self.bumpers = bumpers
+        self.game = game
         self.camera = camera
 
     def mousePressed(self, event):
         where = self.camera.convertPosition(event.x, event.y)
-        node = Entity.createEntity(Velocity(Vector2(event.x % 50 - 25, event.y % 50 - 25)), "", where)
-        self.bumpers.append(body(node.getEntity(), "ball.png", 32, 1))
-        self.scene.addNode(node)
-        self.entities.append(node.getEntity())
+        self.game.drifter(Vector2(event.x % 50 - 25, event.y % 50 - 25), "", where)
 
 
 class Focus(WindowListener):
@@ -173,9 +223,12 @@ class Clock(TimerListener):
 
     def timeUp(self, event):
         player = self.scene.getEntity("player")
-        print("%.0f s: %d entities, player at %s" % (
-            event.eventTime, self.scene.getNumEntities(), player.getWorldPosition()))
-        self.caption.setText("%.0f s of game time, %d entities" % (event.eventTime, self.scene.getNumEntities()))
+        alert = [entity for entity in self.entities
+                 if Component.getComponent("Sentry", entity) and Component.getComponent("Sentry", entity).shown]
+        print("%.0f s: %d entities, %d units alert, player at %s" % (
+            event.eventTime, self.scene.getNumEntities(), len(alert), player.getWorldPosition()))
+        self.caption.setText("%.0f s of game time, %d entities, %d units alert" % (
+            event.eventTime, self.scene.getNumEntities(), len(alert)))
         self.scene.addProcess(Timer(2.0, self.scene, "tick"))
 
 
@@ -202,15 +255,32 @@ class Game:
             texCoord="<0,0>,<1,1>", zOrder=-10, min="<0,0>", max="<64,64>"), "floor"))
         self.scene.addNode(Entity.createEntity(RenderableGeometry.createFromBound(WORLD, -5), "edge"))
 
+        # Two players; each one's beacon gives its units the sentry machine as they join it. An alerted
+        # unit's glow comes from a data file: the template's Animatable plays the file's "Pulse" sequence.
+        define_sentry()
+        self.glow = EntityTemplateManager.getSingleton().loadTemplate("Beacon", os.path.join(HERE, "data",
+                                                                                             "beacon.xml"))
+        self.glow.load()
+        self.scene.addNode(Entity.createEntity(GamePlayerManager(), "players"))
+        self.beacons = {}
+        for number in (SCOUTS, DRIFTERS):
+            self.scene.addNode(Entity.createEntity(GamePlayer(number, number == SCOUTS), "player%d" % number))
+            post = Entity.createEntity(build("SingleStateBeacon", fsm="sentry", type=1, player=number),
+                                       "post%d" % number)
+            self.scene.addNode(post)
+            self.beacons[number] = Component.getComponent("PlayerBeacon", post.getEntity())
+
         self.entities = []
         self.bumpers = []
         for index in range(24):
-            node = Entity.createEntity(Velocity(Vector2(30 + 7 * index % 50 - 25, 20 - 11 * index % 40)),
-                                       "drifter%d" % index,
-                                       Vector2(60 + 397 * index % 1480, 60 + 271 * index % 1080))
-            self.bumpers.append(body(node.getEntity(), "ball.png", 32, 1))
-            self.scene.addNode(node)
-            self.entities.append(node.getEntity())
+            self.drifter(Vector2(30 + 7 * index % 50 - 25, 20 - 11 * index % 40), "drifter%d" % index,
+                         Vector2(60 + 397 * index % 1480, 60 + 271 * index % 1080))
+        for index, (where, velocity) in enumerate([((450, 520), (0, -60)), ((900, 700), (-30, 20)),
+                                                   ((1300, 300), (-25, -15)), ((700, 1000), (20, -30))]):
+            node = Entity.createEntity(Velocity(Vector2(*velocity)), "scout%d" % index, Vector2(*where))
+            self.bumpers.append(body(node.getEntity(), "ship.png", 32, 2))
+            unit(node, SCOUTS, self.glow, True)
+            self.enlist(node, SCOUTS)
         player = Entity.createEntity(Velocity(Vector2(25, 15)), "player", Vector2(300, 260))
         self.bumpers.append(body(player.getEntity(), "ship.png", 48, 2))
         # A ring around the ship, on a child entity: it turns and moves with it.
@@ -226,24 +296,27 @@ class Game:
                                      "Arrows push the ship, a click drops a drifter, Escape quits")
         camera.addChild(Entity.createEntity(caption, "caption", Vector2(-WIDTH / 2 + 12, HEIGHT / 2 - 10)))
 
-        # Beacons from a data file: the template's Animatable plays the file's "Pulse" sequence.
-        beacon = EntityTemplateManager.getSingleton().loadTemplate("Beacon", os.path.join(HERE, "data", "beacon.xml"))
-        beacon.load()
-        for index, where in enumerate((Vector2(420, 330), Vector2(1200, 300), Vector2(800, 900))):
-            node = SceneNode.createNew(where)
-            node.attach(beacon.createEntity(ParameterList(), "beacon%d" % index))
-            self.scene.addNode(node)
-
         self.scene.addProcess(Motion(self.scene, self.entities))
         self.clock = Clock(self.scene, self.entities, caption)
         self.scene.addEventListener(self.clock)
         self.scene.addProcess(Timer(2.0, self.scene, "tick"))
 
         self.listeners = [Controls(player.getEntity()), Focus(),
-                          Spawner(self.scene, self.entities, self.bumpers,
-                                  Component.getComponent("Camera", camera.getEntity()))]
+                          Spawner(self, Component.getComponent("Camera", camera.getEntity()))]
         for listener in self.listeners:
             InputManager.getSingleton().addEventListener(listener)
+
+    def drifter(self, velocity, name, where):
+        """A drifter, a unit of the second player."""
+        node = Entity.createEntity(Velocity(velocity), name, where)
+        self.bumpers.append(body(node.getEntity(), "ball.png", 32, 1))
+        unit(node, DRIFTERS, self.glow, False)
+        self.enlist(node, DRIFTERS)
+
+    def enlist(self, node, player):
+        self.scene.addNode(node)
+        self.entities.append(node.getEntity())
+        self.beacons[player].addUnit(Component.getComponent("PlayerUnit", node.getEntity()))
 
     def run(self):
         self.root.run(self.scene, self.renderer, 60)
@@ -252,7 +325,7 @@ class Game:
         LogManager.getSingleton().logMessageToDefault(
             "The game ran for %.1f s of game time." % self.scene.getCurrentTime())
         # Processes and timers hold the scene they work on: end them, then empty the scene.
-        del self.listeners, self.entities, self.bumpers, self.clock
+        del self.listeners, self.entities, self.bumpers, self.clock, self.beacons
         self.scene.terminateAll()
         self.scene.clear()
         del self.scene, self.renderer, self.physics

@@ -5,6 +5,13 @@
 #include "core/StartupRollback.h"
 #include "core/resources/XmlFileManager.h"
 #include "game/units/FSMResourceManager.h"
+#include "game/units/GamePlayer.h"
+#include "game/units/GamePlayerManager.h"
+#include "game/units/PlayerUnit.h"
+#include "game/units/SetVisualTargetActionEvent.h"
+#include "game/units/SingleStateBeacon.h"
+#include "game/units/VisualReactor.h"
+#include "game/units/VisualTargetSeeker.h"
 #include "game/physics/Movable.h"
 #include "game/paths/PathfinderActionEvent.h"
 #include "game/physics/StaticCollidable.h"
@@ -76,13 +83,18 @@ void startEngineRoster(StartupRollback& rollback)
     components.registerType(std::make_shared<Camera>());
     components.registerType(std::make_shared<ComponentAdder>());
     components.registerType(std::make_shared<DynamicTextDisplay>());
+    components.registerType(std::make_shared<GamePlayer>());
+    components.registerType(std::make_shared<GamePlayerManager>());
     components.registerType(std::make_shared<Movable>());
     components.registerType(std::make_shared<OccludedAnimatable>());
+    components.registerType(std::make_shared<PlayerBeacon>());
+    components.registerType(std::make_shared<PlayerUnit>());
     components.registerType(std::make_shared<RenderableBox>());
     components.registerType(std::make_shared<RenderableCircle>());
     components.registerType(std::make_shared<RepeatedStaticImage>());
     components.registerType(std::make_shared<RunScriptWhenAdded>());
     components.registerType(std::make_shared<ScriptRunner>());
+    components.registerType(std::make_shared<SingleStateBeacon>());
     components.registerType(std::make_shared<SlaveRenderable>());
     components.registerType(std::make_shared<StaticCollidable>());
     components.registerType(std::make_shared<StaticImage>());
@@ -92,6 +104,8 @@ void startEngineRoster(StartupRollback& rollback)
     components.registerType(std::make_shared<TurnAndDashPathwalker>());
     components.registerType(std::make_shared<UniformTimeIncrementSTC>());
     components.registerType(std::make_shared<UnitFSMController>());
+    components.registerType(std::make_shared<VisualReactor>());
+    components.registerType(std::make_shared<VisualTargetSeeker>());
 
     // The movable action event is a factory event too, but not among these.
     EventFactory& events = create<EventFactory>(rollback);
@@ -99,6 +113,7 @@ void startEngineRoster(StartupRollback& rollback)
     events.registerType(std::make_shared<ComponentAdderActionEvent>());
     events.registerType(std::make_shared<PathfinderActionEvent>());
     events.registerType(std::make_shared<ScriptRunnerActionEvent>());
+    events.registerType(std::make_shared<SetVisualTargetActionEvent>());
     events.registerType(std::make_shared<TemplateInstantiationActionEvent>());
     events.registerType(std::make_shared<UnitFSMControllerActionEvent>());
 

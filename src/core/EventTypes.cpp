@@ -7,6 +7,8 @@
 #include "game/paths/Pathfinder.h"
 #include "game/paths/PathfinderActionEvent.h"
 #include "game/paths/Pathwalker.h"
+#include "game/units/SetVisualTargetActionEvent.h"
+#include "game/units/SightEvents.h"
 #include "game/units/UnitFSMControllerActionEvent.h"
 #include "render/TextDisplayActionEvent.h"
 #include "render/animation/AnimationEvents.h"
@@ -33,7 +35,9 @@ void assignEventTypes()
                                   &SceneEvent::TYPE, &AnimationEvent::TYPE, &AnimationActionEvent::TYPE,
                                   &TextDisplayActionEvent::TYPE, &CollidableEvent::TYPE, &MovableActionEvent::TYPE,
                                   &PathfinderEvent::TYPE, &PathwalkerEvent::TYPE, &PathfinderActionEvent::TYPE,
-                                  &UnitFSMControllerActionEvent::TYPE})
+                                  &UnitFSMControllerActionEvent::TYPE, &UnitSightedEvent::TYPE,
+                                  &EnemySightedEvent::TYPE, &VisualTargetLost::TYPE, &VisualTargetFound::TYPE,
+                                  &SetVisualTargetActionEvent::TYPE})
         *type = ++counter;
 }
 

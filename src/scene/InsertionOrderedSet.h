@@ -35,6 +35,14 @@ public:
     }
 
     bool contains(const T* item) const { return serials.count(item) != 0; }
+    /// The set's own pointer to the item, or empty.
+    std::shared_ptr<T> get(const T* item) const
+    {
+        auto found = serials.find(item);
+        return found == serials.end() ? nullptr : items.at(found->second);
+    }
+    /// The item inserted first of those still here, or empty.
+    std::shared_ptr<T> first() const { return items.empty() ? nullptr : items.begin()->second; }
     std::size_t size() const { return items.size(); }
     bool empty() const { return items.empty(); }
 

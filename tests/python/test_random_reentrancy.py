@@ -1,9 +1,10 @@
-"""Hostile scripts at random: components, listeners, processes and timers whose callbacks make random engine
-calls (add, remove, kill, copy, route, queue, post, dispatch, update, drop) on random live objects, the very
-objects being added, removed, announced, dispatched and destroyed included. Every sequence must end without a
-crash (the sanitizer round catches memory errors), with the graph consistent as a script sees it, and with
-every script object released once the script lets go of everything: components keep their entities, workers
-and timers their scenes, so that only the cycle collector can release them."""
+"""Hostile scripts at random: components, listeners, processes, timers and beacons whose callbacks make random
+engine calls (add, remove, kill, copy, route, queue, post, dispatch, update, drop, join and leave beacons) on
+random live objects, players, units and sight sensors among them, the very objects being added, removed,
+announced, dispatched and destroyed included. Every sequence must end without a crash (the sanitizer round
+catches memory errors), with the graph consistent as a script sees it, and with every script object released
+once the script lets go of everything: components keep their entities, workers and timers their scenes,
+so that only the cycle collector can release them."""
 
 import gc
 import math
@@ -12,8 +13,10 @@ import weakref
 
 import pytest
 
-from tarnu import (Complex, Component, Entity, Event, EventListener, EventRouter, Process, Scale, SceneEvent,
-                   SceneManager, SceneNode, Timer, Vector2)
+from tarnu import (Circle, Complex, Component, EnemySightedEvent, Entity, Event, EventListener, EventRouter,
+                   GamePlayer, GamePlayerManager, GridPhysicsManager, PlayerBeacon, PlayerUnit, Process, Scale,
+                   SceneEvent, SceneManager, SceneNode, SetVisualTargetActionEvent, StaticCollidable, Timer,
+                   UnitSightedEvent, Vector2, VisualReactor, VisualTargetFound, VisualTargetLost, VisualTargetSeeker)
 
 PING = 9100
 SEQUENCES, CALLS_PER_SEQUENCE = 300, 100
@@ -24,8 +27,8 @@ REFUSALS = ("called from inside an update of the same scene", "must be a finite 
 world = None  # the sequence running; callbacks reach it here, so that no engine object refers back to it
 
 
-class Chaos(Component):
-    super = Component
+class Hostile:
+    """The component hooks of every hostile component: each acts, with what it was handed offered."""
 
     def createCopy(self):
         world.act()
@@ -39,14 +42,38 @@ class Chaos(Component):
         world.act(newManager, oldManager, self.getEntity())
 
 
+class Chaos(Hostile, Component):
+    super = Component
+
+
 class Havoc(Chaos):
     """A second class, so that an entity can carry two components."""
     super = Component
 
 
+class Beacon(Hostile, PlayerBeacon):
+    """Acts on every join and departure too, with the unit's entity offered."""
+    super = PlayerBeacon
+
+    def __init__(self):
+        PlayerBeacon.__init__(self, 1, 1)
+
+    def unitAdded(self, unit):
+        world.act(unit.getEntity())
+
+    def unitRemoved(self, unit):
+        world.act(unit.getEntity())
+
+
+EVENT_TYPES = [PING, SceneEvent.TYPE, UnitSightedEvent.TYPE, EnemySightedEvent.TYPE, VisualTargetFound.TYPE,
+               VisualTargetLost.TYPE]
+
+
 class Listener(EventListener):
     def handleEvent(self, event):
-        world.act(getattr(event, "entity", None), getattr(event, "manager", None))
+        unit = getattr(event, "unit", None)
+        world.act(getattr(event, "entity", None), getattr(event, "manager", None), getattr(event, "target", None),
+                  unit and unit.getEntity())
 
 
 class Worker(Process):
@@ -61,6 +88,9 @@ class World:
     def __init__(self, seed):
         self.random, self.calls, self.depth = random.Random(seed), 0, 0
         self.scenes = [SceneManager.createNew() for _ in range(2)]
+        # Sight is made of contacts: both scenes step physics, which the sight sensors need.
+        for scene in self.scenes:
+            GridPhysicsManager.createNew().connect(scene)
         self.nodes, self.entities, self.keep = [], [], []
         self.released, self.failures = [], []  # weak references to script objects; errors raised in callbacks
 
@@ -105,9 +135,51 @@ class World:
         entity = Entity.createNew()
         for cls in self.random.sample([Chaos, Havoc], self.random.randint(0, 2)):
             entity.addComponent(self.watched(cls()))
+        for part in self.random.sample(self.game_parts(), self.random.randint(0, 2)):
+            entity.addComponent(part)
         node.attach(entity)
         self.nodes.append(node)
         self.entities.append(entity)
+
+    def game_parts(self):
+        """What makes an entity a player, a unit, a beacon, a body or a unit's sight, one of each kind."""
+        number = self.random.randint(0, 2)
+        return [GamePlayer(number, self.flag()), GamePlayerManager(), PlayerUnit(1, number, ""),
+                self.watched(Beacon()), StaticCollidable(Circle(Vector2(0, 0), self.random.choice([1, 4]))),
+                VisualReactor(), VisualTargetSeeker(self.some_name())]
+
+    def some_name(self):
+        return self.one(self.entities).getName() if self.entities else ""
+
+    def part(self, kind):
+        """The component of that kind of a random entity that has one, or None."""
+        found = [Component.getComponent(kind, entity) for entity in self.entities]
+        found = [component for component in found if component is not None]
+        return self.one(found) if found else None
+
+    def new_unit(self):
+        """A unit of a random player with a sight sensor on a child entity, its reports heard, in a scene."""
+        node = SceneNode.createNew(Vector2(self.random.uniform(-5, 5), 1))
+        entity = Entity.createNew()
+        for part in (PlayerUnit(1, self.random.randint(1, 2), ""), StaticCollidable(Circle(Vector2(0, 0), 1))):
+            entity.addComponent(part)
+        node.attach(entity)
+        sight = SceneNode.createNew()
+        sight.attach(Entity.createNew())
+        for part in (StaticCollidable(Circle(Vector2(0, 0), 4)), VisualReactor(), VisualTargetSeeker(self.some_name())):
+            sight.getEntity().addComponent(part)
+        node.addChild(sight)
+        listener = self.watched(Listener(self.random.choice(EVENT_TYPES[2:])))
+        entity.addEventListener(listener)
+        self.keep.append(listener)
+        self.nodes += [node, sight]
+        self.entities += [entity, sight.getEntity()]
+        self.one(self.scenes).addNode(node)
+
+    def join(self, leave):
+        beacon, unit = self.part("PlayerBeacon"), self.part("PlayerUnit")
+        if beacon is not None:
+            (beacon.removeUnit if leave else beacon.addUnit)(unit)
 
     def add_process(self):
         scene = self.one(self.scenes)
@@ -120,7 +192,7 @@ class World:
 
     def route_or_listen(self):
         listener = EventRouter(self.one(self.entities), PING) if self.flag() else self.watched(
-            Listener(self.random.choice([PING, SceneEvent.TYPE])))
+            Listener(self.random.choice(EVENT_TYPES)))
         self.manager().addEventListener(listener)
         self.keep.append(listener)
 
@@ -159,10 +231,21 @@ class World:
             for cls in (Chaos, Havoc):
                 component = Component.getComponent(cls.__name__, entity)
                 assert component is None or component.getEntity() == entity
+            # A unit in a beacon shares its scene; a registered manager or player is in the scene it is filed for.
+            unit = Component.getComponent("PlayerUnit", entity)
+            beacon = unit and unit.getBeacon()
+            assert beacon is None or (beacon.getNumUnits() > 0 and unit.getSceneManager() is not None and
+                                      beacon.getSceneManager() == unit.getSceneManager())
+        for scene in self.scenes:
+            manager = GamePlayerManager.getGamePlayerManager(scene)
+            assert manager is None or manager.getEntity().getSceneManager() == scene
+            for number in range(3):
+                player = GamePlayerManager.getGamePlayerEntity(scene, number)
+                assert player is None or player.getSceneManager() == scene
 
 
 # Structure changes come more often than the rest: they are what the walks must survive.
-CALLS = [World.new_node, World.add_process, World.route_or_listen, World.move, World.drop] + [
+CALLS = [World.new_node, World.new_unit, World.add_process, World.route_or_listen, World.move, World.drop] + [
     lambda w: w.one(w.scenes).addNode(w.one(w.nodes)),
     lambda w: w.one(w.scenes).addNode(w.top()),
     lambda w: w.one(w.scenes).removeNode(w.one(w.nodes)),
@@ -182,6 +265,12 @@ CALLS = [World.new_node, World.add_process, World.route_or_listen, World.move, W
     lambda w: w.manager().dispatchEvents(w.random.choice([-1.0, 0.0, 0.3])),
     lambda w: w.one(w.scenes).updateProcess(0.1),
     lambda w: w.one(w.scenes).updateProcess(0.1),
+    lambda w: w.join(False),
+    lambda w: w.join(False),
+    lambda w: w.join(w.flag()),
+    lambda w: (lambda beacon: beacon and beacon.removeAllUnits())(w.part("PlayerBeacon")),
+    lambda w: w.manager().postEvent(SetVisualTargetActionEvent(w.one(w.entities), 0.0)),
+    lambda w: w.one(w.entities).addComponent(w.random.choice(w.game_parts())),
 ]
 
 

@@ -16,8 +16,9 @@ void exportBoundBindings();
 void exportPhysicsBindings();
 void exportRenderBindings();
 void exportTextBindings();
-// Game players and the tile map come here.
+void exportGamePlayerBindings();
 void exportPathfinderBindings();
 void exportFSMBindings();
+void exportPlayerBindings();
 
 }

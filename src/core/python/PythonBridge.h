@@ -6,7 +6,8 @@
 //
 // Three error policies: callLogged reports a failure ("Exception thrown in X
 // method." to "PythonSystemLog.txt", the traceback on standard error) and lets
-// the engine carry on; callPrinted only prints the traceback and carries on;
+// the engine carry on; callPrinted only prints the traceback and carries on
+// (callLoggedOr and callPrintedOr answer a fallback in place of the method's);
 // callRethrowing prints the traceback and passes the error on to the engine
 // caller (and on up to the script, which sees the original Python exception).
 
@@ -15,6 +16,7 @@
 
 #include <boost/python.hpp>
 
+#include <optional>
 #include <string>
 
 namespace Tarnu
@@ -57,6 +59,17 @@ protected:
     {
         keepingPendingError([] { printPythonException(); },
                             [&] { boost::python::call_method<void>(self, method, args...); });
+    }
+
+    /// The method's answer; after a failure (an answer that does not convert is one), the
+    /// fallback's, the failure printed only.
+    template <class Result, class Fallback, class... Args>
+    Result callPrintedOr(const Fallback& fallback, const char* method, const Args&... args) const noexcept
+    {
+        std::optional<Result> result;
+        keepingPendingError([] { printPythonException(); },
+                            [&] { result = boost::python::call_method<Result>(self, method, args...); });
+        return result ? std::move(*result) : fallback();
     }
 
     /// The Python class's __name__, which bridges use as their type name.

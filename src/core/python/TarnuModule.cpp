@@ -53,8 +53,9 @@ BOOST_PYTHON_MODULE(tarnu)
     Tarnu::exportPhysicsBindings();
     Tarnu::exportRenderBindings();
     Tarnu::exportTextBindings();
-    // Game players and the tile map come here.
+    Tarnu::exportGamePlayerBindings();
     Tarnu::exportPathfinderBindings();
     Tarnu::exportFSMBindings();
+    Tarnu::exportPlayerBindings();
     exportRoot();
 }

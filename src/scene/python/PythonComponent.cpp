@@ -78,14 +78,24 @@ void PythonComponentHooks::pythonManagerChanged(const std::shared_ptr<SceneManag
 
 bool PythonComponentHooks::collectTypeChain(std::vector<std::string>& chain) const
 {
+    // An instance of the family's own Python class has nothing above it to walk.
+    if (pythonType() == family)
+        return true;
     chain.push_back(pythonType());
     // Each level is held while its super type is read: reading it runs script code.
     std::shared_ptr<const Component> held;
     for (;;)
     {
         const std::string parent = held ? held->getSuperType() : pythonSuperType();
-        if (parent == Component::FACTORY_TYPE)
+        if (parent == family)
             return true;
+        if (parent == Component::FACTORY_TYPE)
+        {
+            logToPython("Error inserting python component: '" + pythonType() + "' does not derive from '" + family +
+                            "'",
+                        LogFile::ML_CRITICAL, true);
+            return false;
+        }
         ComponentFactory* factory = ComponentFactory::getSingletonPtr();
         const std::shared_ptr<Component> prototype = factory ? factory->getRegistered(parent) : nullptr;
         if (!prototype)
@@ -106,17 +116,14 @@ bool PythonComponentHooks::collectTypeChain(std::vector<std::string>& chain) con
     }
 }
 
-bool PythonComponentHooks::attachUnderTypeChain(Entity* entity, const std::shared_ptr<Component>& self)
+void PythonComponentHooks::attachTypeChain(Entity* entity, const std::shared_ptr<Component>& self,
+                                           const std::vector<std::string>& chain)
 {
-    std::vector<std::string> chain;
-    if (!collectTypeChain(chain))
-        return false;
     // Entered from the top of the chain down, as built-in classes enter from their base up.
     std::vector<std::string>& names = registeredNames[entity];
     names.assign(chain.rbegin(), chain.rend());
     for (const std::string& name : names)
         Component::registerComponent(name, entity, self);
-    return true;
 }
 
 void PythonComponentHooks::visitTypeChainEntries(const Component& component, const Entity& entity,

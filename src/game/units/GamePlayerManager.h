@@ -1,0 +1,64 @@
+#pragma once
+// The players of one scene by number, and which of them is the active one
+// (0: none). The first manager whose entity enters a scene is that scene's
+// manager, held in a class-wide registry keyed by the scene's address; a
+// later one has its entity killed. Leaving the scene empties the table.
+//
+// An entry is only good while its object is where it was filed: a manager
+// still in that scene, a player still in its manager's scene. Callbacks can
+// move an entity on before every component has heard it leave, and a scene
+// may die and another be made at its address, so every look-up checks, and an
+// entry that fails the check is dropped, never answered.
+
+#include "scene/ComponentClass.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+namespace Tarnu
+{
+
+class GamePlayer;
+
+class GamePlayerManager : public ComponentClass<GamePlayerManager>
+{
+public:
+    static inline const std::string FACTORY_TYPE = "GamePlayerManager";
+
+    /// An empty manager; no keys.
+    std::shared_ptr<Component> createNew(const ParameterList& params) const override;
+    std::shared_ptr<Component> createCopy() const override;
+    void managerChanged(const std::shared_ptr<SceneManager>& newManager,
+                        const std::shared_ptr<SceneManager>& oldManager) override;
+
+    /// The player filed under the number, or empty.
+    std::shared_ptr<GamePlayer> getGamePlayer(std::uint32_t id);
+    /// Kept after the manager leaves its scene, though its table is emptied.
+    std::uint32_t getActivePlayer() const { return activePlayer; }
+
+    /// The manager of the scene, or empty (also for no scene).
+    static std::shared_ptr<GamePlayerManager> getGamePlayerManager(const SceneManager* scene);
+    /// The entity of the scene's player of that number, or empty.
+    static std::shared_ptr<Entity> getGamePlayerEntity(const SceneManager* scene, std::uint32_t id);
+
+private:
+    friend class GamePlayer;
+
+    using PlayerTable = std::unordered_map<std::uint32_t, std::shared_ptr<GamePlayer>>;
+
+    /// Files the player that entered this manager's scene, or kills its entity when its number is taken.
+    void playerEntered(const std::shared_ptr<GamePlayer>& player);
+    /// Unfiles the player when it is the one filed under its number.
+    void playerLeft(const GamePlayer& player);
+    void forget(PlayerTable::iterator entry);
+    void emptyTable();
+    /// Whether the manager is filed for its scene now, dropping any entry for another scene.
+    bool takeScene(const SceneManager& scene);
+
+    PlayerTable players;
+    std::uint32_t activePlayer = 0;
+};
+
+}
