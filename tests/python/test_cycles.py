@@ -44,6 +44,13 @@ class Mind(UnitFSMComponent):
     def stateChanged(self, old, new, event):
         pass
 
+class Post(PlayerBeacon):
+    super = PlayerBeacon
+    def entityChanged(self, newEntity, oldEntity):
+        self.owner = newEntity
+    def unitAdded(self, unit):
+        self.last = unit
+
 class Watcher(Process):
     def updateProcess(self, elapsed):
         self.seen = self.scene.getNumEntities()
@@ -72,6 +79,13 @@ CYCLES = {
     node = placed(scene, UnitFSMController(), "m")
     node.getEntity().addComponent(Mind())
     watched = [Component.getComponent("Mind", node.getEntity())]
+""",
+    "beacon keeps its entity and its last unit": """
+    post, unit = Post(1, 1), PlayerUnit(1, 1, "")
+    for component in (post, unit):
+        placed(scene, component, "")
+    post.addUnit(unit)
+    watched = [post]
 """,
     "process keeps its scene": """
     watcher = Watcher()

@@ -1,5 +1,6 @@
 #include "game/units/GamePlayerManager.h"
 
+#include "core/OwnedReferences.h"
 #include "game/units/GamePlayer.h"
 #include "scene/Entity.h"
 
@@ -30,6 +31,12 @@ void killEntityOf(const Component& component)
 std::shared_ptr<Component> GamePlayerManager::createNew(const ParameterList&) const
 {
     return std::make_shared<GamePlayerManager>();
+}
+
+void GamePlayerManager::forEachOwned(ReferenceVisitor& visitor) const
+{
+    for (const auto& [id, player] : players)
+        visitor(player);
 }
 
 std::shared_ptr<Component> GamePlayerManager::createCopy() const

@@ -33,6 +33,9 @@ public:
     void managerChanged(const std::shared_ptr<SceneManager>& newManager,
                         const std::shared_ptr<SceneManager>& oldManager) override;
 
+    /// The players filed, which the manager holds while they are in its scene.
+    void forEachOwned(ReferenceVisitor& visitor) const override;
+
     /// The player filed under the number, or empty.
     std::shared_ptr<GamePlayer> getGamePlayer(std::uint32_t id);
     /// Kept after the manager leaves its scene, though its table is emptied.

@@ -1,5 +1,6 @@
 #include "game/units/PlayerBeacon.h"
 
+#include "core/OwnedReferences.h"
 #include "core/SnapshotWalk.h"
 #include "game/units/PlayerUnit.h"
 #include "game/units/UnitFSMController.h"
@@ -103,6 +104,11 @@ void PlayerBeacon::removeAllUnits()
     for (const std::shared_ptr<PlayerUnit>& unit : leaving)
         if (!holds(*unit))
             units.erase(unit.get());
+}
+
+void PlayerBeacon::forEachOwned(ReferenceVisitor& visitor) const
+{
+    units.forEach([&visitor](const std::shared_ptr<PlayerUnit>& unit) { visitor(unit); });
 }
 
 void PlayerBeacon::accept(Visitor<const std::shared_ptr<PlayerUnit>>& visitor)

@@ -69,6 +69,8 @@ public:
 
     /// The units in the order they joined.
     void accept(Visitor<const std::shared_ptr<PlayerUnit>>& visitor) override;
+    /// The units, which the beacon holds while they are its members.
+    void forEachOwned(ReferenceVisitor& visitor) const override;
     /// The units' controllers (empty for a unit without one), in the order the units joined.
     void accept(Visitor<const std::shared_ptr<UnitFSMController>>& visitor) override;
 

@@ -6,6 +6,7 @@
 // names for as long as the report lives, and no longer.
 
 #include "core/Event.h"
+#include "core/OwnedReferences.h"
 
 #include <cstdint>
 #include <memory>
@@ -21,6 +22,9 @@ class SightEvent : public Event
 {
 public:
     SightEvent(double time, const std::shared_ptr<Subject>& subject) : Event(Derived::TYPE, time), subject(subject) {}
+
+    /// The unit or entity seen, held for the event's life.
+    void forEachOwned(ReferenceVisitor& visitor) const override { visitor(subject); }
 
 protected:
     const std::shared_ptr<Subject> subject;
