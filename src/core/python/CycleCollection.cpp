@@ -41,6 +41,7 @@ OwnershipWalk& OwnershipWalk::begin(PyObject* self)
     walk.used = 0;
     walk.heldByInstance.clear();
     walk.entered.clear();
+    walk.attributes.clear();
     walk.unexplored.clear();
     walk.nextToExplore = 0;
     walk.current = INSTANCE;
@@ -107,27 +108,32 @@ void OwnershipWalk::exploreAll()
 
 bool OwnershipWalk::enterCaptives()
 {
-    // The Python-made blocks grouped by the object they keep alive.
+    // The references the walk knows of, by the object they keep alive: Python-made
+    // blocks (held by the block's node) and the attributes of captive objects whose
+    // __dict__ nothing else holds (held by the captive object's node).
     byPython.clear();
     for (std::size_t index = 0; index < used; ++index)
         if (nodes[index].python && !nodes[index].captive)
-            byPython.emplace_back(nodes[index].python, index);
-    std::sort(byPython.begin(), byPython.end());
+            byPython.push_back({nodes[index].python, index, true});
+    byPython.insert(byPython.end(), attributes.begin(), attributes.end());
+    std::sort(byPython.begin(), byPython.end(),
+              [](const Reference& a, const Reference& b) { return a.python < b.python; });
     bool enteredAny = false;
     for (auto group = byPython.begin(); group != byPython.end();)
     {
-        PyObject* const python = group->first;
-        const auto end = std::find_if(group, byPython.end(), [python](const auto& block) { return block.first != python; });
-        const auto blocks = std::ranges::subrange(group, end);
+        PyObject* const python = group->python;
+        const auto end =
+            std::find_if(group, byPython.end(), [python](const Reference& reference) { return reference.python != python; });
+        const auto references = std::ranges::subrange(group, end);
         group = end;
         if (python == self || used == MAX_NODES ||
             std::find(entered.begin(), entered.end(), python) != entered.end())
             continue;
-        // Captive: every reference to it is one of these blocks, and each is held only by what the walk found.
-        if (Py_REFCNT(python) != std::ranges::distance(blocks))
+        // Captive: every reference to it is one of these, and each block is held only by what the walk found.
+        if (Py_REFCNT(python) != std::ranges::distance(references))
             continue;
-        const bool complete = std::ranges::all_of(blocks, [this](const auto& block) {
-            return nodes[block.second].copiesFound == nodes[block.second].useCount;
+        const bool complete = std::ranges::all_of(references, [this](const Reference& reference) {
+            return !reference.block || nodes[reference.holder].copiesFound == nodes[reference.holder].useCount;
         });
         if (!complete)
             continue;
@@ -138,16 +144,35 @@ bool OwnershipWalk::enterCaptives()
         nodes[index] = {nullptr, nullptr, 0, 0, 0, python, true, false, false, false, false,
                         std::move(nodes[index].owned)};
         nodes[index].owned.clear();
-        for (const auto& block : blocks)
-            nodes[block.second].owned.push_back(index);
+        for (const Reference& reference : references)
+            nodes[reference.holder].owned.push_back(index);
         current = index;
         for (const cycles::Extender extend : cycles::extenders())
             if (extend(python, *this))
                 break;
         current = INSTANCE;
+        noteAttributes(python, index);
         enteredAny = true;
     }
     return enteredAny;
+}
+
+void OwnershipWalk::noteAttributes(PyObject* python, std::size_t captive)
+{
+    // A component's `self.owner = entity`: the attribute is the entity wrapper's one
+    // reference when the wrapper, like the component, is the engine's alone.
+    static PyTypeObject* const instanceType = py::objects::class_type().get();
+    if (!PyObject_TypeCheck(python, instanceType))
+        return;
+    PyObject* dict = asInstance(python)->dict;
+    if (!dict || Py_REFCNT(dict) != 1 || !PyDict_Check(dict))
+        return;
+    Py_ssize_t position = 0;
+    PyObject* key = nullptr;
+    PyObject* value = nullptr;
+    while (PyDict_Next(dict, &position, &key, &value))
+        if (PyObject_TypeCheck(value, instanceType))
+            attributes.push_back({value, captive, false});
 }
 
 void OwnershipWalk::markHeldFromOutside()

@@ -83,9 +83,10 @@ protected:
 
 private:
     // A control block met on the way, or the engine part of a captive Python object:
-    // one that nothing but references found by this walk keep alive. A captive object
-    // lives exactly as long as those, so the references its engine part holds count
-    // as found; what lies beyond them is its own walk's to claim, and is not explored.
+    // one that nothing but references found by this walk keep alive (Python-made
+    // blocks, and attributes of other captive objects). A captive object lives
+    // exactly as long as those, so the references its engine part holds count as
+    // found; what lies beyond them is its own walk's to claim, and is not explored.
     struct Node
     {
         const void* object;
@@ -108,6 +109,8 @@ private:
     void exploreAll();
     /// Enters the captive Python objects not entered yet; false when there were none.
     bool enterCaptives();
+    /// Notes the engine objects among a captive object's attributes as references held by it.
+    void noteAttributes(PyObject* python, std::size_t captive);
     void markHeldFromOutside();
     void markCore();
 
@@ -121,8 +124,18 @@ private:
     // A control block by what identifies it: the deleter inside it for a Python-made
     // one, else the object it owns (one block owns an engine object).
     std::unordered_map<const void*, std::size_t> byBlock;
+    // A reference to a Python object: a Python-made block (holder is the block's
+    // node) or an attribute of a captive object (holder is that object's node).
+    struct Reference
+    {
+        PyObject* python;
+        std::size_t holder;
+        bool block;
+    };
+
     std::vector<PyObject*> entered;
-    std::vector<std::pair<PyObject*, std::size_t>> byPython;
+    std::vector<Reference> attributes;
+    std::vector<Reference> byPython;
     std::vector<std::size_t> unexplored;  // first in, first out: what lies nearest the instance first
     std::size_t nextToExplore = 0;
     std::size_t current = INSTANCE;
