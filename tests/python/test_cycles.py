@@ -32,8 +32,9 @@ class Keeper(Component):
 
 class NodeKeeper(Keeper):
     super = Component
-    def entityChanged(self, newEntity, oldEntity):
-        self.node = newEntity.getSceneNode() if newEntity else None
+    def managerChanged(self, newManager, oldManager):
+        if newManager is not None:
+            self.node = self.owner.getSceneNode()
 
 class Mind(UnitFSMComponent):
     super = Component
@@ -71,7 +72,7 @@ CYCLES = {
     node = placed(scene, Keeper("k"), "k")
     watched = [Component.getComponent("Keeper", node.getEntity())]
 """,
-    "component keeps its node": """
+    "component keeps its entity and its node": """
     node = placed(scene, NodeKeeper("n"), "n")
     watched = [Component.getComponent("NodeKeeper", node.getEntity())]
 """,
@@ -137,7 +138,7 @@ root.shutdown()
     still_alive, heard_leaving = printed(result)
     assert still_alive == {name: 0 for name in CYCLES}
     # Collected components heard that they left, their Python state whole.
-    assert heard_leaving == [("k", "k"), ("q", "q")]
+    assert heard_leaving == [("k", "k"), ("n", "n"), ("q", "q")]
     assert result.stdout.splitlines()[-1] == LEAK_FREE and "Traceback" not in result.stderr
 
 

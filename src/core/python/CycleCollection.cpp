@@ -352,7 +352,11 @@ void setHooks(const py::object& pythonClass, traverseproc traverse, inquiry clea
     type->tp_traverse = traverse;
     type->tp_clear = clear;
     if (finalize)
+    {
+        // Subclasses made later inherit the finaliser only with the flag.
         type->tp_finalize = finalize;
+        type->tp_flags |= Py_TPFLAGS_HAVE_FINALIZE;
+    }
 }
 
 }
@@ -366,6 +370,25 @@ int visitDict(PyObject* self, visitproc visit, void* arg)
     return 0;
 }
 
+newfunc makeClass = nullptr;
+
+/// Makes a class, and gives a script's subclass of an engine class the engine class's finaliser,
+/// which the interpreter does not pass on to classes made at run time.
+PyObject* makeClassWithFinalizer(PyTypeObject* metatype, PyObject* args, PyObject* keywords)
+{
+    PyObject* made = makeClass(metatype, args, keywords);
+    if (!made || !PyType_Check(made))
+        return made;
+    auto* type = reinterpret_cast<PyTypeObject*>(made);
+    for (PyTypeObject* base = type->tp_base; base && !type->tp_finalize; base = base->tp_base)
+        if (base->tp_finalize)
+        {
+            type->tp_finalize = base->tp_finalize;
+            type->tp_flags |= Py_TPFLAGS_HAVE_FINALIZE;
+        }
+    return made;
+}
+
 }
 
 void collectCyclesThroughDicts()
@@ -375,6 +398,9 @@ void collectCyclesThroughDicts()
     PyTypeObject* base = py::objects::class_type().get();
     base->tp_traverse = &visitDict;
     base->tp_clear = &cycles::clearInstance;
+    PyTypeObject* metatype = py::objects::class_metatype().get();
+    makeClass = metatype->tp_new;
+    metatype->tp_new = &makeClassWithFinalizer;
     py::import("gc").attr("callbacks").attr("append")(py::make_function(&cycles::notePhase));
 }
 

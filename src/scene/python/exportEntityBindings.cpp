@@ -61,6 +61,21 @@ bool releaseEntityAndChildren(SceneNode& node)
     return holding;
 }
 
+bool releaseFromEntity(Component& component)
+{
+    const std::shared_ptr<Entity> entity = component.getEntity();
+    if (!entity)
+        return false;
+    for (const std::shared_ptr<Component>& held : entity->getComponents())
+        if (held.get() == &component)
+        {
+            const std::shared_ptr<Component> leaving = held;
+            entity->removeComponent(leaving);
+            return true;
+        }
+    return false;
+}
+
 bool releaseNodes(SceneManager& scene)
 {
     const bool holding = scene.hasNodes();
@@ -204,7 +219,7 @@ void exportComponent()
         .def("checkDiffEntityRef", &Component::checkDiffEntityRef)
         .staticmethod("checkDiffEntityRef");
     defineIdentity(cls);
-    collectCyclesThrough<Component>(cls);
+    collectCyclesThrough<Component, &releaseFromEntity>(cls);
     py::register_ptr_to_python<std::shared_ptr<Component>>();
 
     py::class_<ComponentFactory, boost::noncopyable>("ComponentFactory", py::no_init)
