@@ -252,6 +252,12 @@ scene.removeNode(node)
 controller.setFSM("flee")
 scene.addNode(node)
 said(drain(), controller.getActiveFSM())
+# A machine that came before its controller runs once the script registers it.
+late_machine, late_controller = Early("third"), UnitFSMController()
+unit("late", late_machine, late_controller)
+late_controller.registerFSM(late_machine)
+late_controller.setFSM("third")
+said(drain(), late_controller.getRegistered("third") is late_machine, late_controller.getActiveFSM() is late_machine)
 """)
     assert said_lines == [
         (False, True, False),
@@ -261,6 +267,7 @@ said(drain(), controller.getActiveFSM())
         ([("guard", 0, 1, None), ("guard", 1, 0, None)], False, None),
         ([("third", 0, 1, None), ("third", 1, 0, None)], False),
         ([("flee", 0, 1, None), ("flee", 1, 0, None)], None),
+        ([("third", 0, 1, None)], True, True),
     ]
 
 

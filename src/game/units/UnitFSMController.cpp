@@ -60,9 +60,18 @@ void UnitFSMController::registerFSM(const std::shared_ptr<UnitFSM>& machine)
 {
     if (!machine || !machine->getStateMachine())
         return;
+    // Observed through the entity's own reference: the one handed in may be a
+    // script's temporary, gone when the call returns.
     const auto* component = dynamic_cast<const Component*>(machine.get());
-    const bool ownedByEntity = component && getOwnerPointer() && component->getOwnerPointer() == getOwnerPointer();
-    machines.emplace(machine->getStateMachine()->getName(), Registration{machine, ownedByEntity ? nullptr : machine});
+    if (component && getOwnerPointer() && component->getOwnerPointer() == getOwnerPointer())
+        for (const std::shared_ptr<Component>& held : getOwnerPointer()->getComponents())
+            if (held.get() == component)
+            {
+                machines.emplace(machine->getStateMachine()->getName(),
+                                 Registration{std::shared_ptr<UnitFSM>(held, machine.get()), nullptr});
+                return;
+            }
+    machines.emplace(machine->getStateMachine()->getName(), Registration{machine, machine});
 }
 
 void UnitFSMController::unregisterFSM(UnitFSM* machine)
