@@ -53,8 +53,10 @@ bool deferredExit() noexcept
 
 void printPythonException() noexcept
 {
+    // Printed without becoming sys.last_traceback: its frames would keep the
+    // callback's objects, and all they hold, alive until the next error.
     if (!deferredExit() && PyErr_Occurred())
-        PyErr_Print();
+        PyErr_PrintEx(0);
 }
 
 void reportPythonException(const std::string& message) noexcept
@@ -87,7 +89,7 @@ void printPythonExceptionKeepingIt() noexcept
     Py_XINCREF(value);
     Py_XINCREF(traceback);
     PyErr_Restore(type, value, traceback);
-    PyErr_Print();
+    PyErr_PrintEx(0);
     PyErr_Restore(type, value, traceback);
 }
 

@@ -174,3 +174,23 @@ root.shutdown()
     assert freed == [("in scene", "a"), ("in the watched scene", "w"), ("loose", "loose"),
                      ("only the component", "held by its component")]
     assert result.stdout.splitlines()[-1] == LEAK_FREE
+
+
+def test_a_callback_that_raised_keeps_nothing_alive(run_script):
+    result = run_script(PRELUDE + """
+class Failing(Process):
+    def updateProcess(self, elapsed):
+        self.scene = scene
+        raise ArithmeticError("out of luck")
+scene = SceneManager.createNew()
+failing = Failing()
+scene.addProcess(failing)
+scene.updateProcess(0.1)
+ref = weakref.ref(failing)
+del scene, failing
+gc.collect()
+print(">", ref() is None)
+root.shutdown()
+""")
+    assert result.returncode == 0, result
+    assert printed(result) == [True] and "ArithmeticError: out of luck" in result.stderr

@@ -1,7 +1,8 @@
 """Hostile scripts at random: components, listeners, processes, timers and beacons whose callbacks make random
 engine calls (add, remove, kill, copy, route, queue, post, dispatch, update, drop, join and leave beacons) on
 random live objects, players, units and sight sensors among them, the very objects being added, removed,
-announced, dispatched and destroyed included. Every sequence must end without a crash (the sanitizer round
+announced, dispatched and destroyed included; bodies that run past the largest number, nodes sent there, steps
+that raise and node chains far deeper than the stack among them. Every sequence must end without a crash (the sanitizer round
 catches memory errors), with the graph consistent as a script sees it, and with every script object released
 once the script lets go of everything: components keep their entities, workers and timers their scenes,
 so that only the cycle collector can release them."""
@@ -14,7 +15,7 @@ import weakref
 import pytest
 
 from tarnu import (Circle, Complex, Component, EnemySightedEvent, Entity, Event, EventListener, EventRouter,
-                   GamePlayer, GamePlayerManager, GridPhysicsManager, PlayerBeacon, PlayerUnit, Process, Scale,
+                   GamePlayer, GamePlayerManager, GridPhysicsManager, Movable, PlayerBeacon, PlayerUnit, Process, Scale,
                    SceneEvent, SceneManager, SceneNode, SetVisualTargetActionEvent, StaticCollidable, Timer,
                    UnitSightedEvent, Vector2, VisualReactor, VisualTargetFound, VisualTargetLost, VisualTargetSeeker)
 
@@ -22,7 +23,8 @@ PING = 9100
 SEQUENCES, CALLS_PER_SEQUENCE = 300, 100
 # What a hostile script may be told, and nothing else.
 REFUSALS = ("called from inside an update of the same scene", "must be a finite number", "must have finite components",
-            "world scale has a zero factor")
+            "world scale has a zero factor", "is out of range")
+DEEP = 3000  # levels of the deep chains the script builds: deeper than any native call per level could go
 
 world = None  # the sequence running; callbacks reach it here, so that no engine object refers back to it
 
@@ -79,6 +81,8 @@ class Listener(EventListener):
 class Worker(Process):
     def updateProcess(self, elapsed):
         world.act()
+        if world.flag():
+            raise ArithmeticError("a script's step that fails")
 
     def processTerminated(self):
         world.act()
@@ -181,6 +185,36 @@ class World:
         if beacon is not None:
             (beacon.removeUnit if leave else beacon.addUnit)(unit)
 
+    def runaway(self):
+        """A movable near the edge of the numbers whose velocity carries it past the largest one in a step."""
+        entity = self.one(self.entities)
+        movable = Movable()
+        movable.setVelocity(Vector2(self.random.choice([1e308, -1e308]), 0))
+        entity.addComponent(movable)
+        node = entity.getSceneNode()
+        if node is not None:
+            node.setPosition(Vector2(self.random.choice([1.7e308, -1.7e308]), 0), SceneNode.WORLD)
+
+    def far(self):
+        """A node sent to the edge of the numbers, by a script that sometimes overshoots."""
+        node = self.one(self.nodes)
+        node.setPosition(Vector2(self.random.choice([1e308, -1e308, 1e300]), 0), SceneNode.WORLD)
+        node.translate(Vector2(self.random.choice([1e308, 1.0]), 0))
+
+    def deep_chain(self):
+        """A chain of nodes far deeper than the stack, its leaf carrying an entity with a component."""
+        top = leaf = SceneNode.createNew(Vector2(1, 0))
+        entity = Entity.createNew()
+        leaf.attach(entity)
+        entity.addComponent(self.watched(Chaos()))
+        for _ in range(DEEP):
+            parent = SceneNode.createNew(Vector2(1, 0))
+            parent.addChild(top)
+            top = parent
+        self.nodes += [top, leaf]
+        self.entities.append(entity)
+        self.one(self.scenes).addNode(top)
+
     def add_process(self):
         scene = self.one(self.scenes)
         if self.flag():
@@ -245,7 +279,8 @@ class World:
 
 
 # Structure changes come more often than the rest: they are what the walks must survive.
-CALLS = [World.new_node, World.new_unit, World.add_process, World.route_or_listen, World.move, World.drop] + [
+CALLS = [World.new_node, World.new_unit, World.add_process, World.route_or_listen, World.move, World.drop,
+         World.runaway, World.far, World.deep_chain] + [
     lambda w: w.one(w.scenes).addNode(w.one(w.nodes)),
     lambda w: w.one(w.scenes).addNode(w.top()),
     lambda w: w.one(w.scenes).removeNode(w.one(w.nodes)),
