@@ -305,7 +305,8 @@ void QuadtreeRenderManager::render()
     if (withSlots != 0)
         askPermissions();
     std::sort(renderList.begin(), renderList.end());
-    drawPass.draw(renderList);
+    // What the projection puts on screen: quads wholly outside it are left out.
+    drawPass.draw(renderList, view);
     renderList.clear();
 }
 

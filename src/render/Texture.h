@@ -30,6 +30,8 @@ public:
     void setRepeat(bool repeat);
     bool getRepeat() const { return repeat; }
     std::uint32_t getGLName() const { return glName; }
+    /// Whether every pixel of the image is opaque, so that drawing it hides what is under it.
+    bool isOpaque() const { return opaque; }
     /// For a manual loader that could not fill the texture: it ends without an image.
     void markLoadError() { loadError = true; }
 
@@ -47,6 +49,7 @@ private:
     ManualResourceLoader* const sheetLoader;
     bool repeat = false;
     std::uint32_t glName = 0;
+    bool opaque = false;
 };
 
 }
