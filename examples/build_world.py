@@ -6,8 +6,8 @@ tar file whose members "map" and "entity" are comma-separated rows.
 
     /usr/bin/python3 examples/build_world.py [world.txt] [world.tar.bz2]
 
-The text, line by line: "#" starts a comment; "texture PATH" (relative to the text's folder), "sheet N" (the
-sheet holds N tiles side by side) and "batch N" (tiles per batched renderable, 0 for the engine's choice) set the
+The text, line by line: "#" starts a comment (so it is no map character); "texture PATH" (relative to the text's folder), "sheet N P" (the
+sheet holds N tiles of P pixels side by side) and "batch N" (tiles per batched renderable, 0 for the engine's choice) set the
 header; "legend C TILE [TEMPLATE]" gives the character C the sheet's tile number TILE (-1: not drawn) and
 optionally an entity template; the lines after "map" are the map, its first line the top row.
 """
@@ -35,7 +35,7 @@ def write_archive(path, map_rows, entity_rows):
 
 def read_world(text_path):
     """The archive's rows of a world text: (map rows, entity rows)."""
-    settings, legend, lines = {"sheet": "1", "batch": "0"}, {}, []
+    settings, legend, lines = {"sheet": ["1", "1"], "batch": ["0"]}, {}, []
     with open(text_path, encoding="utf-8") as text:
         in_map = False
         for line in text:
@@ -51,14 +51,18 @@ def read_world(text_path):
             elif words[0] == "legend":
                 legend[words[1]] = (int(words[2]), words[3] if len(words) > 3 else None)
             else:
-                settings[words[0]] = words[1]
+                settings[words[0]] = words[1:]
     while lines and not lines[-1].strip():
         lines.pop()
-    columns, rows, sheet = max(len(line) for line in lines), len(lines), int(settings["sheet"])
-    # Terrain types: every tile of the sheet, then one that is not drawn.
-    types = [[1, i / sheet, 0, (i + 1) / sheet, 1] for i in range(sheet)] + [[0, 0, 0, 0, 0]]
-    texture = os.path.join(os.path.dirname(os.path.abspath(text_path)), settings["texture"])
-    header = [texture, "", "", columns, rows, int(settings["batch"]), len(types)]
+    columns, rows = max(len(line) for line in lines), len(lines)
+    sheet, pixels = (int(word) for word in settings["sheet"])
+    # Terrain types: every tile of the sheet, then one that is not drawn. Each keeps half a pixel inside its
+    # tile of the sheet, so that the filtering of its edges reads nothing of its neighbours.
+    inset_s, inset_t = 0.5 / (sheet * pixels), 0.5 / pixels
+    types = [[1, i / sheet + inset_s, inset_t, (i + 1) / sheet - inset_s, 1 - inset_t] for i in range(sheet)]
+    types.append([0, 0, 0, 0, 0])
+    texture = os.path.join(os.path.dirname(os.path.abspath(text_path)), settings["texture"][0])
+    header = [texture, "", "", columns, rows, int(settings["batch"][0]), len(types)]
     # The text's first line is the map's top row; the map's row 0 is its bottom one.
     tile_rows, entity_rows = [], []
     for y, line in enumerate(reversed(lines)):

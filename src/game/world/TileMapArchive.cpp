@@ -275,7 +275,7 @@ TileMapArchive TerrainReader::finish()
         logTileMapMessage("Loaded tile map " + archiveName + ": " + std::to_string(archive.columns) + " x " +
                               std::to_string(archive.rows) + " tiles of " + std::to_string(types.size()) +
                               " terrain types.",
-                          LogFile::ML_TRIVIAL);
+                          LogFile::ML_NORMAL);
     return std::move(archive);
 }
 
