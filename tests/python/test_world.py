@@ -494,3 +494,25 @@ root.shutdown()
     said = [line[2:] for line in result.stdout.splitlines() if line.startswith("> ")]
     assert said == ["30 True 7 True []",
                     "PreventRenderWhenUnexplored Component PreventRenderWhenUnexplored"]
+
+
+def test_what_does_not_cover_wholly_is_still_blended_over_what_lies_under_it(run_script):
+    # Over a green floor: an image half transparent, an opaque image, the opaque image made faint, and a tile map
+    # of the opaque image, every tile seen, which hides the floor.
+    said = run(run_script, WORLD + """
+images.write_png("half.png", 16, 16, lambda x, y: (255, 0, 0, 255 if x >= 8 else 0))
+images.write_png("opaque.png", 16, 16, images.solid((0, 0, 255, 255)))
+place(quad((0, 1, 0), half=80, z=-1), "floor", 80, 60)
+def image(name, x, y, **extra):
+    return place(make("StaticImage", filename=name, texCoord="<0,0>,<1,1>", zOrder=1, min="<-8,-8>", max="<8,8>",
+                      **extra), "", x, y)
+image("half.png", 20, 20)
+image("opaque.png", 50, 20)
+image("opaque.png", 80, 20, alpha=0.5)
+tile_map([["opaque.png", "", "", 2, 1, 0, 1], [1, 0, 0, 1, 1], [0, 0]], tile=10)
+unit(1, 80, 60, 30)
+frame()
+say("drawn", [at(14, 20), at(26, 20), at(50, 20), at(80, 20), at(78, 60)])
+""")
+    expected = [[0, 255, 0], [255, 0, 0], [0, 0, 255], [0, 128, 128], [0, 0, 255]]
+    assert all(near(drawn, colour) for drawn, colour in zip(said["drawn"], expected)), said["drawn"]

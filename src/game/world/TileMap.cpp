@@ -27,9 +27,6 @@ namespace Tarnu
 namespace
 {
 
-// Also "no such player" and "no such tile".
-constexpr std::uint32_t NONE = 0xFFFFFFFF;
-
 SceneRegistry<TileMap>& registry()
 {
     static SceneRegistry<TileMap> maps;
@@ -202,7 +199,7 @@ void TileMap::buildFog(const std::vector<std::uint32_t>& playerNumbers)
     drawnOrder.resize(count);
     std::uint32_t drawn = 0;
     for (std::size_t tile = 0; tile < count; ++tile)
-        drawnOrder[tile] = terrain[tile].texBox.getExtent() == AxisAlignedBox::EX_FINITE ? drawn++ : NOT_DRAWN;
+        drawnOrder[tile] = terrain[tile].texBox.getExtent() == AxisAlignedBox::EX_FINITE ? drawn++ : NONE;
 }
 
 void TileMap::buildCollidables(PhysicsManager& physics)
@@ -228,7 +225,7 @@ void TileMap::buildBatches(const std::shared_ptr<SceneNode>& mapNode)
     pending.reserve(std::min<std::size_t>(builtBatchSize, terrain.size()));
     for (std::uint32_t tile = 0; tile < drawnOrder.size(); ++tile)
     {
-        if (drawnOrder[tile] == NOT_DRAWN)
+        if (drawnOrder[tile] == NONE)
             continue;
         pending.push_back(tile);
         if (pending.size() == builtBatchSize)
@@ -352,7 +349,7 @@ void TileMap::setTileVisibility(std::uint32_t x, std::uint32_t y, Visibility vis
 void TileMap::recolour(std::uint32_t tile, Visibility visibility)
 {
     const std::uint32_t drawn = drawnOrder[tile];
-    if (drawn == NOT_DRAWN || drawn / builtBatchSize >= batches.size())
+    if (drawn == NONE || drawn / builtBatchSize >= batches.size())
         return;
     if (const std::shared_ptr<BatchedRenderable> batch = batches[drawn / builtBatchSize].lock())
         batch->setTileColor(4 * (drawn % builtBatchSize), visibility);

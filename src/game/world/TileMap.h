@@ -143,29 +143,24 @@ public:
     /// The tile map of the scene, or empty (also for no scene).
     static std::shared_ptr<TileMap> getTileMap(const SceneManager* scene);
 
-    const Vector2& getTileSize() const { return tileSize; }
-    std::uint32_t getColumns() const { return columns; }
-    std::uint32_t getRows() const { return rows; }
-    std::uint32_t getBatchSize() const { return batchSize; }
+    /// The active player of the scene when the map was built, whose fog is drawn.
     std::uint32_t getLocalPlayer() const { return localPlayer; }
-    bool isLoaded() const { return !terrain.empty(); }
     bool isInitialized() const { return !drawnOrder.empty(); }
-    const std::shared_ptr<Texture>& getTexture() const { return texture; }
-    const std::vector<TerrainCell>& getTerrain() const { return terrain; }
 
 private:
     friend class BatchedRenderable;
 
-    static constexpr std::uint32_t NOT_DRAWN = 0xFFFFFFFF;
+    /// No such player, tile or place among the drawn tiles.
+    static constexpr std::uint32_t NONE = 0xFFFFFFFF;
 
     /// The tile at a position, or false off the map (NaN and infinities included).
     bool tileAt(const Vector2& position, std::uint32_t& x, std::uint32_t& y) const;
-    /// The index of a player the fog is kept for, or NOT_DRAWN.
+    /// The index of a player the fog is kept for, or NONE.
     std::uint32_t playerIndex(std::uint32_t player) const;
     /// The record of the player of that index on the tile, or the shared default record.
     const PlayerVisibility& record(std::uint32_t tile, std::uint32_t index) const;
     void recolour(std::uint32_t tile, Visibility visibility);
-    /// The tile a collidable of the map's physics manager stands for, or NOT_DRAWN.
+    /// The tile a collidable of the map's physics manager stands for, or NONE.
     std::uint32_t tileOf(std::uint32_t collidableId) const;
     /// The tile and the other side of a contact the scene heard; false when it is not about a tile of this map.
     bool readContact(const CollidableEvent& event, std::uint32_t& tile, std::shared_ptr<Entity>& other,
@@ -187,7 +182,7 @@ private:
     // The built map, all per tile but the players and the batches.
     std::vector<std::uint32_t> players;                        // numbers, increasing
     std::vector<PlayerVisibility> fog;                         // tile × players.size() + player index
-    std::vector<std::uint32_t> drawnOrder;                     // place among the drawn tiles, or NOT_DRAWN
+    std::vector<std::uint32_t> drawnOrder;                     // place among the drawn tiles, or NONE
     std::uint32_t builtBatchSize = 0;
     std::vector<std::weak_ptr<BatchedRenderable>> batches;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> tileIds;  // (collidable id, tile), by id
