@@ -3,8 +3,10 @@
 
 Drawing: a 256 x 256 map of 32-pixel tiles of four kinds (a tile sheet of 128 x 32), every tile seen, drawn
 headless through an 800 x 600 camera that moves across it: Tarnu's batched tiles for several batch sizes, the same
-tiles as one StaticImage each, and a pygame loop that blits the visible tiles from the sheet. Milliseconds per
-frame of the render, as bench/render.py measures them (each in a process of its own, best of some rounds).
+tiles as one StaticImage each, Tarnu's frame with the camera away from the map (what a frame costs with nothing
+to draw: clearing, the render pass, the buffer swap), and a pygame loop that blits the visible tiles from the
+sheet, without and with the display's flip that shows each frame. Milliseconds per frame of the render, as
+bench/render.py measures them (each in a process of its own, best of some rounds).
 
 Fog: 200 units of two players, each with a body, a sight sensor (a circle of 96 on a child entity, with a
 VisualReactor) and a random walk over 1600 x 1600, stepped headless without drawing on a 64 x 64 and a
@@ -96,8 +98,10 @@ def camera_path(frame):
 
 # Drawing --------------------------------------------------------------------------------------------------------
 
-def draw_tarnu(tarnu, root, batch, images):
-    """Render ms per frame and lit pixels: the map's batches (batch size batch), or one StaticImage per tile."""
+def draw_tarnu(tarnu, root, batch, images, path=None):
+    """Render ms per frame and lit pixels: the map's batches (batch size batch), or one StaticImage per tile,
+    seen through a camera on the path (by default, camera_path)."""
+    path = path or camera_path
     sheet = os.path.join(os.getcwd(), "sheet.png")
     drawing.write_png(sheet, TILE * KINDS, TILE, sheet_pixels())
     scene, physics, tile_map = world(tarnu, None if images else SIDE, batch, sheet)
@@ -136,7 +140,7 @@ def draw_tarnu(tarnu, root, batch, images):
         frame = 0
 
         def updateProcess(self, elapsed):
-            camera.setPosition(tarnu.Vector2(*camera_path(self.frame)))
+            camera.setPosition(tarnu.Vector2(*path(self.frame)))
             self.frame += 1
 
     render_ms, _ = drawing.run_frames(root, scene, renderer, Pan())
@@ -148,8 +152,9 @@ def draw_tarnu(tarnu, root, batch, images):
     return render_ms, lit
 
 
-def draw_pygame():
-    """Render ms per frame and lit pixels of a loop that blits the tiles in view from the sheet."""
+def draw_pygame(flip):
+    """Render ms per frame and lit pixels of a loop that blits the tiles in view from the sheet, and shows the
+    frame when flip is set."""
     import pygame
 
     pygame.display.init()
@@ -171,6 +176,8 @@ def draw_pygame():
             column, sx = grid[x], int(low + x * TILE - left)
             for y in range(max(first_y, 0), min(last_y, SIDE - 1) + 1):
                 blit(tiles[column[y]], (sx, int(top - (low + (y + 1) * TILE))))
+        if flip:
+            pygame.display.flip()
 
     def move():
         frame[0] += 1
@@ -182,8 +189,8 @@ def draw_pygame():
 
 
 def measure_drawing(kind):
-    if kind == "pygame":
-        return draw_pygame()
+    if kind.startswith("pygame"):
+        return draw_pygame(kind == "pygame-flip")
     os.chdir(tempfile.mkdtemp(prefix="tarnu-bench-"))
     import tarnu
     root = tarnu.Root()
@@ -191,13 +198,15 @@ def measure_drawing(kind):
     try:
         if kind == "images":
             return draw_tarnu(tarnu, root, 0, True)
+        if kind == "empty":
+            return draw_tarnu(tarnu, root, 64, False, lambda frame: (50000.0, 0.0))
         return draw_tarnu(tarnu, root, int(kind), False)
     finally:
         root.shutdown()
 
 
 def bench_drawing():
-    kinds_run = [str(size) for size in BATCH_SIZES] + ["images", "pygame"]
+    kinds_run = [str(size) for size in BATCH_SIZES] + ["images", "empty", "pygame", "pygame-flip"]
     best = {}
     for _ in range(ROUNDS):
         for kind in kinds_run:
@@ -211,7 +220,8 @@ def bench_drawing():
           "(best of %d rounds; x: over the pygame loop):" % (SIDE, SIDE, TILE, drawing.VIEW_W, drawing.VIEW_H,
                                                              ROUNDS))
     for kind in kinds_run:
-        label = {"images": "a StaticImage per tile", "pygame": "pygame blits of the visible tiles"}.get(
+        label = {"images": "a StaticImage per tile", "empty": "Tarnu, nothing in view",
+                 "pygame": "pygame blits of the visible tiles", "pygame-flip": "the same, and the display's flip"}.get(
             kind, "Tarnu, batches of %s" % kind)
         ms, lit = best[kind]
         print("  %-36s %7.2f ms  (%4.2fx)  %d pixels lit" % (label, ms, ms / pygame_ms, lit))

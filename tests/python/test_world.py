@@ -263,6 +263,9 @@ place(early, "early", 0, 0)
 early.setTerrainData(None, AxisAlignedBox(Vector2(0, 0), Vector2(1, 1)), 0, 0)
 early.initialize()
 say("unbuilt", [str(early.getBoundingBox())])
+# A second archive replaces the first one's terrain whole: its grid and its batch size too.
+archives.write("three.tar.bz2", [["", "", "", 3, 3, 4, 1], [1, 0, 0, 1, 1]] + [[0] * 3] * 3)
+early.loadFromFile("three.tar.bz2")
 early.loadFromFile("ten.tar.bz2")
 say("refused boxes", [attempt(lambda: early.setTerrainData(None, AxisAlignedBox(Vector2(0, nan), Vector2(1, 1)), 0, 0))
                       for nan in (float("nan"),)])
@@ -373,7 +376,7 @@ BAD = [
     ("a negative batch", header(3, 2, -4, 1), None),
     ("huge numbers", header(2 ** 64, 2 ** 64, 2 ** 64, 2 ** 64), None),
     ("numbers that do not parse", header("three", "two", "four", "one"), None),
-    ("no header", archives.pack({"map": archives.rows_text(GOOD[1:]), "entity": b""}), None),
+    ("no header", archives.pack({"map": archives.rows_text(GOOD[1:]), "entity": b"0,0,Rock\\n"}), None),
 ]
 """
 
@@ -408,6 +411,7 @@ say("box", str(tiles.getBoundingBox()))
         "9223372036854775807 x 9223372036854775807 tiles are more than the 1048576 a map may have.",
         "the header's columns and rows must be positive, not 0 and 0.")]
     assert log.count("Error: Loading tile map bad.tar.bz2 failed: no usable header; nothing changes.") == 6
+    assert "Warning: Loading tile map bad.tar.bz2: entity row 1 comes before any header; ignored." in log
 
 
 def test_archives_garbled_byte_by_byte_and_cell_by_cell_raise_or_load_and_never_crash(run_script, data_file):
