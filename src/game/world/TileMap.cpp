@@ -36,6 +36,8 @@ SceneRegistry<TileMap>& registry()
 // What every look-up off the map, before it is built or for an unknown player answers.
 const TileMap::PlayerVisibility NO_RECORD;
 
+const char* const BUILT_ALREADY = "Attempted to load a tile map archive into an initialized tile map";
+
 const Vector2& requireTileSize(const Vector2& size)
 {
     requireFinite(size, "tileSize");
@@ -113,7 +115,7 @@ void TileMap::managerChanged(const std::shared_ptr<SceneManager>& newManager,
 void TileMap::loadFromFile(const std::string& path)
 {
     if (isInitialized())
-        throw std::runtime_error("Attempted to load a tile map archive into an initialized tile map");
+        throw std::runtime_error(BUILT_ALREADY);
     TerrainReader reader(path);
     readTileMapArchive(path, reader);
     setTerrain(reader.finish());
@@ -122,7 +124,7 @@ void TileMap::loadFromFile(const std::string& path)
 void TileMap::setTerrain(TileMapArchive&& archive)
 {
     if (isInitialized())
-        throw std::runtime_error("Attempted to load a tile map archive into an initialized tile map");
+        throw std::runtime_error(BUILT_ALREADY);
     if (archive.terrain.empty())
         return;
     std::shared_ptr<Texture> named;
@@ -194,8 +196,8 @@ void TileMap::initialize()
 void TileMap::buildFog(const std::vector<std::uint32_t>& playerNumbers)
 {
     const std::size_t count = terrain.size();
+    fog.assign(count * playerNumbers.size(), PlayerVisibility());
     players = playerNumbers;
-    fog.assign(count * players.size(), PlayerVisibility());
     drawnOrder.resize(count);
     std::uint32_t drawn = 0;
     for (std::size_t tile = 0; tile < count; ++tile)
