@@ -159,7 +159,33 @@ def bench_tarnu(root, sprites, image, kind="static"):
         display = tarnu.DynamicTextDisplay(view, font, 1, 12, texts[0])
         scene.addNode(tarnu.Entity.createEntity(display, "text", tarnu.Vector2(*CAMERA)))
 
+    class Move(tarnu.Process):
+        def updateProcess(self, elapsed):
+            for sprite, node in moving:
+                node.translate(tarnu.Vector2(*sprite.step(elapsed)))
+
+    class Retext(tarnu.Process):
+        def updateProcess(self, elapsed):
+            display.setText(texts[len(steps) % len(texts)])
+
     steps = []
+    render_ms, step_ms = run_frames(root, scene, renderer, Retext() if kind == "text" else Move(), steps)
+    drawn = lit_pixels()
+    if kind == "text":
+        del display
+    renderer.disconnect()
+    scene.terminateAll()
+    scene.clear()
+    return render_ms, drawn, step_ms, drawn
+
+
+def run_frames(root, scene, renderer, worker, steps=None):
+    """Runs the scene through Root.run for WARM_UP + FRAMES frames, the worker (a process) working in every
+    step; answers the milliseconds per frame of the render (the frame less its update step) and of the update
+    step. steps, a list, gathers each step's seconds as they come."""
+    import tarnu
+
+    steps = [] if steps is None else steps
     dither = random.Random(0)
 
     class First(tarnu.Process):
@@ -181,32 +207,17 @@ def bench_tarnu(root, sprites, image, kind="static"):
             if len(steps) == WARM_UP + FRAMES:
                 _push_quit()  # run ends after this frame
 
-    class Move(tarnu.Process):
-        def updateProcess(self, elapsed):
-            for sprite, node in moving:
-                node.translate(tarnu.Vector2(*sprite.step(elapsed)))
-
-    class Retext(tarnu.Process):
-        def updateProcess(self, elapsed):
-            display.setText(texts[len(steps) % len(texts)])
-
     # The render manager, which advances the animations, joined the scene first: the steps' clock starts before it.
     first, last = First(1, 0xFFFFFFFF), Last(1, 0)
-    for process in (first, Retext() if kind == "text" else Move(), last):
+    for process in (first, worker, last):
         scene.addProcess(process)
     log = os.path.join(os.getcwd(), "TarnuLog.txt")
     reported = open(log).read().count("\n")
     root.run(scene, renderer, 1.0 / STEP)
-    drawn = lit_pixels()
     frames = [int(m.group(1)) for m in re.finditer(r"timeDiff:(-?\d+) ", "".join(open(log).readlines()[reported:]))]
     frame_ms = sum(frames[WARM_UP:]) / len(frames[WARM_UP:])
     step_ms = 1000 * sum(steps[WARM_UP:]) / len(steps[WARM_UP:])
-    if kind == "text":
-        del display
-    renderer.disconnect()
-    scene.terminateAll()
-    scene.clear()
-    return frame_ms - step_ms, drawn, step_ms, drawn
+    return frame_ms - step_ms, step_ms
 
 
 def write_sequence(image):

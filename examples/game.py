@@ -1,36 +1,44 @@
 """A small Tarnu game: a window, a scene of entities made of Python and built-in
 components, processes that move them, and keyboard, mouse and window input.
 
-The world is larger than the window: a tiled floor covers whatever the camera
-sees, an outline marks the world's edges, and the camera follows the player's
+The world is larger than the window: a tile map of grass, sand, water and rock
+covers it, built from examples/data/world.txt into a tile-map archive (by
+examples/build_world.py) as the game starts, with trees standing on some of its
+tiles; a dimmed floor lies beyond its edges, and the camera follows the player's
 ship. Drifters that run into each other or into the ship bounce apart, turned
 round by the grid physics manager's collision events. Two players share the
-world: four scouts (small ships, their range of sight drawn round them) and
-the drifters are their units, and each unit watches through a sight sensor; a
-unit that sights one of the other player's is alerted for two seconds (its
-state machine, given by its player's beacon, switches) and glows meanwhile,
-a pulse animated from examples/data/beacon.xml. A line of text in the view's
-corner tells the game time and the units alert now and then. Arrow keys push the ship,
-a mouse click drops a new drifter where it was clicked, Escape (or closing the
-window) quits. Run it from the project's top folder after building.
+world: the ship, four scouts (small ships, their range of sight drawn round
+them) and the drifters are their units, and each unit watches through a sight
+sensor. The fog of war is the first player's: tiles none of its units has seen
+are black, those it saw are dimmed, those it sees now are lit; the drifters show
+only where it sees them, the trees only once it has explored their tiles. A
+scout that sights a drifter is alerted for two seconds (its state machine,
+given by its player's beacon, switches) and glows meanwhile, a pulse animated
+from examples/data/beacon.xml. A line of text in the view's corner tells the
+game time, the units alert and the tiles explored now and then. Arrow keys push
+the ship, a mouse click drops a new drifter where it was clicked, Escape (or
+closing the window) quits. Run it from the project's top folder after building.
 """
 
 import os
 import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "build", "python"))
 
+from build_world import build as build_world  # noqa: E402
 from tarnu import (AxisAlignedBox, Circle, CollidableListener, Complex, Component,  # noqa: E402
                    ComponentFactory, DynamicTextDisplay, EnemySightedEvent, Entity, EntityTemplateManager,
                    EventListener, FSMResourceManager, GamePlayer, GamePlayerManager, GridPhysicsManager,
                    InputManager, KeyEvent, KeyListener, LogManager, MouseListener, ParameterList, PlayerUnit,
                    Process, QuadtreeRenderManager, RenderableGeometry, Root, SceneEvent, SceneManager, SceneNode,
-                   StaticCollidable, Timer, TimerEvent, TimerListener, UnitFSMComponent, UnitFSMController,
-                   Vector2, VisualReactor, WindowListener)
+                   StaticCollidable, TileMap, Timer, TimerEvent, TimerListener, UnitFSMComponent,
+                   UnitFSMController, Vector2, VisualReactor, WindowListener)
 
 WIDTH, HEIGHT = 800, 600
 WORLD = AxisAlignedBox(Vector2(0, 0), Vector2(1600, 1200))
+TILE = 40                     # the world is 40 x 30 tiles
 SIGHT = 110                   # how far a unit sees
 SCOUTS, DRIFTERS = 1, 2       # the two players' numbers
 # From fonts-dejavu-core, which tools/install-deps installs.
@@ -136,7 +144,8 @@ def define_sentry():
 
 
 class Sentry(UnitFSMComponent):
-    """Shows its unit's state: alerted, the unit glows (a pulsing beacon under it) for two seconds."""
+    """Shows its unit's state: alerted for two seconds, the unit glows (a pulsing beacon under it) when it
+    has a glow to show; the second player's units have none, which would show through the fog."""
     super = Component
     ALERT = 2
 
@@ -148,26 +157,31 @@ class Sentry(UnitFSMComponent):
     def stateChanged(self, old, new, event):
         node = self.getSceneNode()
         if new == self.ALERT:
-            self.shown = SceneNode.createNew()
-            self.shown.attach(self.glow.createEntity(ParameterList(), self.getEntity().getName() + " glow"))
-            node.addChild(self.shown)
+            if self.glow is not None:
+                self.shown = SceneNode.createNew()
+                self.shown.attach(self.glow.createEntity(ParameterList(), self.getEntity().getName() + " glow"))
+                node.addChild(self.shown)
             self.getSceneManager().addProcess(Timer(2.0, self.getEntity(), "calm"))
         elif self.shown is not None:
             node.removeChild(self.shown)
             self.shown = None
 
 
-def unit(node, player, glow, ring):
-    """Makes the entity on the node a unit of the player that sees through a sensor on a child entity
-    and runs the sentry machine once its player's beacon takes it in."""
-    entity = node.getEntity()
-    for component in (PlayerUnit(1, player, ""), UnitFSMController(), Sentry(glow)):
-        entity.addComponent(component)
-    sight = Entity.createEntity(StaticCollidable(Circle(Vector2(0, 0), SIGHT)), entity.getName() + " sight")
+def eyes(node, reach, ring):
+    """A sight sensor on a child entity of the unit's node: what it touches, the unit sees."""
+    sight = Entity.createEntity(StaticCollidable(Circle(Vector2(0, 0), reach)), node.getEntity().getName() + " sight")
     sight.getEntity().addComponent(VisualReactor())
     if ring:
-        sight.getEntity().addComponent(RenderableGeometry.createFromBound(Circle(Vector2(0, 0), SIGHT), 0))
+        sight.getEntity().addComponent(RenderableGeometry.createFromBound(Circle(Vector2(0, 0), reach), 1))
     node.addChild(sight)
+
+
+def unit(node, player, glow, ring):
+    """Makes the entity on the node a unit of the player that sees through its eyes and runs the sentry
+    machine once its player's beacon takes it in."""
+    for component in (PlayerUnit(1, player, ""), UnitFSMController(), Sentry(glow)):
+        node.getEntity().addComponent(component)
+    eyes(node, SIGHT, ring)
 
 
 class Controls(KeyListener):
@@ -215,20 +229,29 @@ class Arrivals(EventListener):
 class Clock(TimerListener):
     """Reports every two seconds of game time, on the console and in the view."""
 
-    def __init__(self, scene, entities, caption):
+    def __init__(self, scene, entities, caption, tiles):
         TimerListener.__init__(self)
         self.scene = scene
         self.entities = entities
         self.caption = caption
+        self.tiles = tiles
+
+    def explored(self):
+        """The tiles the first player has seen, asked of the map at each tile's centre."""
+        corner = WORLD.getMin()
+        return sum(1 for x in range(int(WORLD.getWidth() // TILE)) for y in range(int(WORLD.getHeight() // TILE))
+                   if self.tiles.getVisibility(corner + Vector2((x + 0.5) * TILE, (y + 0.5) * TILE), SCOUTS) !=
+                   TileMap.INVISIBLE)
 
     def timeUp(self, event):
         player = self.scene.getEntity("player")
         alert = [entity for entity in self.entities
                  if Component.getComponent("Sentry", entity) and Component.getComponent("Sentry", entity).shown]
-        print("%.0f s: %d entities, %d units alert, player at %s" % (
-            event.eventTime, self.scene.getNumEntities(), len(alert), player.getWorldPosition()))
-        self.caption.setText("%.0f s of game time, %d entities, %d units alert" % (
-            event.eventTime, self.scene.getNumEntities(), len(alert)))
+        explored = self.explored()
+        print("%.0f s: %d entities, %d units alert, %d tiles explored, player at %s" % (
+            event.eventTime, self.scene.getNumEntities(), len(alert), explored, player.getWorldPosition()))
+        self.caption.setText("%.0f s of game time, %d units alert, %d tiles explored" % (
+            event.eventTime, len(alert), explored))
         self.scene.addProcess(Timer(2.0, self.scene, "tick"))
 
 
@@ -249,11 +272,12 @@ class Game:
         camera = Entity.createEntity(build("Camera", dimensions="<%d,%d>" % (WIDTH, HEIGHT)), "camera",
                                      WORLD.getCenter())
         self.scene.addNode(camera)
-        # The floor covers the camera's view wherever it goes; the outline shows where the world ends.
+        # A dimmed floor covers the camera's view wherever it goes, under the world's tiles; beyond them it
+        # shows, and the outline, where the world ends.
         self.scene.addNode(Entity.createEntity(build(
             "RepeatedStaticImage", camera="camera", repeatX="true", repeatY="true", filename=image("floor.png"),
-            texCoord="<0,0>,<1,1>", zOrder=-10, min="<0,0>", max="<64,64>"), "floor"))
-        self.scene.addNode(Entity.createEntity(RenderableGeometry.createFromBound(WORLD, -5), "edge"))
+            texCoord="<0,0>,<1,1>", zOrder=-10, min="<0,0>", max="<64,64>", color="(0.35,0.35,0.35)"), "floor"))
+        self.scene.addNode(Entity.createEntity(RenderableGeometry.createFromBound(WORLD, 1), "edge"))
 
         # Two players; each one's beacon gives its units the sentry machine as they join it. An alerted
         # unit's glow comes from a data file: the template's Animatable plays the file's "Pulse" sequence.
@@ -270,6 +294,18 @@ class Game:
             self.scene.addNode(post)
             self.beacons[number] = Component.getComponent("PlayerBeacon", post.getEntity())
 
+        # The world's tiles: the readable examples/data/world.txt built into an archive as the game starts,
+        # the trees' template found in examples/data/world.xml. Built once the players are there: the fog is
+        # kept for the players the scene has then, and drawn for its active one.
+        EntityTemplateManager.getSingleton().loadTemplate("Tree", os.path.join(HERE, "data", "world.xml")).load()
+        self.tiles = TileMap(Vector2(TILE, TILE), 0, 0, 0)
+        self.scene.addNode(Entity.createEntity(self.tiles, "world", WORLD.getCenter()))
+        with tempfile.TemporaryDirectory(prefix="tarnu-world-") as folder:
+            archive = os.path.join(folder, "world.tar.bz2")
+            build_world(os.path.join(HERE, "data", "world.txt"), archive)
+            self.tiles.loadFromFile(archive)
+        self.tiles.initialize()
+
         self.entities = []
         self.bumpers = []
         for index in range(24):
@@ -283,6 +319,9 @@ class Game:
             self.enlist(node, SCOUTS)
         player = Entity.createEntity(Velocity(Vector2(25, 15)), "player", Vector2(300, 260))
         self.bumpers.append(body(player.getEntity(), "ship.png", 48, 2))
+        # The ship is one of the first player's units too: it sees farther than the scouts.
+        player.getEntity().addComponent(PlayerUnit(1, SCOUTS, ""))
+        eyes(player, 160, False)
         # A ring around the ship, on a child entity: it turns and moves with it.
         player.addChild(Entity.createEntity(RenderableGeometry.createFromBound(Circle(Vector2(0, 0), 34), 2),
                                             "shield"))
@@ -297,7 +336,7 @@ class Game:
         camera.addChild(Entity.createEntity(caption, "caption", Vector2(-WIDTH / 2 + 12, HEIGHT / 2 - 10)))
 
         self.scene.addProcess(Motion(self.scene, self.entities))
-        self.clock = Clock(self.scene, self.entities, caption)
+        self.clock = Clock(self.scene, self.entities, caption, self.tiles)
         self.scene.addEventListener(self.clock)
         self.scene.addProcess(Timer(2.0, self.scene, "tick"))
 
@@ -307,10 +346,11 @@ class Game:
             InputManager.getSingleton().addEventListener(listener)
 
     def drifter(self, velocity, name, where):
-        """A drifter, a unit of the second player."""
+        """A drifter, a unit of the second player, drawn only where the first player sees it now."""
         node = Entity.createEntity(Velocity(velocity), name, where)
         self.bumpers.append(body(node.getEntity(), "ball.png", 32, 1))
-        unit(node, DRIFTERS, self.glow, False)
+        node.getEntity().addComponent(build("PreventRenderWhenNotVisible"))
+        unit(node, DRIFTERS, None, False)
         self.enlist(node, DRIFTERS)
 
     def enlist(self, node, player):
@@ -325,7 +365,7 @@ class Game:
         LogManager.getSingleton().logMessageToDefault(
             "The game ran for %.1f s of game time." % self.scene.getCurrentTime())
         # Processes and timers hold the scene they work on: end them, then empty the scene.
-        del self.listeners, self.entities, self.bumpers, self.clock, self.beacons
+        del self.listeners, self.entities, self.bumpers, self.clock, self.beacons, self.tiles
         self.scene.terminateAll()
         self.scene.clear()
         del self.scene, self.renderer, self.physics

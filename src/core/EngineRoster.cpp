@@ -12,6 +12,7 @@
 #include "game/units/SingleStateBeacon.h"
 #include "game/units/VisualReactor.h"
 #include "game/units/VisualTargetSeeker.h"
+#include "game/world/FogVetoes.h"
 #include "game/physics/Movable.h"
 #include "game/paths/PathfinderActionEvent.h"
 #include "game/physics/StaticCollidable.h"
@@ -89,6 +90,8 @@ void startEngineRoster(StartupRollback& rollback)
     components.registerType(std::make_shared<OccludedAnimatable>());
     components.registerType(std::make_shared<PlayerBeacon>());
     components.registerType(std::make_shared<PlayerUnit>());
+    components.registerType(std::make_shared<PreventRenderWhenNotVisible>());
+    components.registerType(std::make_shared<PreventRenderWhenUnexplored>());
     components.registerType(std::make_shared<RenderableBox>());
     components.registerType(std::make_shared<RenderableCircle>());
     components.registerType(std::make_shared<RepeatedStaticImage>());

@@ -10,6 +10,7 @@
 #include "game/units/SetVisualTargetActionEvent.h"
 #include "game/units/SightEvents.h"
 #include "game/units/UnitFSMControllerActionEvent.h"
+#include "game/world/TileMap.h"
 #include "render/TextDisplayActionEvent.h"
 #include "render/animation/AnimationEvents.h"
 #include "scene/EntityEvent.h"
@@ -37,7 +38,7 @@ void assignEventTypes()
                                   &PathfinderEvent::TYPE, &PathwalkerEvent::TYPE, &PathfinderActionEvent::TYPE,
                                   &UnitFSMControllerActionEvent::TYPE, &UnitSightedEvent::TYPE,
                                   &EnemySightedEvent::TYPE, &VisualTargetLost::TYPE, &VisualTargetFound::TYPE,
-                                  &SetVisualTargetActionEvent::TYPE})
+                                  &SetVisualTargetActionEvent::TYPE, &TileMap::TileCollisionEvent::TYPE})
         *type = ++counter;
 }
 

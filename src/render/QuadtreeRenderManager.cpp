@@ -305,7 +305,8 @@ void QuadtreeRenderManager::render()
     if (withSlots != 0)
         askPermissions();
     std::sort(renderList.begin(), renderList.end());
-    drawPass.draw(renderList);
+    // What the projection puts on screen: quads wholly outside it are left out.
+    drawPass.draw(renderList, view);
     renderList.clear();
 }
 
@@ -337,14 +338,9 @@ void QuadtreeRenderManager::collect(RenderEntry& entry)
     entry.operationChanged = false;
     if (op.count == 0)
         return;
-    if (Texture* texture = op.texture.get())
-    {
-        // Loaded on first use; a texture that could not be made draws nothing.
-        if (!texture->isLoaded())
-            texture->load();
-        if (texture->wasLoadError())
-            return;
-    }
+    // Loaded on first use; one that could not be made binds no image, and the renderable is drawn in its colours.
+    if (Texture* texture = op.texture.get(); texture && !texture->isLoaded())
+        texture->load();
     if (renderable.getNumSlots() != 0)
         ++withSlots;
     renderList.push_back({renderable.getZOrder(), entry.serial, &renderable});

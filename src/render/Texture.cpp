@@ -96,6 +96,7 @@ void Texture::unloadImpl()
 
 void Texture::releaseName()
 {
+    opaque = false;
     if (!glName)
         return;
     // Without the manager the context is gone, and the name with it.
@@ -145,6 +146,13 @@ bool Texture::loadFile()
     Surface pixels(SDL_ConvertSurfaceFormat(image.get(), SDL_PIXELFORMAT_RGBA32, 0));
     if (!pixels)
         return unreadable();
+    opaque = true;
+    for (int row = 0; row < pixels->h && opaque; ++row)
+    {
+        const auto* pixel = static_cast<const std::uint8_t*>(pixels->pixels) + row * pixels->pitch;
+        for (int column = 0; column < pixels->w && opaque; ++column)
+            opaque = pixel[4 * column + 3] == 255;
+    }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, pixels->pitch / 4);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, pixels->w, pixels->h, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels->pixels);

@@ -1,7 +1,8 @@
 #pragma once
 // One OpenGL texture made from an image file, or filled by a manual loader
 // (a font's glyph sheet). A texture that cannot be made still ends LOADED, with
-// its load-error flag set and no OpenGL name: whatever uses it is not drawn.
+// its load-error flag set and no OpenGL name: binding it binds texture 0, so
+// whatever uses it is drawn untextured, in its colours.
 // Binding goes through the texture manager, which remembers the texture bound
 // so that a draw pass binds each texture only when it changes.
 //
@@ -29,7 +30,9 @@ public:
     void setRepeat(bool repeat);
     bool getRepeat() const { return repeat; }
     std::uint32_t getGLName() const { return glName; }
-    /// For a manual loader that could not fill the texture: it ends without an image and is not drawn.
+    /// Whether every pixel of the image is opaque, so that drawing it hides what is under it.
+    bool isOpaque() const { return opaque; }
+    /// For a manual loader that could not fill the texture: it ends without an image.
     void markLoadError() { loadError = true; }
 
 protected:
@@ -46,6 +49,7 @@ private:
     ManualResourceLoader* const sheetLoader;
     bool repeat = false;
     std::uint32_t glName = 0;
+    bool opaque = false;
 };
 
 }

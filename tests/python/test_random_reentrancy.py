@@ -1,23 +1,27 @@
 """Hostile scripts at random: components, listeners, processes, timers and beacons whose callbacks make random
-engine calls (add, remove, kill, copy, route, queue, post, dispatch, update, drop, join and leave beacons) on
-random live objects, players, units and sight sensors among them, the very objects being added, removed,
-announced, dispatched and destroyed included; bodies that run past the largest number, nodes sent there, steps
-that raise and node chains far deeper than the stack among them. Every sequence must end without a crash (the sanitizer round
-catches memory errors), with the graph consistent as a script sees it, and with every script object released
-once the script lets go of everything: components keep their entities, workers and timers their scenes,
-so that only the cycle collector can release them."""
+engine calls (add, remove, kill, copy, route, queue, post, dispatch, update, drop, join and leave beacons, build
+tile maps) on random live objects, players, units, sight sensors, tile maps and the batches they place among them,
+the very objects being added, removed, announced, dispatched and destroyed included; bodies that run past the
+largest number, nodes sent there, steps that raise and node chains far deeper than the stack among them. Every
+sequence must end without a crash (the sanitizer round catches memory errors), with the graph consistent as a
+script sees it, and with every script object released once the script lets go of everything: components keep
+their entities, workers and timers their scenes, so that only the cycle collector can release them."""
 
 import gc
 import math
+import os
 import random
+import tempfile
 import weakref
 
 import pytest
 
+import archives
 from tarnu import (Circle, Complex, Component, EnemySightedEvent, Entity, Event, EventListener, EventRouter,
-                   GamePlayer, GamePlayerManager, GridPhysicsManager, Movable, PlayerBeacon, PlayerUnit, Process, Scale,
-                   SceneEvent, SceneManager, SceneNode, SetVisualTargetActionEvent, StaticCollidable, Timer,
-                   UnitSightedEvent, Vector2, VisualReactor, VisualTargetFound, VisualTargetLost, VisualTargetSeeker)
+                   GamePlayer, GamePlayerManager, GridPhysicsManager, Movable, PlayerBeacon, PlayerUnit, Process,
+                   Scale, SceneEvent, SceneManager, SceneNode, SetVisualTargetActionEvent, StaticCollidable, TileMap,
+                   Timer, UnitSightedEvent, Vector2, VisualReactor, VisualTargetFound, VisualTargetLost,
+                   VisualTargetSeeker)
 
 PING = 9100
 SEQUENCES, CALLS_PER_SEQUENCE = 300, 100
@@ -27,6 +31,9 @@ REFUSALS = ("called from inside an update of the same scene", "must be a finite 
 DEEP = 3000  # levels of the deep chains the script builds: deeper than any native call per level could go
 
 world = None  # the sequence running; callbacks reach it here, so that no engine object refers back to it
+# A 6 x 6 map of tiles of 2, drawn in batches of 2 but for a column of undrawn tiles, written once.
+MAP = archives.write(os.path.join(tempfile.mkdtemp(), "map.tar.bz2"), [["", "", "", 6, 6, 2, 2], [1, 0, 0, 1, 1],
+                                                                      [0, 0, 0, 0, 0]] + [[0, 1, 0, 0, 0, 0]] * 6)
 
 
 class Hostile:
@@ -89,8 +96,8 @@ class Worker(Process):
 
 
 class World:
-    def __init__(self, seed):
-        self.random, self.calls, self.depth = random.Random(seed), 0, 0
+    def __init__(self, seed, choices):
+        self.random, self.calls, self.depth, self.choices = random.Random(seed), 0, 0, choices
         self.scenes = [SceneManager.createNew() for _ in range(2)]
         # Sight is made of contacts: both scenes step physics, which the sight sensors need.
         for scene in self.scenes:
@@ -124,7 +131,7 @@ class World:
             self.nodes += [item for item in (node, node and node.getParent()) if item is not None]
         self.scenes += [item for item in offered if isinstance(item, SceneManager)]
         try:
-            self.random.choice(CALLS)(self)
+            self.random.choice(self.choices)(self)
         except (RuntimeError, ValueError) as error:
             if not any(refusal in str(error) for refusal in REFUSALS):
                 self.failures.append(repr(error))
@@ -179,6 +186,37 @@ class World:
         self.nodes += [node, sight]
         self.entities += [entity, sight.getEntity()]
         self.one(self.scenes).addNode(node)
+
+    def new_map(self):
+        """A tile map over the units' ground, in a scene, built at once or left for a later call."""
+        tiles = self.watched(TileMap(Vector2(2, 2), 0, 0, 0))
+        tiles.loadFromFile(MAP)
+        node = SceneNode.createNew(Vector2(self.random.uniform(-5, 5), 1))
+        node.attach(Entity.createNew())
+        node.getEntity().addComponent(tiles)
+        self.nodes.append(node)
+        self.entities.append(node.getEntity())
+        scene = self.one(self.scenes)
+        # A map is built only in a scene with players: most often it finds some.
+        if GamePlayerManager.getGamePlayerManager(scene) is None and not self.flag():
+            for part in (GamePlayerManager(), GamePlayer(1, True)):
+                players = SceneNode.createNew()
+                players.attach(Entity.createNew())
+                players.getEntity().addComponent(part)
+                scene.addNode(players)
+        scene.addNode(node)
+        if not self.flag():
+            tiles.initialize()
+
+    def ask_map(self):
+        tiles = self.part("TileMap")
+        if tiles is None:
+            return
+        if self.flag():
+            tiles.initialize()
+        where = Vector2(self.random.uniform(-8, 8), self.random.uniform(-6, 8))
+        tiles.getVisibility(where, self.random.randint(0, 2))
+        tiles.getInvisibleTile(where, self.random.randint(0, 3), 1, self.flag(), Vector2(0, 0))
 
     def join(self, leave):
         beacon, unit = self.part("PlayerBeacon"), self.part("PlayerUnit")
@@ -273,6 +311,8 @@ class World:
         for scene in self.scenes:
             manager = GamePlayerManager.getGamePlayerManager(scene)
             assert manager is None or manager.getEntity().getSceneManager() == scene
+            tiles = TileMap.getTileMap(scene)
+            assert tiles is None or tiles.getEntity().getSceneManager() == scene
             for number in range(3):
                 player = GamePlayerManager.getGamePlayerEntity(scene, number)
                 assert player is None or player.getSceneManager() == scene
@@ -309,20 +349,23 @@ CALLS = [World.new_node, World.new_unit, World.add_process, World.route_or_liste
 ]
 
 
-def begin(seed):
+# The same with tile maps built, asked and walked over among the rest.
+CALLS_WITH_MAPS = CALLS + [World.new_map, World.ask_map] * 2
+
+
+def begin(seed, choices=CALLS):
     """A new sequence, which callbacks reach from now on, with two entities on nodes to start from."""
     global world
-    world = World(seed)
+    world = World(seed, choices)
     for _ in range(2):
         world.new_node()
     world.calls = CALLS_PER_SEQUENCE
     return world
 
 
-@pytest.mark.parametrize("first_seed", range(0, SEQUENCES, 50))
-def test_random_reentrant_calls_leave_a_consistent_graph_and_release_everything(first_seed):
+def play(first_seed, choices):
     for seed in range(first_seed, first_seed + 50):
-        world = begin(seed)
+        world = begin(seed, choices)
         while world.calls > 0:
             world.act()
             world.check_graph()
@@ -330,3 +373,13 @@ def test_random_reentrant_calls_leave_a_consistent_graph_and_release_everything(
         gc.collect()
         assert world.failures == [], "seed %d" % seed
         assert [ref() for ref in world.released if ref() is not None] == [], "seed %d leaked" % seed
+
+
+@pytest.mark.parametrize("first_seed", range(0, SEQUENCES, 50))
+def test_random_reentrant_calls_leave_a_consistent_graph_and_release_everything(first_seed):
+    play(first_seed, CALLS)
+
+
+@pytest.mark.parametrize("first_seed", range(0, SEQUENCES // 2, 50))
+def test_random_reentrant_calls_with_tile_maps_leave_a_consistent_graph_and_release_everything(first_seed):
+    play(first_seed, CALLS_WITH_MAPS)

@@ -321,7 +321,8 @@ say("errors", [attempt(lambda: make("StaticImage", texCoord="<0,0>,<1,1>", zOrde
     assert said["places"] == ["ValueError: pos must have finite components, not <nan,nan>",
                               "ValueError: pos must have finite components, not <inf,0>"]
     assert said["lost camera"] == "ValueError: pos must have finite components, not <nan,0>"
-    assert said["drawn"] == [BLACK] * 4 + [[0, 255, 0], WHITE, BLACK]
+    # An image whose file cannot be used is drawn untextured, in its colour (white).
+    assert said["drawn"] == [WHITE] * 4 + [[0, 255, 0], WHITE, BLACK]
     assert said["errors"] == [
         "RuntimeError: Error creating StaticImage: Could not find parameter 'filename'",
         "RuntimeError: Error creating StaticImage: Unable to convert parameter 'texCoord' to class Tarnu::AxisAlignedBox",

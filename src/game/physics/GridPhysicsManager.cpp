@@ -148,7 +148,7 @@ void GridPhysicsManager::removeCollidable(Collidable* collidable)
     {
         for (Contact* contact : record.contacts)
             if (contact->list == &contacts)
-                contact->ending = true;
+                contact->ending = contactsEnding = true;
         removedKeepAlive.push_back(std::move(self));
         return;
     }
@@ -351,6 +351,7 @@ void GridPhysicsManager::takeWorldBoxEarly(SceneNode& node)
 
 void GridPhysicsManager::refile()
 {
+    anyRefiled = false;
     for (std::uint32_t order = 0; order < movedQueue.size(); ++order)
     {
         const std::uint32_t slot = movedQueue[order];
@@ -368,12 +369,17 @@ void GridPhysicsManager::refile()
         }
         grid->file(slot, body);
         body.movedStep = step;
+        anyRefiled = true;
     }
 }
 
 void GridPhysicsManager::separate()
 {
     eventTime = getProcessTime();
+    // Only a removal or a move ends a contact: a world where nothing moved costs nothing here.
+    if (!anyRefiled && !contactsEnding)
+        return;
+    contactsEnding = false;
     for (Contact* contact = contacts.front(); contact;)
     {
         Contact* next = contact->next;

@@ -115,6 +115,8 @@ private:
     std::unique_ptr<CollisionGrid> grid;
     std::uint32_t lastId = 0;
     std::uint32_t step = 0;  // counts the steps: a body stamped with it moved in this one
+    bool anyRefiled = false;      // a body moved in this step
+    bool contactsEnding = false;  // a removal marked contacts ending since the last separation pass
     // Within a collision pass: the moved collidable's world bound, fetched at its first exact test.
     Bound* movedBound = nullptr;
     double eventTime = 0.0;

@@ -1,8 +1,10 @@
-// Game players and the manager of a scene's players, with the look-ups by scene.
+// Game players, the manager of a scene's players and the tile map, with the look-ups by scene.
 
 #include "core/python/Bindings.h"
 #include "game/units/GamePlayer.h"
 #include "game/units/GamePlayerManager.h"
+#include "game/world/TileMap.h"
+#include "scene/templates/EntityTemplate.h"
 #include "scene/Entity.h"
 #include "scene/SceneManager.h"
 
@@ -28,6 +30,33 @@ void exportGamePlayerBindings()
         .staticmethod("getGamePlayerEntity")
         .def("getActivePlayer", &GamePlayerManager::getActivePlayer)
         .def("getGamePlayer", &GamePlayerManager::getGamePlayer);
+
+    py::class_<TileMap, py::bases<Component>, std::shared_ptr<TileMap>, boost::noncopyable> tileMap(
+        "TileMap", "A grid of tiles over a scene, with each player's fog of war over it.",
+        py::init<const Vector2&, std::uint32_t, std::uint32_t, std::uint32_t>(
+            py::args("tileSize", "columns", "rows", "batchSize"),
+            "A map of tiles of that size; an archive's header replaces the grid and the batch size."));
+    {
+        const py::scope inside(tileMap);
+        py::enum_<TileMap::Visibility>("Visibility", "What a player knows of a tile.")
+            .value("VISIBLE", TileMap::VISIBLE)
+            .value("FOGGED", TileMap::FOGGED)
+            .value("INVISIBLE", TileMap::INVISIBLE)
+            .export_values();
+    }
+    tileMap.def("getTileMap", &TileMap::getTileMap, py::args("scene"), "The scene's tile map, or None.")
+        .staticmethod("getTileMap")
+        .def("loadFromFile", &TileMap::loadFromFile, py::args("path"),
+             "Reads the grid, texture and terrain from a tile-map archive, replacing the whole terrain.")
+        .def("initialize", &TileMap::initialize, "Builds the tiles' collidables, batches and entities, once.")
+        .def("setTerrainData", &TileMap::setTerrainData, py::args("entityTemplate", "texBox", "x", "y"),
+             "Sets one tile's entity template (or None) and texture box.")
+        .def("getVisibility", &TileMap::getVisibility, py::args("position", "player"),
+             "VISIBLE, FOGGED or INVISIBLE: what the player knows of the tile at the position.")
+        .def("getBoundingBox", &TileMap::getBoundingBox, "The map's world rectangle; a null box before initialize.")
+        .def("getInvisibleTile", &TileMap::getInvisibleTile,
+             py::args("position", "radius", "player", "borderOnly", "out"),
+             "Writes into out the centre of an unexplored tile around the position; False when none.");
 }
 
 }

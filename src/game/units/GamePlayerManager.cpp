@@ -3,8 +3,9 @@
 #include "core/OwnedReferences.h"
 #include "game/units/GamePlayer.h"
 #include "scene/Entity.h"
+#include "scene/SceneRegistry.h"
 
-#include <vector>
+#include <algorithm>
 
 namespace Tarnu
 {
@@ -12,11 +13,9 @@ namespace Tarnu
 namespace
 {
 
-using SceneRegistry = std::unordered_map<const SceneManager*, std::shared_ptr<GamePlayerManager>>;
-
-SceneRegistry& sceneRegistry()
+SceneRegistry<GamePlayerManager>& sceneRegistry()
 {
-    static SceneRegistry registry;
+    static SceneRegistry<GamePlayerManager> registry;
     return registry;
 }
 
@@ -46,16 +45,7 @@ std::shared_ptr<Component> GamePlayerManager::createCopy() const
 
 std::shared_ptr<GamePlayerManager> GamePlayerManager::getGamePlayerManager(const SceneManager* scene)
 {
-    SceneRegistry& registry = sceneRegistry();
-    auto found = scene ? registry.find(scene) : registry.end();
-    if (found == registry.end())
-        return nullptr;
-    if (found->second->getSceneManagerPointer() == scene)
-        return found->second;
-    // Dropped after the entry is gone: the manager may be its last owner's.
-    const std::shared_ptr<GamePlayerManager> stale = std::move(found->second);
-    registry.erase(found);
-    return nullptr;
+    return sceneRegistry().find(scene);
 }
 
 std::shared_ptr<Entity> GamePlayerManager::getGamePlayerEntity(const SceneManager* scene, std::uint32_t id)
@@ -80,47 +70,31 @@ std::shared_ptr<GamePlayer> GamePlayerManager::getGamePlayer(std::uint32_t id)
 void GamePlayerManager::managerChanged(const std::shared_ptr<SceneManager>& newManager,
                                        const std::shared_ptr<SceneManager>& oldManager)
 {
-    SceneRegistry& registry = sceneRegistry();
+    SceneRegistry<GamePlayerManager>& registry = sceneRegistry();
     if (oldManager)
     {
         emptyTable();
-        auto found = registry.find(oldManager.get());
-        if (found != registry.end() && found->second.get() == this)
-        {
-            const std::shared_ptr<GamePlayerManager> leaving = std::move(found->second);
-            registry.erase(found);
-        }
+        registry.leave(oldManager.get(), *this);
     }
-    if (!newManager || takeScene(*newManager))
+    if (!newManager || registry.claim(*newManager, *this))
         return;
-    if (getGamePlayerManager(newManager.get()))
+    // Filed for another scene, it never heard that one go: its table is that scene's.
+    emptyTable();
+    if (registry.find(newManager.get()))
         killEntityOf(*this);
     else if (const std::shared_ptr<GamePlayerManager> self = getFor(getOwnerPointer()); self.get() == this)
-        registry[newManager.get()] = self;
+        registry.file(*newManager, self);
 }
 
-bool GamePlayerManager::takeScene(const SceneManager& scene)
+std::vector<std::uint32_t> GamePlayerManager::getPlayerNumbers()
 {
-    // An entry for another scene is one this manager never heard it leave; its table is that scene's.
-    SceneRegistry& registry = sceneRegistry();
-    bool filedHere = false;
-    std::vector<std::shared_ptr<GamePlayerManager>> released;
-    for (auto entry = registry.begin(); entry != registry.end();)
-    {
-        if (entry->second.get() != this || entry->first == &scene)
-        {
-            filedHere = filedHere || entry->second.get() == this;
-            ++entry;
-        }
-        else
-        {
-            released.push_back(std::move(entry->second));
-            entry = registry.erase(entry);
-        }
-    }
-    if (!filedHere)
-        emptyTable();
-    return filedHere;
+    std::vector<std::uint32_t> numbers;
+    for (const auto& [id, player] : players)
+        numbers.push_back(id);
+    // Only those still filed: a look-up drops a player that left unheard.
+    std::erase_if(numbers, [this](std::uint32_t id) { return !getGamePlayer(id); });
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
 }
 
 void GamePlayerManager::playerEntered(const std::shared_ptr<GamePlayer>& player)

@@ -1,14 +1,13 @@
 #pragma once
 // The players of one scene by number, and which of them is the active one
 // (0: none). The first manager whose entity enters a scene is that scene's
-// manager, held in a class-wide registry keyed by the scene's address; a
-// later one has its entity killed. Leaving the scene empties the table.
+// manager, held in a class-wide SceneRegistry; a later one has its entity
+// killed. Leaving the scene empties the table.
 //
-// An entry is only good while its object is where it was filed: a manager
-// still in that scene, a player still in its manager's scene. Callbacks can
-// move an entity on before every component has heard it leave, and a scene
-// may die and another be made at its address, so every look-up checks, and an
-// entry that fails the check is dropped, never answered.
+// A player's entry is only good while the player is still in its manager's
+// scene: callbacks can move an entity on before every component has heard it
+// leave, so every look-up checks, and an entry that fails the check is
+// dropped, never answered.
 
 #include "scene/ComponentClass.h"
 
@@ -16,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace Tarnu
 {
@@ -38,6 +38,8 @@ public:
 
     /// The player filed under the number, or empty.
     std::shared_ptr<GamePlayer> getGamePlayer(std::uint32_t id);
+    /// The numbers of the players filed, in increasing order.
+    std::vector<std::uint32_t> getPlayerNumbers();
     /// Kept after the manager leaves its scene, though its table is emptied.
     std::uint32_t getActivePlayer() const { return activePlayer; }
 
@@ -57,8 +59,6 @@ private:
     void playerLeft(const GamePlayer& player);
     void forget(PlayerTable::iterator entry);
     void emptyTable();
-    /// Whether the manager is filed for its scene now, dropping any entry for another scene.
-    bool takeScene(const SceneManager& scene);
 
     PlayerTable players;
     std::uint32_t activePlayer = 0;
