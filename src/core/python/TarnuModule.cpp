@@ -27,10 +27,17 @@ void raisePendingExits()
 void exportRoot()
 {
     using Tarnu::Root;
-    py::class_<Root, boost::noncopyable>("Root", py::init<>())
-        .def("initialize", &Root::initialize)
-        .def("shutdown", &Root::shutdown)
-        .def("run", &Root::run);
+    py::class_<Root, boost::noncopyable>(
+        "Root", "The application: initialize opens the window and starts the engine, run is the main loop.",
+        py::init<>("Root(): The one Root of the program; a second while one lives raises RuntimeError."))
+        .def("initialize", &Root::initialize,
+             "initialize(width, height, bitDepth, fullscreen): Opens the window (bit depth 0: the desktop's) and "
+             "creates the engine's managers; call it first.")
+        .def("shutdown", &Root::shutdown,
+             "shutdown(): Deletes the engine's managers and closes the window; the program's end does it too.")
+        .def("run", &Root::run,
+             "run(processManager, renderManager, fps): Steps the process manager (a scene) fps times a second and "
+             "draws through the render manager (None: nothing) until Escape or the window's closing.");
     Root::setFrameHook(&raisePendingExits);
     // A script that ends without shutdown is shut down while Python can still
     // release the objects the engine holds for it.
@@ -41,6 +48,9 @@ void exportRoot()
 
 BOOST_PYTHON_MODULE(tarnu)
 {
+    // help() shows the texts only: each begins with the call's form, arguments by name. The library's
+    // own signatures would name them arg1, arg2 ..., since the arguments are positional only.
+    py::docstring_options documentation(true, false, false);
     Tarnu::collectCyclesThroughDicts();
     Tarnu::assignEventTypes();
     Tarnu::exportCoreBindings();

@@ -16,18 +16,26 @@ namespace Tarnu
 void exportGamePlayerBindings()
 {
     py::class_<GamePlayer, py::bases<Component>, std::shared_ptr<GamePlayer>, boost::noncopyable>(
-        "GamePlayer", py::init<std::uint32_t, bool>(py::args("id", "active")))
-        .def("getID", &GamePlayer::getID)
-        .def("isActive", &GamePlayer::isActive);
+        "GamePlayer", "One side of the game, by number, filed by the scene's GamePlayerManager.",
+        py::init<std::uint32_t, bool>(py::args("id", "active"),
+                                      "GamePlayer(id, active): Player number id; active asks to be the player at the "
+                                      "keyboard."))
+        .def("getID", &GamePlayer::getID, "getID(): The player's number.")
+        .def("isActive", &GamePlayer::isActive, "isActive(): Whether it asks to be the active player.");
 
     py::class_<GamePlayerManager, py::bases<Component>, std::shared_ptr<GamePlayerManager>, boost::noncopyable>(
-        "GamePlayerManager", py::init<>())
-        .def("getGamePlayerManager", &GamePlayerManager::getGamePlayerManager)
+        "GamePlayerManager", "Files the GamePlayers that enter its scene by number.",
+        py::init<>("GamePlayerManager(): A manager with no players yet."))
+        .def("getGamePlayerManager", &GamePlayerManager::getGamePlayerManager,
+             "getGamePlayerManager(scene): The scene's player manager, or None.")
         .staticmethod("getGamePlayerManager")
-        .def("getGamePlayerEntity", &GamePlayerManager::getGamePlayerEntity)
+        .def("getGamePlayerEntity", &GamePlayerManager::getGamePlayerEntity,
+             "getGamePlayerEntity(scene, id): The entity of the scene's player of that number, or None.")
         .staticmethod("getGamePlayerEntity")
-        .def("getActivePlayer", &GamePlayerManager::getActivePlayer)
-        .def("getGamePlayer", &GamePlayerManager::getGamePlayer);
+        .def("getActivePlayer", &GamePlayerManager::getActivePlayer,
+             "getActivePlayer(): The number of the active player, 0 when none.")
+        .def("getGamePlayer", &GamePlayerManager::getGamePlayer,
+             "getGamePlayer(id): The player of that number, or None.");
 }
 
 }
