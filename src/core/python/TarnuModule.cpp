@@ -5,6 +5,7 @@
 #include "core/ProcessManager.h"
 #include "core/PythonErrors.h"
 #include "core/Root.h"
+#include "core/Singleton.h"
 #include "core/python/Bindings.h"
 #include "core/python/CycleCollection.h"
 #include "render/RenderManager.h"
@@ -22,6 +23,23 @@ void raisePendingExits()
 {
     if (!Tarnu::raiseDeferredExits())
         py::throw_error_already_set();
+}
+
+// A manager used before Root.initialize: the exception keeps the engine's
+// message, and a note, which a traceback shows under it, says what to do.
+void raiseMissingSingleton(const Tarnu::MissingSingletonError& error)
+{
+    PyErr_SetString(PyExc_RuntimeError, error.what());
+    PyObject *type, *value, *traceback;
+    PyErr_Fetch(&type, &value, &traceback);
+    PyErr_NormalizeException(&type, &value, &traceback);
+    if (PyObject* added = PyObject_CallMethod(
+            value, "add_note", "s", "Call Root.initialize first: it creates the engine's managers (Root.shutdown "
+                                    "deletes them)."))
+        Py_DECREF(added);
+    else
+        PyErr_Clear();
+    PyErr_Restore(type, value, traceback);
 }
 
 void exportRoot()
@@ -51,6 +69,7 @@ BOOST_PYTHON_MODULE(tarnu)
     // help() shows the texts only: each begins with the call's form, arguments by name. The library's
     // own signatures would name them arg1, arg2 ..., since the arguments are positional only.
     py::docstring_options documentation(true, false, false);
+    py::register_exception_translator<Tarnu::MissingSingletonError>(&raiseMissingSingleton);
     Tarnu::collectCyclesThroughDicts();
     Tarnu::assignEventTypes();
     Tarnu::exportCoreBindings();
