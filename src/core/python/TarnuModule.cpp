@@ -8,6 +8,7 @@
 #include "core/Singleton.h"
 #include "core/python/Bindings.h"
 #include "core/python/CycleCollection.h"
+#include "core/python/ScriptExit.h"
 #include "render/RenderManager.h"
 
 #include <boost/python.hpp>
@@ -59,7 +60,7 @@ void exportRoot()
     Root::setFrameHook(&raisePendingExits);
     // A script that ends without shutdown is shut down while Python can still
     // release the objects the engine holds for it.
-    py::import("atexit").attr("register")(py::make_function(&Root::shutdownAtExit));
+    Tarnu::registerScriptExit();
 }
 
 }

@@ -10,6 +10,7 @@
 #include "core/python/Identity.h"
 #include "core/python/LiveSingleton.h"
 #include "core/python/OneWrapper.h"
+#include "core/python/ScriptExit.h"
 #include "scene/Component.h"
 #include "scene/ComponentFactory.h"
 #include "scene/Entity.h"
@@ -73,6 +74,41 @@ bool releaseNodes(SceneManager& scene)
 std::shared_ptr<SceneManager> newScene()
 {
     return SceneManager::createNew();
+}
+
+template <class T, bool (*LetGo)(T&)>
+void letGoOfLive() noexcept
+{
+    try
+    {
+        for (const py::object& wrapper : OneWrapper<T>::live())
+            LetGo(py::extract<T&>(wrapper));
+    }
+    catch (const py::error_already_set&)
+    {
+        PyErr_Clear();
+    }
+    catch (...)
+    {
+        // What could not be let go stays, and the leak report counts it.
+    }
+}
+
+// A scene at the script's exit ends its processes (timers aimed at it or its entities hold them), then
+// lets its nodes go.
+bool endScene(SceneManager& scene)
+{
+    scene.terminateAll();
+    return releaseNodes(scene);
+}
+
+// At the script's exit, what its live scenes, nodes and entities hold, let go as their destruction
+// would: scenes first, so that entities leave their scene before they lose their components.
+void letGoAtScriptExit() noexcept
+{
+    letGoOfLive<SceneManager, &endScene>();
+    letGoOfLive<SceneNode, &releaseEntityAndChildren>();
+    letGoOfLive<Entity, &releaseComponents>();
 }
 
 void exportEntity()
@@ -301,6 +337,7 @@ void exportEntityBindings()
     exportSceneNode();
     exportSceneManager();
     exportComponent();
+    atScriptExit(&letGoAtScriptExit);
 }
 
 }
