@@ -66,6 +66,18 @@ assert ship.createEntity(ParameterList(), "a") is None and ship.createEntity(Par
 ship = EntityTemplateManager.getSingleton().loadTemplate("ship", "ship.xml")
 assert ship.createEntity(ParameterList(), "a") is None and ship.createEntity(ParameterList(), "b") is None
 """, "EntityTemplate ship makes nothing (None): it is not loaded; call its load() first.", None, None),
+    ("animation sequence without frames", """
+template("sprites", "<Data><AnimationSequence name='Pulse' type='StripSequence' stripSize='1' quad='<-8,-8>,<8,8>' "
+                    "filename='sprites.xml'/><EntityTemplate name='sprites'><Component type='Movable'/>"
+                    "</EntityTemplate></Data>")
+for _ in range(2):
+    try:
+        make("Animatable", zOrder=1, sequence0="Pulse", name0="pulse", fps0=10, loop0="true")
+        raise AssertionError("made")
+    except RuntimeError as error:
+        assert str(error) == "Animation not found."
+""", "AnimationSequence Pulse is left out, for the reason above: a sprite that names it has no such animation",
+     "XmlSystemLogFile.txt", "no frame elements in StripSequence."),
     ("renderer never connected", """
 frames(2, QuadtreeRenderManager.createNew())
 """, "nothing is drawn: the render manager is connected to no scene; call its connect(scene) before Root.run.",
