@@ -78,6 +78,13 @@ for _ in range(2):
         assert str(error) == "Animation not found."
 """, "AnimationSequence Pulse is left out, for the reason above: a sprite that names it has no such animation",
      "XmlSystemLogFile.txt", "no frame elements in StripSequence."),
+    ("component class without super", """
+class Shield(Component):
+    def createCopy(self):
+        return Shield()
+assert not Entity.createNew("ship").addComponent(Shield())
+""", "the component class Shield needs the class attribute super, naming the class it derives from: "
+     "super = Component", "PythonSystemLog.txt", "'super' not defined in python class 'Shield'."),
     ("renderer never connected", """
 frames(2, QuadtreeRenderManager.createNew())
 """, "nothing is drawn: the render manager is connected to no scene; call its connect(scene) before Root.run.",
