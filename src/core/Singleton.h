@@ -32,7 +32,7 @@ public:
     {
         if (!instance)
             throw MissingSingletonError("Error: attempt to dereference singleton " + typeName<T>() +
-                                     " when singleton is null.");
+                                        " when singleton is null.");
         return *static_cast<T*>(instance);
     }
 

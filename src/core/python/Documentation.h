@@ -11,6 +11,7 @@
 #include <boost/python/object/add_to_namespace.hpp>
 
 #include <string>
+#include <type_traits>
 
 namespace Tarnu
 {

@@ -224,8 +224,8 @@ void EntityTemplate::readComponents(const XmlElement& element, const std::string
             XmlFileManager::log(prefix + getName() + location + ": component " + type +
                                     " is not registered with factory.",
                                 LogFile::ML_CRITICAL,
-                                "(A component written in Python is registered with "
-                                "ComponentFactory.getSingleton().registerType(prototype) before its template loads.)");
+                                "(A component written in Python is registered with ComponentFactory.getSingleton()"
+                                ".registerType(prototype) before its template loads.)");
             continue;
         }
         ComponentRecord* record = findRecord(type);
