@@ -184,7 +184,8 @@ void exportSceneNode()
         .def("removeAll", &SceneNode::removeAll,
              "removeAll(asWorld): Takes every child off this node; with asWorld each keeps where it is in the world.")
         .def("attach", &SceneNode::attach,
-             "attach(entity): Attaches an entity that has no node; in a scene, the entity joins it.")
+             "attach(entity): Attaches an entity that has no node; in a scene, the entity joins it. None raises "
+             "RuntimeError.")
         .def("detachEntity", &SceneNode::detachEntity, "detachEntity(): Lets the node's entity go.")
         .def("hasChildren", &SceneNode::hasChildren, "hasChildren(): Whether the node has child nodes.")
         .def("getEntity", &SceneNode::getEntity, CopyResult(), "getEntity(): The node's entity, or None.")
