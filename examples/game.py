@@ -15,9 +15,11 @@ only where it sees them, the trees only once it has explored their tiles. A
 scout that sights a drifter is alerted for two seconds (its state machine,
 given by its player's beacon, switches) and glows meanwhile, a pulse animated
 from examples/data/beacon.xml. A line of text in the view's corner tells the
-game time, the units alert and the tiles explored now and then. Arrow keys push
-the ship, a mouse click drops a new drifter where it was clicked, Escape (or
-closing the window) quits. Run it from the project's top folder after building.
+game time, the units alert and the tiles explored now and then. The arrow keys
+fly the ship: left and right turn it while held, up thrusts it forward, down
+brakes; let go and it drifts on. A mouse click drops a new drifter where it was
+clicked, Escape (or closing the window) quits. Run it from the project's top
+folder after building.
 """
 
 import os
@@ -80,15 +82,18 @@ class Velocity(Component):
 
 
 class Motion(Process):
-    """Moves every entity that has a Velocity, keeps it inside the world, turns
-    the player's ship and keeps the camera on it."""
+    """Lets the helm steer the player's ship, moves every entity that has a
+    Velocity, keeps it inside the world and keeps the camera on the ship."""
 
-    def __init__(self, scene, entities):
+    def __init__(self, scene, entities, helm):
         Process.__init__(self)
         self.scene = scene
         self.entities = entities
+        self.helm = helm
 
     def updateProcess(self, elapsed):
+        ship = self.scene.getEntity("player")
+        self.helm.steer(ship.getSceneNode(), Component.getComponent("Velocity", ship), elapsed)
         low, high = WORLD.getMin(), WORLD.getMax()
         for entity in self.entities:
             velocity = Component.getComponent("Velocity", entity)
@@ -101,9 +106,7 @@ class Motion(Process):
                 velocity.velocity.x = -velocity.velocity.x
             if not low.y <= position.y <= high.y:
                 velocity.velocity.y = -velocity.velocity.y
-        player = self.scene.getEntity("player").getSceneNode()
-        player.rotate(Complex(elapsed))
-        self.scene.getEntity("camera").getSceneNode().setPosition(player.getPosition())
+        self.scene.getEntity("camera").getSceneNode().setPosition(ship.getSceneNode().getPosition())
 
 
 class Bumper(CollidableListener):
@@ -184,18 +187,37 @@ def unit(node, player, glow, ring):
     eyes(node, SIGHT, ring)
 
 
-class Controls(KeyListener):
-    def __init__(self, player):
+class Helm(KeyListener):
+    """The keys held down fly the ship, a step at a time: left and right turn it,
+    up thrusts it along its heading, down brakes. A key let go stops acting."""
+    TURN = 3.0          # radians a second, anticlockwise for left
+    THRUST = 160.0      # units a second gained each second
+    BRAKE = 2.0         # the part of the speed lost each second
+    TOP_SPEED = 240.0   # units a second
+
+    def __init__(self):
         KeyListener.__init__(self)
-        self.player = player
-        self.pushes = {KeyEvent.KEY_LEFT: Vector2(-40, 0), KeyEvent.KEY_RIGHT: Vector2(40, 0),
-                       KeyEvent.KEY_UP: Vector2(0, 40), KeyEvent.KEY_DOWN: Vector2(0, -40)}
+        self.held = set()
 
     def keyPressed(self, event):
         print("pressed", KeyEvent.getKeyName(event.key))
-        push = self.pushes.get(event.key)
-        if push is not None:
-            Component.getComponent("Velocity", self.player).velocity += push
+        self.held.add(event.key)
+
+    def keyReleased(self, event):
+        self.held.discard(event.key)
+
+    def steer(self, node, velocity, elapsed):
+        turn = (KeyEvent.KEY_LEFT in self.held) - (KeyEvent.KEY_RIGHT in self.held)
+        if turn:
+            node.rotate(Complex(turn * self.TURN * elapsed))
+        if KeyEvent.KEY_UP in self.held:
+            # The ship's picture points along x: its heading is x turned by the node's rotation.
+            velocity.velocity += node.getOrientation() * Vector2(self.THRUST * elapsed, 0)
+            speed = velocity.velocity.magnitude()
+            if speed > self.TOP_SPEED:
+                velocity.velocity *= self.TOP_SPEED / speed
+        if KeyEvent.KEY_DOWN in self.held:
+            velocity.velocity *= max(0.0, 1.0 - self.BRAKE * elapsed)
 
 
 class Spawner(MouseListener):
@@ -317,7 +339,9 @@ class Game:
             self.bumpers.append(body(node.getEntity(), "ship.png", 32, 2))
             unit(node, SCOUTS, self.glow, True)
             self.enlist(node, SCOUTS)
-        player = Entity.createEntity(Velocity(Vector2(25, 15)), "player", Vector2(300, 260))
+        # The ship drifts where it points, until the player flies it.
+        drift = Vector2(25, 15)
+        player = Entity.createEntity(Velocity(drift), "player", Vector2(300, 260), Complex(drift))
         self.bumpers.append(body(player.getEntity(), "ship.png", 48, 2))
         # The ship is one of the first player's units too: it sees farther than the scouts.
         player.getEntity().addComponent(PlayerUnit(1, SCOUTS, ""))
@@ -332,16 +356,16 @@ class Game:
                                             Vector2(WIDTH / 2 - 40, HEIGHT / 2 - 40)))
         # A line of text along the view's top edge, changed by the clock below.
         caption = DynamicTextDisplay(AxisAlignedBox(Vector2(0, -24), Vector2(WIDTH - 100, 0)), FONT, 5, 18,
-                                     "Arrows push the ship, a click drops a drifter, Escape quits")
+                                     "Arrows fly the ship, a click drops a drifter, Escape quits")
         camera.addChild(Entity.createEntity(caption, "caption", Vector2(-WIDTH / 2 + 12, HEIGHT / 2 - 10)))
 
-        self.scene.addProcess(Motion(self.scene, self.entities))
+        self.helm = Helm()
+        self.scene.addProcess(Motion(self.scene, self.entities, self.helm))
         self.clock = Clock(self.scene, self.entities, caption, self.tiles)
         self.scene.addEventListener(self.clock)
         self.scene.addProcess(Timer(2.0, self.scene, "tick"))
 
-        self.listeners = [Controls(player.getEntity()), Focus(),
-                          Spawner(self, Component.getComponent("Camera", camera.getEntity()))]
+        self.listeners = [self.helm, Focus(), Spawner(self, Component.getComponent("Camera", camera.getEntity()))]
         for listener in self.listeners:
             InputManager.getSingleton().addEventListener(listener)
 
@@ -365,7 +389,7 @@ class Game:
         LogManager.getSingleton().logMessageToDefault(
             "The game ran for %.1f s of game time." % self.scene.getCurrentTime())
         # Processes and timers hold the scene they work on: end them, then empty the scene.
-        del self.listeners, self.entities, self.bumpers, self.clock, self.beacons, self.tiles
+        del self.listeners, self.helm, self.entities, self.bumpers, self.clock, self.beacons, self.tiles
         self.scene.terminateAll()
         self.scene.clear()
         del self.scene, self.renderer, self.physics

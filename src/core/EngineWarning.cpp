@@ -9,9 +9,14 @@ namespace Tarnu
 
 void logEngineWarning(const std::string& message)
 {
-    std::cerr << "Warning: " << message << '\n';
+    printEngineHint(message);
     if (LogManager* logs = LogManager::getSingletonPtr())
         logs->logMessageToDefault("Warning: " + message, LogFile::ML_NORMAL);
+}
+
+void printEngineHint(const std::string& message)
+{
+    std::cerr << "Warning: " << message << '\n';
 }
 
 }

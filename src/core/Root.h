@@ -29,6 +29,7 @@ public:
              const std::shared_ptr<RenderManager>& renderManager, float fps);
 
     static bool isInitialized() { return initialized; }
+    static bool isRunning() { return running; }
     /// Called at the start of every frame of run and during its sleeps, at least every
     /// 50 ms; it may throw to end the loop (the Python module checks for Ctrl-C there).
     static void setFrameHook(void (*hook)()) { frameHook = hook; }

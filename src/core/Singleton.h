@@ -3,7 +3,8 @@
 // itself while it is constructed and leaves when destroyed, so a manager's
 // lifetime alone decides whether the slot is filled. Each construction starts a
 // new generation, which tells a reference to a deleted instance from one to its
-// successor, even at the same address.
+// successor, even at the same address. The error of a missing instance has a
+// class of its own, so that the Python module can say what to do about it.
 
 #include "core/TypeName.h"
 
@@ -12,6 +13,13 @@
 
 namespace Tarnu
 {
+
+/// A manager used while none exists: before Root.initialize or after Root.shutdown.
+class MissingSingletonError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
 
 template <class T>
 class Singleton
@@ -23,8 +31,8 @@ public:
     static T& getSingleton()
     {
         if (!instance)
-            throw std::runtime_error("Error: attempt to dereference singleton " + typeName<T>() +
-                                     " when singleton is null.");
+            throw MissingSingletonError("Error: attempt to dereference singleton " + typeName<T>() +
+                                        " when singleton is null.");
         return *static_cast<T*>(instance);
     }
 

@@ -1,5 +1,6 @@
 #include "render/QuadtreeRenderManager.h"
 
+#include "core/EngineWarning.h"
 #include "core/FlagGuard.h"
 #include "core/LogManager.h"
 #include "core/OwnedReferences.h"
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 
 namespace Tarnu
 {
@@ -276,11 +278,26 @@ void QuadtreeRenderManager::refile()
         place(*entry);
 }
 
+void QuadtreeRenderManager::explainEmptyFrame()
+{
+    // The window stays black; the log line above is in a log a newcomer may not open.
+    if (!getSceneManagerPointer())
+    {
+        if (!std::exchange(toldNotConnected, true))
+            printEngineHint("nothing is drawn: the render manager is connected to no scene; call its "
+                            "connect(scene) before Root.run.");
+    }
+    else if (!std::exchange(toldNoCamera, true))
+        printEngineHint("nothing is drawn: the scene has no camera; add an entity with a \"Camera\" component "
+                        "(ComponentFactory.getSingleton().create(\"Camera\", params) with \"dimensions\").");
+}
+
 void QuadtreeRenderManager::render()
 {
     if (!mainCamera)
     {
         logTrivial("Error: No main camera, unable to render scene.");
+        explainEmptyFrame();
         return;
     }
     // Disconnected: the scene's renderables are no longer known.

@@ -87,6 +87,8 @@ private:
     bool isDrawable(Renderable* renderable) const;
     /// Closes up the empty slots of the animated sprites.
     void closeUpAnimatables();
+    /// Says on standard error, once for each reason, why a pass draws nothing.
+    void explainEmptyFrame();
 
     std::vector<DrawItem> renderList;
     DrawPass drawPass;
@@ -107,6 +109,8 @@ private:
     // Counts removals, so that a pass sees whether its slots removed anything.
     std::uint64_t removals = 0;
     std::size_t withSlots = 0;
+    bool toldNotConnected = false;
+    bool toldNoCamera = false;
 };
 
 }

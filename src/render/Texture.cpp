@@ -1,5 +1,6 @@
 #include "render/Texture.h"
 
+#include "core/EngineWarning.h"
 #include "render/TextureManager.h"
 
 #include <SDL.h>
@@ -140,6 +141,8 @@ bool Texture::loadFile()
     if (bitsPerPixel != 32)
     {
         TextureManager::log("Warning: texture " + name + "was not of bitdepth 32, aborting load", LogFile::ML_NORMAL);
+        printEngineHint("texture " + name + " has " + std::to_string(bitsPerPixel) +
+                        " bits a pixel; only 32-bit images (with an alpha channel) are drawn, so it is drawn blank.");
         return false;
     }
     // SDL_image hands some formats over as BGRA; OpenGL is given bytes in RGBA order.

@@ -265,7 +265,11 @@ void SceneNode::release(const std::shared_ptr<SceneNode>& child, const LocalTran
 
 void SceneNode::attach(const std::shared_ptr<Entity>& newEntity)
 {
-    if (!newEntity || newEntity->getSceneNodePointer() || entity || !takesAdditions("SceneNode.attach"))
+    // A missing entity is a script's mistake that would otherwise show only as an empty scene.
+    if (!newEntity)
+        throw std::runtime_error("SceneNode.attach: the entity is None (EntityTemplate.createEntity answers None "
+                                 "when its template is not loaded or failed to load).");
+    if (newEntity->getSceneNodePointer() || entity || !takesAdditions("SceneNode.attach"))
         return;
     // Handed to the scene as a copy: a callback may detach it from this node while it is announced.
     const std::shared_ptr<SceneNode> keep = self.lock();

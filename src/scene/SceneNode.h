@@ -67,6 +67,7 @@ public:
     bool hasChildren() const { return !children.empty(); }
     const std::vector<std::shared_ptr<SceneNode>>& getChildren() const { return children; }
 
+    /// Takes an entity that has no node; raises for a missing one.
     void attach(const std::shared_ptr<Entity>& entity);
     void detachEntity();
     const std::shared_ptr<Entity>& getEntity() const { return entity; }

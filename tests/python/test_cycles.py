@@ -1,7 +1,9 @@
 """Python objects that the engine holds and that hold the engine back: a component that keeps its entity, a
 process that keeps its scene. Python's cycle collector frees such cycles once the script lets go, lets the engine
 part go first (so components hear that they leave their entity with their state whole), and never touches what
-is still alive."""
+is still alive. A script that just ends, holding a live scene, ends without a leak report."""
+
+import pytest
 
 from logfiles import printed
 from test_root import LEAK_FREE
@@ -194,3 +196,53 @@ root.shutdown()
 """)
     assert result.returncode == 0, result
     assert printed(result) == [True] and "ArithmeticError: out of luck" in result.stderr
+
+
+ENDINGS = [
+    ("holding a live scene", """
+class Loud(Keeper):
+    super = Component
+    def entityChanged(self, newEntity, oldEntity):
+        if newEntity is None:
+            print(">", self.label, "left", oldEntity.getName())
+class Hits(CollidableListener):
+    def entitiesCollided(self, event):
+        pass
+class Keys(KeyListener):
+    pass
+scene = SceneManager.createNew()
+renderer = QuadtreeRenderManager.createNew()
+renderer.connect(scene)
+GridPhysicsManager.createNew().connect(scene)
+ship = placed(scene, Loud("ship"), "ship")
+ship.getEntity().addComponent(StaticCollidable(Circle(Vector2(0, 0), 4)))
+crew = placed(scene, UnitFSMController(), "crew").getEntity()
+crew.addComponent(Mind())
+watcher = Watcher()
+watcher.scene = scene
+scene.addProcess(watcher)
+scene.addProcess(Timer(5.0, scene, "later"))
+scene.addProcess(Timer(5.0, crew, "calm"))
+hits, keys = Hits(), Keys()
+ship.getEntity().addEventListener(hits)
+InputManager.getSingleton().addEventListener(keys)
+scene.updateProcess(0.1)
+""", False),
+    ("holding an entity it never gives back", """
+import ctypes
+lost = Entity.createNew("lost")
+lost.addComponent(Keeper("lost"))
+ctypes.pythonapi.Py_IncRef(ctypes.py_object(lost))
+""", True),
+]
+
+
+@pytest.mark.parametrize("ending, script, leaks", ENDINGS, ids=[case[0] for case in ENDINGS])
+def test_a_script_that_just_ends_is_reported_leak_free_unless_it_leaks(run_script, ending, script, leaks):
+    # No cleanup at all: the exit lets go of what live scenes and entities hold, the components hearing it.
+    result = run_script(PRELUDE + script, leaks=leaks)
+    assert result.returncode == 0 and "Traceback" not in result.stderr, result
+    last = result.stdout.splitlines()[-1]
+    assert last == ("WARNING: MEMORY LEAK DETECTED IN SCENE GRAPH!" if leaks else LEAK_FREE)
+    if not leaks:
+        assert "> ship left ship" in result.stdout

@@ -565,3 +565,30 @@ root.shutdown()
     assert result.returncode == 0, result
     said = [line[2:] for line in result.stdout.splitlines() if line.startswith("> ")]
     assert said == ["True True False", "StaticCollidable True Collidable"]
+
+
+def test_a_collidable_outside_the_grid_is_reported_once_per_manager(run_script, tmp_path):
+    # Straddling the edge is outside too: only a box wholly inside the grid is filed.
+    result = run_script(LOGS + """
+    def stage(places):
+        scene = SceneManager.createNew()
+        GridPhysicsManager.createNew().connect(scene)
+        for name, x in places:
+            scene.addNode(Entity.createEntity(StaticCollidable(Circle(Vector2(0, 0), 4)), name, Vector2(x, 0)))
+        for _ in range(3):
+            scene.updateProcess(1.0)
+        return scene
+    first = stage([("edge", 8190.0), ("far", 20000.0), ("inside", 8000.0)])
+    second = stage([("away", -9000.0)])
+    first.getEntity("inside").getSceneNode().setPosition(Vector2(-8191.5, 0))
+    first.updateProcess(1.0)
+    del first, second
+    """ + CLOSE_LOGS)
+    assert result.returncode == 0, result
+    reports = [line for line in result.stderr.splitlines() if "outside the collision grid" in line]
+    assert reports == [
+        "Warning: the collidable of entity 'edge' is outside the collision grid (-8192 to 8192 each way), its box "
+        "from <8186,-4> to <8194,4>: there it collides with nothing. (Said once per physics manager and scene.)",
+        "Warning: the collidable of entity 'away' is outside the collision grid (-8192 to 8192 each way), its box "
+        "from <-9004,-4> to <-8996,4>: there it collides with nothing. (Said once per physics manager and scene.)"]
+    assert [line for line in read_log(tmp_path / "Main.txt") if "collision grid" in line] == reports

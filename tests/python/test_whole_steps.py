@@ -202,7 +202,11 @@ def test_a_runaway_body_is_stopped_where_it_was_with_one_warning_and_the_scene_g
     assert places[0] == ("<1e+308,6>" if cause is runaway_velocity else "<5,6>")
     assert (movable.getVelocity(), movable.getRotationalVelocity()) == (Vector2(0, 0), 0)
     assert walker.getWorldPosition() == Vector2(400, 0), "the rest of the step goes on"
-    warnings = capfd.readouterr().err.splitlines()
+    lines = capfd.readouterr().err.splitlines()
+    # Carried to 1e308, the rocket has left the collision grid too, which is said once.
+    outside = [line for line in lines if "is outside the collision grid" in line]
+    assert len(outside) == (1 if cause is runaway_velocity else 0)
+    warnings = [line for line in lines if line not in outside]
     assert len(warnings) == 1 and warnings[0].startswith(
         "Warning: the physics step stopped the movable of entity 'rocket' where it was: its velocity "), warnings
     scene.clear()

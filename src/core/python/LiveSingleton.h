@@ -7,6 +7,11 @@
 // pointer: whichever class's method the object is passed to (the manager's
 // own, a base class's such as ProtectedEventManager.addEventListener, any
 // other), a deleted manager raises RuntimeError instead of being reached.
+//
+// getSingleton answers None while the manager does not exist. Asked before
+// Root.initialize ever ran, standard error says why, once: the script's next
+// step is usually an AttributeError on None. After Root.shutdown, or a start
+// that failed, None is an answer scripts ask for.
 
 #include "core/Singleton.h"
 #include "core/TypeName.h"
@@ -46,6 +51,9 @@ T* get_pointer(const LiveSingletonReference<T>& reference)
     return reference.get();
 }
 
+/// Once per run: the script asked for a manager before Root.initialize.
+void noteMissingSingleton(const std::string& typeName);
+
 /// The Python face of getSingletonPtr: the live instance by reference, or None.
 template <class T>
 boost::python::object getLiveSingleton()
@@ -53,7 +61,10 @@ boost::python::object getLiveSingleton()
     namespace objects = boost::python::objects;
     T* instance = T::getSingletonPtr();
     if (!instance)
+    {
+        noteMissingSingleton(typeName<T>());
         return boost::python::object();
+    }
     LiveSingletonReference<T> reference(instance);
     using Holder = objects::pointer_holder<LiveSingletonReference<T>, T>;
     return boost::python::object(

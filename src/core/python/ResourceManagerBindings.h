@@ -16,7 +16,9 @@ namespace Tarnu
 template <class Manager, class PythonClass>
 void defineTypedManager(PythonClass& cls)
 {
-    cls.def("getSingleton", &getLiveSingleton<Manager>).staticmethod("getSingleton");
+    cls.def("getSingleton", &getLiveSingleton<Manager>,
+            "getSingleton(): The engine's manager, or None before Root.initialize and after Root.shutdown.")
+        .staticmethod("getSingleton");
     defineIdentity(cls);
 }
 

@@ -50,20 +50,32 @@ void addComparisonAndCopies(Class& cls)
 void exportBound()
 {
     using Owned = py::return_value_policy<py::manage_new_object>;
-    py::class_<Bound, boost::noncopyable>("Bound", py::no_init)
-        .def("getType", &Bound::getType, Copy())
-        .def("createNew", &newBoundLike, Owned())
-        .def("createCopy", &copyOfBound, Owned())
-        .def("getBoundType", &Bound::getBoundType)
-        .def("translate", &Bound::translate)
-        .def("rotate", &Bound::rotate)
-        .def("scale", &Bound::scale)
-        .def("transform", static_cast<void (*)(Bound*, const std::shared_ptr<SceneNode>&)>(&transform))
-        .def("isAxisAligned", &Bound::isAxisAligned)
-        .def("getAxisAlignedBox", &Bound::getAxisAlignedBox)
-        .def("getSweep", &Bound::getSweep)
-        .def("setEqual", &Bound::setEqual)
-        .def("setFrom", &Bound::setFrom);
+    py::class_<Bound, boost::noncopyable>(
+        "Bound", "A 2D shape that collidables and outlines use: an AxisAlignedBox, a Circle or an OrientedBox.",
+        py::no_init)
+        .def("getType", &Bound::getType, Copy(),
+             "getType(): The shape's class name, as data files spell it (\"AxisAlignedBox\", \"Circle\", "
+             "\"OrientedBox\").")
+        .def("createNew", &newBoundLike, Owned(),
+             "createNew(params): A new shape of the same kind made from a ParameterList alone.")
+        .def("createCopy", &copyOfBound, Owned(), "createCopy(): A copy of the shape.")
+        .def("getBoundType", &Bound::getBoundType,
+             "getBoundType(): The kind as a number: 0 axis-aligned box, 1 circle, 2 oriented box.")
+        .def("translate", &Bound::translate, "translate(offset): Moves the shape by an offset.")
+        .def("rotate", &Bound::rotate, "rotate(rotation): Turns the shape about the origin.")
+        .def("scale", &Bound::scale, "scale(factor): Scales the shape.")
+        .def("transform", static_cast<void (*)(Bound*, const std::shared_ptr<SceneNode>&)>(&transform),
+             "transform(node): Carries a shape given in the node's space into world space.")
+        .def("isAxisAligned", &Bound::isAxisAligned, "isAxisAligned(): Whether the shape is an axis-aligned box.")
+        .def("getAxisAlignedBox", &Bound::getAxisAlignedBox,
+             "getAxisAlignedBox(): The smallest axis-aligned box that holds the shape.")
+        .def("getSweep", &Bound::getSweep,
+             "getSweep(offset): The box that holds the shape both where it is and moved by the offset.")
+        .def("setEqual", &Bound::setEqual,
+             "setEqual(other): Copies another shape of the same kind; one of another kind changes nothing.")
+        .def("setFrom", &Bound::setFrom,
+             "setFrom(params): Reads the shape's parameters from a ParameterList; missing ones leave values as they "
+             "were.");
 }
 
 void exportAxisAlignedBox()
@@ -75,22 +87,32 @@ void exportAxisAlignedBox()
     const auto max = py::make_function(static_cast<Corner>(&AxisAlignedBox::getMax), Reference());
 
     py::class_<AxisAlignedBox, py::bases<Bound>> cls(
-        "AxisAlignedBox", py::init<const Vector2&, const Vector2&>(py::args("min", "max")));
-    cls.def(py::init<const AxisAlignedBox&>())
-        .add_property("min", min, &AxisAlignedBox::setMin)
-        .add_property("max", max, &AxisAlignedBox::setMax)
-        .def("getMin", min)
-        .def("getMax", max)
-        .def("setMin", &AxisAlignedBox::setMin)
-        .def("setMax", &AxisAlignedBox::setMax)
-        .def("setCorners", &AxisAlignedBox::setCorners)
-        .def("getCenter", &AxisAlignedBox::getCenter)
-        .def("getDimensions", &AxisAlignedBox::getDimensions)
-        .def("getWidth", &AxisAlignedBox::getWidth)
-        .def("getHeight", &AxisAlignedBox::getHeight)
-        .def("merge", static_cast<MergeBox>(&AxisAlignedBox::merge))
-        .def("merge", static_cast<MergePoint>(&AxisAlignedBox::merge))
-        .def("validate", &AxisAlignedBox::validate)
+        "AxisAlignedBox",
+        "A rectangle with sides along the axes, from its lower-left corner min to its upper-right corner max; "
+        "written \"<minx,miny>,<maxx,maxy>\" in parameter lists.",
+        py::init<const Vector2&, const Vector2&>(py::args("min", "max"),
+                                                 "AxisAlignedBox(min, max): The box from min to max."));
+    cls.def(py::init<const AxisAlignedBox&>("AxisAlignedBox(other): A copy of another box."))
+        .add_property("min", min, &AxisAlignedBox::setMin, "The lower-left corner (the box's own vector).")
+        .add_property("max", max, &AxisAlignedBox::setMax, "The upper-right corner (the box's own vector).")
+        .def("getMin", static_cast<Corner>(&AxisAlignedBox::getMin), Reference(),
+             "getMin(): The lower-left corner, the box's own vector: changing it changes the box.")
+        .def("getMax", static_cast<Corner>(&AxisAlignedBox::getMax), Reference(),
+             "getMax(): The upper-right corner, the box's own vector: changing it changes the box.")
+        .def("setMin", &AxisAlignedBox::setMin, "setMin(min): Moves the lower-left corner.")
+        .def("setMax", &AxisAlignedBox::setMax, "setMax(max): Moves the upper-right corner.")
+        .def("setCorners", &AxisAlignedBox::setCorners, "setCorners(min, max): Sets both corners.")
+        .def("getCenter", &AxisAlignedBox::getCenter, "getCenter(): The point in the middle of the box.")
+        .def("getDimensions", &AxisAlignedBox::getDimensions,
+             "getDimensions(): The width and height as a Vector2.")
+        .def("getWidth", &AxisAlignedBox::getWidth, "getWidth(): The box's width.")
+        .def("getHeight", &AxisAlignedBox::getHeight, "getHeight(): The box's height.")
+        .def("merge", static_cast<MergeBox>(&AxisAlignedBox::merge),
+             "merge(box): Grows the box to hold another box too.")
+        .def("merge", static_cast<MergePoint>(&AxisAlignedBox::merge),
+             "merge(point): Grows the box to hold a point too.")
+        .def("validate", &AxisAlignedBox::validate,
+             "validate(): Swaps coordinates where min is above max, so that min is the lower-left corner.")
         .def("__str__", &AxisAlignedBox::toString);
     addComparisonAndCopies<decltype(cls), AxisAlignedBox>(cls);
 }
@@ -100,14 +122,18 @@ void exportCircle()
     using Center = Vector2& (Circle::*)();
     const auto center = py::make_function(static_cast<Center>(&Circle::getCenter), Reference());
 
-    py::class_<Circle, py::bases<Bound>> cls("Circle", py::init<const Vector2&, double>(py::args("center", "radius")));
-    cls.def(py::init<const Circle&>())
-        .add_property("center", center, &Circle::setCenter)
-        .add_property("radius", &Circle::getRadius, &Circle::setRadius)
-        .def("getCenter", center)
-        .def("getRadius", &Circle::getRadius)
-        .def("setCenter", &Circle::setCenter)
-        .def("setRadius", &Circle::setRadius);
+    py::class_<Circle, py::bases<Bound>> cls(
+        "Circle", "A circle: a centre and a radius.",
+        py::init<const Vector2&, double>(py::args("center", "radius"),
+                                         "Circle(center, radius): The circle round center."));
+    cls.def(py::init<const Circle&>("Circle(other): A copy of another circle."))
+        .add_property("center", center, &Circle::setCenter, "The centre (the circle's own vector).")
+        .add_property("radius", &Circle::getRadius, &Circle::setRadius, "The radius.")
+        .def("getCenter", static_cast<Center>(&Circle::getCenter), Reference(),
+             "getCenter(): The centre, the circle's own vector: changing it moves the circle.")
+        .def("getRadius", &Circle::getRadius, "getRadius(): The radius.")
+        .def("setCenter", &Circle::setCenter, "setCenter(center): Moves the centre.")
+        .def("setRadius", &Circle::setRadius, "setRadius(radius): Sets the radius.");
     addComparisonAndCopies<decltype(cls), Circle>(cls);
 }
 
@@ -117,18 +143,24 @@ void exportOrientedBox()
     const auto orientation = py::make_function(&OrientedBox::getOrientation, Copy());
 
     py::class_<OrientedBox, py::bases<Bound>> cls(
-        "OrientedBox", py::init<const Vector2&, const Vector2&>(py::args("min", "max")));
-    cls.def(py::init<const Vector2&, const Vector2&, const Complex&>(py::args("min", "max", "orientation")))
-        .def(py::init<const AxisAlignedBox&, const Complex&>(py::args("box", "orientation")))
-        .def(py::init<const OrientedBox&>())
-        .add_property("dimensions", dimensions, &OrientedBox::setDimensions)
-        .add_property("orientation", orientation, &OrientedBox::setOrientation)
-        .def("getDimensions", dimensions)
-        .def("getOrientation", orientation)
-        .def("getCenter", &OrientedBox::getCenter)
-        .def("setDimensions", &OrientedBox::setDimensions)
-        .def("setOrientation", &OrientedBox::setOrientation)
-        .def("realign", &OrientedBox::realign);
+        "OrientedBox", "A rectangle turned about its centre: an unturned box (its dimensions) and a rotation.",
+        py::init<const Vector2&, const Vector2&>(py::args("min", "max"),
+                                                 "OrientedBox(min, max): The unturned box from min to max."));
+    cls.def(py::init<const Vector2&, const Vector2&, const Complex&>(
+                py::args("min", "max", "orientation"), "OrientedBox(min, max, orientation): The box from min to max, "
+                                                       "turned about its centre."))
+        .def(py::init<const AxisAlignedBox&, const Complex&>(py::args("box", "orientation"),
+                                                            "OrientedBox(box, orientation): The box turned about its "
+                                                            "centre."))
+        .def(py::init<const OrientedBox&>("OrientedBox(other): A copy of another oriented box."))
+        .add_property("dimensions", dimensions, &OrientedBox::setDimensions, "The unturned box (a copy).")
+        .add_property("orientation", orientation, &OrientedBox::setOrientation, "The rotation (a copy).")
+        .def("getDimensions", &OrientedBox::getDimensions, Copy(), "getDimensions(): A copy of the unturned box.")
+        .def("getOrientation", &OrientedBox::getOrientation, Copy(), "getOrientation(): A copy of the rotation.")
+        .def("getCenter", &OrientedBox::getCenter, "getCenter(): The centre the box turns about.")
+        .def("setDimensions", &OrientedBox::setDimensions, "setDimensions(box): Sets the unturned box.")
+        .def("setOrientation", &OrientedBox::setOrientation, "setOrientation(orientation): Sets the rotation.")
+        .def("realign", &OrientedBox::realign, "realign(): Turns the box back to no rotation.");
     addComparisonAndCopies<decltype(cls), OrientedBox>(cls);
 }
 
@@ -141,7 +173,8 @@ void exportBoundBindings()
     exportCircle();
     exportOrientedBox();
     // Strict: shapes that only touch do not overlap.
-    py::def("intersects", &intersects);
+    py::def("intersects", &intersects,
+            "intersects(a, b): Whether two shapes overlap; shapes that only touch do not.");
 }
 
 }

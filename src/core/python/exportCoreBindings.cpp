@@ -15,6 +15,7 @@
 #include "core/python/Bindings.h"
 #include "core/python/CoreBridges.h"
 #include "core/python/CycleCollection.h"
+#include "core/python/Documentation.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/python/Identity.h"
 #include "core/python/LiveSingleton.h"
@@ -64,8 +65,11 @@ T getOrThrow(const ParameterList& params, const std::string& name)
 template <class... T>
 void defineValueGets(py::class_<ParameterList>& cls)
 {
-    (cls.def("get", static_cast<ParameterList::QueryResult (ParameterList::*)(const std::string&, T&) const>(
-                        &ParameterList::get<T>)),
+    (cls.def("get",
+             static_cast<ParameterList::QueryResult (ParameterList::*)(const std::string&, T&) const>(
+                 &ParameterList::get<T>),
+             "get(name, value): Reads the named parameter into the value object given, in place; answers a "
+             "QueryResult."),
      ...);
 }
 
@@ -74,59 +78,88 @@ void defineValueGetThrowOnFails(py::class_<ParameterList>& cls)
 {
     (cls.def("getThrowOnFail",
              static_cast<void (ParameterList::*)(const std::string&, T&, const std::string&) const>(
-                 &ParameterList::getThrowOnFail<T>)),
+                 &ParameterList::getThrowOnFail<T>),
+             "getThrowOnFail(name, value, errorPrefix): Reads the named parameter into the value object given; raises "
+             "RuntimeError, its message after errorPrefix, when it is missing or unreadable."),
      ...);
 }
 
 void exportLogging()
 {
     {
-        py::scope logFile = py::class_<LogFile, boost::noncopyable>("LogFile", py::init<std::string>());
-        py::enum_<LogFile::MessageLevel>("MessageLevel")
+        py::scope logFile = py::class_<LogFile, boost::noncopyable>(
+            "LogFile", "One log file of the log manager: time-stamped lines above a level.",
+            py::init<std::string>("LogFile(name): A log file of that name, opened for writing."));
+        py::enum_<LogFile::MessageLevel>("MessageLevel",
+                                         "How important a log line is: ML_TRIVIAL, ML_NORMAL or ML_CRITICAL.")
             .value("ML_TRIVIAL", LogFile::ML_TRIVIAL)
             .value("ML_NORMAL", LogFile::ML_NORMAL)
             .value("ML_CRITICAL", LogFile::ML_CRITICAL)
             .export_values();
     }
     // A log made from Python belongs to the script, not to the log manager.
-    py::class_<LogManager, boost::noncopyable>("LogManager")
-        .def("getSingleton", &getLiveSingleton<LogManager>)
+    py::class_<LogManager, boost::noncopyable>(
+        "LogManager", "The engine's named log files, one of them the default log (\"TarnuLog.txt\").",
+        py::init<>("LogManager(): A log manager of the script's own; Root.initialize makes the engine's."))
+        .def("getSingleton", &getLiveSingleton<LogManager>,
+             "getSingleton(): The engine's log manager, or None before Root.initialize and after Root.shutdown.")
         .staticmethod("getSingleton")
-        .def("createLog", &LogManager::createLog, py::return_value_policy<py::reference_existing_object>())
-        .def("logMessageToDefault", &LogManager::logMessageToDefault, LogMessageToDefaultForms())
-        .def("logMessage", &LogManager::logMessage, LogMessageForms());
+        .def("createLog", &LogManager::createLog, py::return_value_policy<py::reference_existing_object>(),
+             "createLog(name, threshold, echo, echoThreshold, makeDefault): Opens a log file that keeps lines from "
+             "threshold up and prints those from echoThreshold up.")
+        .def("logMessageToDefault", &LogManager::logMessageToDefault,
+             LogMessageToDefaultForms("logMessageToDefault(message[, level]): Writes a line to the default log at a "
+                                      "level (ML_NORMAL unless given)."))
+        .def("logMessage", &LogManager::logMessage,
+             LogMessageForms("logMessage(logName, message[, level[, alsoToDefault]]): Writes a line to the named log, "
+                             "and to the default log too when asked."));
 }
 
 void exportParameterList()
 {
-    py::class_<ParameterList> cls("ParameterList", py::init<>());
-    cls.def(py::init<const ParameterList&>());
+    py::class_<ParameterList> cls(
+        "ParameterList", "Named text values: what components, bounds, events and templates are made from.",
+        py::init<>("ParameterList(): An empty list."));
+    cls.def(py::init<const ParameterList&>("ParameterList(other): A copy of another list."));
     {
         py::scope inside = cls;
-        py::enum_<ParameterList::QueryResult>("QueryResult")
+        py::enum_<ParameterList::QueryResult>("QueryResult",
+                                              "What a typed read found: SUCCESS, INVALID_TYPE or NO_ELEMENT.")
             .value("SUCCESS", ParameterList::SUCCESS)
             .value("INVALID_TYPE", ParameterList::INVALID_TYPE)
             .value("NO_ELEMENT", ParameterList::NO_ELEMENT)
             .export_values();
     }
     using GetText = const std::string& (ParameterList::*)(const std::string&) const;
-    cls.def("add", &ParameterList::add)
-        .def("remove", &ParameterList::remove)
-        .def("clear", &ParameterList::clear)
-        .def("contains", &ParameterList::contains);
+    cls.def("add", &ParameterList::add,
+            "add(name, value): Sets the named parameter to a text value, replacing any earlier one.")
+        .def("remove", &ParameterList::remove, "remove(name): Drops the named parameter.")
+        .def("clear", &ParameterList::clear, "clear(): Drops every parameter.")
+        .def("contains", &ParameterList::contains, "contains(name): Whether the named parameter is set.");
     defineValueGets<Vector2, Vector3, Complex, Scale, AxisAlignedBox>(cls);
-    cls.def("get", static_cast<GetText>(&ParameterList::get), py::return_value_policy<py::copy_const_reference>())
-        .def("getFloat", &getOr<double>)
-        .def("getInt", &getOr<int>)
-        .def("getBool", &getOr<bool>)
+    cls.def("get", static_cast<GetText>(&ParameterList::get), py::return_value_policy<py::copy_const_reference>(),
+            "get(name): The named parameter's text, or an empty text when it is not set.")
+        .def("getFloat", &getOr<double>,
+             "getFloat(name, default): The named parameter as a number, or default when it is missing or not a number.")
+        .def("getInt", &getOr<int>,
+             "getInt(name, default): The named parameter as a whole number, or default when it is missing or not one.")
+        .def("getBool", &getOr<bool>,
+             "getBool(name, default): The named parameter as a truth value, or default when it is missing or not one.")
         .def("getThrowOnFail", static_cast<GetText>(&ParameterList::getThrowOnFail),
-             py::return_value_policy<py::copy_const_reference>());
+             py::return_value_policy<py::copy_const_reference>(),
+             "getThrowOnFail(name): The named parameter's text; raises RuntimeError when it is not set.");
     defineValueGetThrowOnFails<Vector2, Vector3, Complex, Scale, AxisAlignedBox>(cls);
-    cls.def("getFloatThrowOnFail", &getOrThrow<double>)
-        .def("getIntThrowOnFail", &getOrThrow<int>)
-        .def("getBoolThrowOnFail", &getOrThrow<bool>)
-        .def("size", &ParameterList::size)
-        .def("empty", &ParameterList::empty)
+    cls.def("getFloatThrowOnFail", &getOrThrow<double>,
+            "getFloatThrowOnFail(name): The named parameter as a number; raises RuntimeError when it is missing or not "
+            "a number.")
+        .def("getIntThrowOnFail", &getOrThrow<int>,
+             "getIntThrowOnFail(name): The named parameter as a whole number; raises RuntimeError when it is missing "
+             "or not one.")
+        .def("getBoolThrowOnFail", &getOrThrow<bool>,
+             "getBoolThrowOnFail(name): The named parameter as a truth value; raises RuntimeError when it is missing "
+             "or not one.")
+        .def("size", &ParameterList::size, "size(): How many parameters are set.")
+        .def("empty", &ParameterList::empty, "empty(): Whether no parameter is set.")
         .def("__copy__", &copyOf<ParameterList>)
         .def("__deepcopy__", &deepCopyOf<ParameterList>);
 }
@@ -134,57 +167,101 @@ void exportParameterList()
 void exportEvents()
 {
     collectCyclesThrough<Event>(
-        py::class_<Event, std::shared_ptr<Event>, boost::noncopyable>("Event", py::init<std::uint32_t, double>())
-            .add_property("eventType", &Event::getEventType)
-            .add_property("eventTime", &Event::getEventTime)
-            .def("getEventType", &Event::getEventType)
-            .def("getEventTime", &Event::getEventTime));
+        py::class_<Event, std::shared_ptr<Event>, boost::noncopyable>(
+            "Event", "Something that happened, of a numbered event type, at a time in seconds.",
+            py::init<std::uint32_t, double>("Event(eventType, eventTime): An event of that type number, due at that "
+                                            "time."))
+            .add_property("eventType", &Event::getEventType, "The event's type number.")
+            .add_property("eventTime", &Event::getEventTime, "When the event is due, in seconds.")
+            .def("getEventType", &Event::getEventType, "getEventType(): The event's type number.")
+            .def("getEventTime", &Event::getEventTime, "getEventTime(): When the event is due, in seconds."));
 
-    py::class_<EventListener, PythonEventListener, boost::noncopyable>("EventListener", py::init<std::uint32_t>())
-        .add_property("eventType", &EventListener::getEventType)
-        .def("handleEvent", py::pure_virtual(&EventListener::handleEvent))
-        .def("removeFromAllDispatchers", &EventListener::removeFromAllDispatchers);
+    py::class_<EventListener, PythonEventListener, boost::noncopyable>(
+        "EventListener",
+        "Hears the events of one type from the event managers it is added to; subclass it and define handleEvent. "
+        "A manager does not keep its listeners alive: the script does.",
+        py::init<std::uint32_t>("EventListener(eventType): A listener of the events of that type number."))
+        .add_property("eventType", &EventListener::getEventType, "The type number of the events it hears.")
+        .def("handleEvent", pureVirtual(&EventListener::handleEvent),
+             "handleEvent(event): Called with each event of the listener's type; a subclass defines it.")
+        .def("removeFromAllDispatchers", &EventListener::removeFromAllDispatchers,
+             "removeFromAllDispatchers(): Leaves every event manager the listener was added to.");
 
-    collectCyclesThrough<EventManager>(py::class_<EventManager, boost::noncopyable>("EventManager")
-                                           .def("postEvent", &EventManager::postEvent)
-                                           .def("queueEvent", &EventManager::queueEvent)
-                                           .def("dispatchEvents", &EventManager::dispatchEvents)
-                                           .def("addEventListener", &EventManager::addEventListener)
-                                           .def("removeEventListener", &EventManager::removeEventListener)
-                                           .def("getID", &EventManager::getID));
+    collectCyclesThrough<EventManager>(
+        py::class_<EventManager, boost::noncopyable>(
+            "EventManager", "Delivers events to its listeners: at once, or queued until they are due.",
+            py::init<>("EventManager(): An event manager with no listeners."))
+            .def("postEvent", &EventManager::postEvent,
+                 "postEvent(event): Delivers the event to its listeners at once.")
+            .def("queueEvent", &EventManager::queueEvent,
+                 "queueEvent(event): Keeps the event until dispatchEvents reaches its time (a scene does so every "
+                 "step).")
+            .def("dispatchEvents", &EventManager::dispatchEvents,
+                 "dispatchEvents(time): Delivers the queued events due by that time, earliest first; a negative time "
+                 "delivers all.")
+            .def("addEventListener", &EventManager::addEventListener,
+                 "addEventListener(listener): Adds a listener for its event type; the manager does not keep it alive.")
+            .def("removeEventListener", &EventManager::removeEventListener,
+                 "removeEventListener(listener): Removes a listener.")
+            .def("getID", &EventManager::getID, "getID(): The manager's number, unique in the run."));
 
-    py::class_<ProtectedEventManager, boost::noncopyable>("ProtectedEventManager")
-        .def("addEventListener", &ProtectedEventManager::addEventListener)
-        .def("removeEventListener", &ProtectedEventManager::removeEventListener);
+    py::class_<ProtectedEventManager, boost::noncopyable>(
+        "ProtectedEventManager", "An event manager that scripts may only add listeners to and remove them from.",
+        py::init<>("ProtectedEventManager(): An event manager with no listeners."))
+        .def("addEventListener", &ProtectedEventManager::addEventListener,
+             "addEventListener(listener): Adds a listener for its event type; the manager does not keep it alive.")
+        .def("removeEventListener", &ProtectedEventManager::removeEventListener,
+             "removeEventListener(listener): Removes a listener.");
 }
 
 void exportProcesses()
 {
     py::class_<Process, PythonProcess, boost::noncopyable> process(
-        "Process", py::init<py::optional<std::uint32_t, std::uint32_t, bool, double>>());
+        "Process",
+        "A task updated with the time of each step of its process manager (a scene); subclass it and define "
+        "updateProcess. The manager keeps it alive until it is killed.",
+        py::init<py::optional<std::uint32_t, std::uint32_t, bool, double>>(
+            "Process([updateRate[, priority[, suspended[, suspendTime]]]]): A process updated every updateRate-th "
+            "step, lower priority numbers first, maybe suspended a while."));
     process
-        .def("getSuspended", &Process::getSuspended)
-        .def("isActive", &Process::isActive)
-        .def("getPriority", &Process::getPriority)
-        .def("getProcessManager", &Process::getProcessManager)
-        .def("suspend", &Process::suspend)
-        .def("killProcess", &Process::killProcess)
-        .def("setUpdateRate", &Process::setUpdateRate)
-        .def("getUpdateRate", &Process::getUpdateRate)
-        .def("updateProcess", py::pure_virtual(&Process::updateProcess))
-        .def("processStarted", &Process::processStarted, &PythonProcess::defaultProcessStarted)
-        .def("processSuspended", &Process::processSuspended, &PythonProcess::defaultProcessSuspended)
-        .def("processTerminated", &Process::processTerminated, &PythonProcess::defaultProcessTerminated);
+        .def("getSuspended", &Process::getSuspended, "getSuspended(): Whether the process is suspended.")
+        .def("isActive", &Process::isActive,
+             "isActive(): Whether the process is in a process manager and not suspended.")
+        .def("getPriority", &Process::getPriority,
+             "getPriority(): The process's priority: lower numbers are updated first.")
+        .def("getProcessManager", &Process::getProcessManager,
+             "getProcessManager(): The process manager (a scene, say) that updates it, or None.")
+        .def("suspend", &Process::suspend,
+             "suspend(suspended, time): Suspends the process for that many seconds (0: until resumed), or resumes it.")
+        .def("killProcess", &Process::killProcess,
+             "killProcess(): Ends the process; its manager lets it go after the current pass.")
+        .def("setUpdateRate", &Process::setUpdateRate,
+             "setUpdateRate(rate): Updates the process every rate-th step, with the time of those steps summed; 0 is "
+             "ignored.")
+        .def("getUpdateRate", &Process::getUpdateRate, "getUpdateRate(): Every how many steps it is updated.")
+        .def("updateProcess", pureVirtual(&Process::updateProcess),
+             "updateProcess(elapsed): Called each update with the seconds since the last; a subclass defines it.")
+        .def("processStarted", overridable(&Process::processStarted, &PythonProcess::defaultProcessStarted),
+             "processStarted(): Called when a process manager takes the process; does nothing unless a subclass "
+             "defines it.")
+        .def("processSuspended", overridable(&Process::processSuspended, &PythonProcess::defaultProcessSuspended),
+             "processSuspended(suspended): Called when the process is suspended or resumed; does nothing unless a "
+             "subclass defines it.")
+        .def("processTerminated", overridable(&Process::processTerminated, &PythonProcess::defaultProcessTerminated),
+             "processTerminated(): Called when the process ends; does nothing unless a subclass defines it.");
     collectCyclesThrough<Process, &releaseTimersManager>(process);
     py::register_ptr_to_python<std::shared_ptr<Process>>();
 
     py::class_<ProcessManager, py::bases<Process>, std::shared_ptr<ProcessManager>, boost::noncopyable> manager(
-        "ProcessManager", py::no_init);
-    manager.def("createNew", &ProcessManager::createNew)
+        "ProcessManager", "A process that updates a set of processes at its own current time.", py::no_init);
+    manager.def("createNew", &ProcessManager::createNew,
+                "createNew(startTime): A new process manager whose clock starts at that time in seconds.")
         .staticmethod("createNew")
-        .def("addProcess", &ProcessManager::addProcess)
-        .def("getCurrentTime", &ProcessManager::getCurrentTime)
-        .def("terminateAll", &ProcessManager::terminateAll);
+        .def("addProcess", &ProcessManager::addProcess,
+             "addProcess(process): Adds a process, which the manager keeps alive until it is killed.")
+        .def("getCurrentTime", &ProcessManager::getCurrentTime,
+             "getCurrentTime(): The manager's clock: the seconds of the steps it has run, from its start time.")
+        .def("terminateAll", &ProcessManager::terminateAll, "terminateAll(): Kills every process it updates.");
     // getProcessManager hands out a new wrapper of the manager each time; it
     // still compares equal to the script's own reference.
     defineIdentity(manager);
@@ -194,35 +271,56 @@ void exportProcesses()
 void exportFactoryEvents()
 {
     py::class_<FactoryEvent, py::bases<Event>, PythonFactoryEvent, boost::noncopyable>(
-        "FactoryEvent", py::init<std::uint32_t, double>())
-        .def("createNew", py::pure_virtual(&FactoryEvent::createNew))
-        .def("createCopy", py::pure_virtual(&FactoryEvent::createCopy));
+        "FactoryEvent",
+        "An event the event factory makes by name from parameters, as event scripts do; subclass it to add one.",
+        py::init<std::uint32_t, double>("FactoryEvent(eventType, eventTime): An event of that type number, due at that "
+                                        "time."))
+        .def("createNew", pureVirtual(&FactoryEvent::createNew),
+             "createNew(params): A new event of this kind made from a ParameterList; a subclass defines it.")
+        .def("createCopy", pureVirtual(&FactoryEvent::createCopy),
+             "createCopy(time): A copy of this event due at another time; a subclass defines it.");
     py::register_ptr_to_python<std::shared_ptr<FactoryEvent>>();
 
-    py::class_<EventFactory, boost::noncopyable>("EventFactory", py::no_init)
-        .def("getSingleton", &getLiveSingleton<EventFactory>)
+    py::class_<EventFactory, boost::noncopyable>(
+        "EventFactory", "Makes action events by their factory name from parameters, for event scripts.", py::no_init)
+        .def("getSingleton", &getLiveSingleton<EventFactory>,
+             "getSingleton(): The engine's event factory, or None before Root.initialize and after Root.shutdown.")
         .staticmethod("getSingleton")
-        .def("registerType", &EventFactory::registerType)
-        .def("isRegistered", &EventFactory::isRegistered)
-        .def("getRegistered", &EventFactory::getRegistered, py::return_value_policy<py::copy_const_reference>())
-        .def("create", &EventFactory::create);
+        .def("registerType", &EventFactory::registerType,
+             "registerType(prototype): Registers an event as the prototype of its kind; the first one registered under "
+             "a name stays.")
+        .def("isRegistered", &EventFactory::isRegistered,
+             "isRegistered(typeName): Whether a prototype is registered under that name.")
+        .def("getRegistered", &EventFactory::getRegistered, py::return_value_policy<py::copy_const_reference>(),
+             "getRegistered(typeName): The prototype registered under that name; raises RuntimeError if none.")
+        .def("create", &EventFactory::create,
+             "create(typeName, params): A new event made by the prototype of that name from a ParameterList.");
 }
 
 void exportTimers()
 {
     py::class_<Timer, py::bases<Process>, boost::noncopyable>(
-        "Timer", py::init<double, std::shared_ptr<EventManager>, std::string>())
-        .def(py::init<double, std::shared_ptr<EventManager>, std::uint32_t>())
-        .def("reset", &Timer::reset);
+        "Timer", "A process that posts an event on an event manager when its time is up, once.",
+        py::init<double, std::shared_ptr<EventManager>, std::string>(
+            "Timer(time, manager, name): Posts a TimerEvent of that name on the manager after time seconds; add it to "
+            "a scene to run it."))
+        .def(py::init<double, std::shared_ptr<EventManager>, std::uint32_t>(
+            "Timer(time, manager, eventType): Posts a TimerEvent of that event type on the manager after time "
+            "seconds."))
+        .def("reset", &Timer::reset, "reset(time): Starts counting again, to time seconds from now.");
 
     py::class_<TimerEvent, py::bases<Event>, std::shared_ptr<TimerEvent>, boost::noncopyable> timerEvent(
-        "TimerEvent", py::no_init);
+        "TimerEvent", "What a Timer posts when its time is up.", py::no_init);
     addEventType(timerEvent, &TimerEvent::TYPE);
-    timerEvent.add_property("name", py::make_function(&TimerEvent::getName,
-                                                      py::return_value_policy<py::copy_const_reference>()));
+    timerEvent.add_property(
+        "name", py::make_function(&TimerEvent::getName, py::return_value_policy<py::copy_const_reference>()),
+        "The name the timer was given.");
 
-    py::class_<TimerListener, py::bases<EventListener>, PythonTimerListener, boost::noncopyable>("TimerListener")
-        .def("timeUp", py::pure_virtual(&TimerListener::timeUp));
+    py::class_<TimerListener, py::bases<EventListener>, PythonTimerListener, boost::noncopyable>(
+        "TimerListener", "Hears TimerEvents; subclass it and define timeUp.",
+        py::init<>("TimerListener(): A listener of timer events."))
+        .def("timeUp", pureVirtual(&TimerListener::timeUp),
+             "timeUp(event): Called with each TimerEvent; a subclass defines it.");
 }
 
 }

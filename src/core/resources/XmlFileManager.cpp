@@ -3,6 +3,7 @@
 #include "core/LogManager.h"
 
 #include <filesystem>
+#include <iostream>
 
 namespace Tarnu
 {
@@ -99,10 +100,12 @@ XmlElement XmlFileManager::findElement(const std::string& tag, const std::string
     return element;
 }
 
-void XmlFileManager::log(const std::string& message, LogFile::MessageLevel level)
+void XmlFileManager::log(const std::string& message, LogFile::MessageLevel level, const char* hint)
 {
     if (LogManager* logs = LogManager::getSingletonPtr())
         logs->logMessage(LOG_NAME, message, level, false);
+    if (level >= LogFile::ML_CRITICAL)
+        std::cerr << message << (hint ? " " : "") << (hint ? hint : "") << '\n';
 }
 
 bool XmlFileManager::logExists()

@@ -42,8 +42,11 @@ public:
     std::shared_ptr<Resource> createResource(const std::string& name, std::uint32_t handle,
                                              ManualResourceLoader* loader) override;
 
-    /// To "XmlSystemLogFile.txt" while it exists.
-    static void log(const std::string& message, LogFile::MessageLevel level = LogFile::ML_CRITICAL);
+    /// To "XmlSystemLogFile.txt" while it exists. A problem (ML_CRITICAL) is printed on standard
+    /// error too, followed by the hint when there is one: a mistake in a data file leaves out a
+    /// part of the game, which a script should not have to find in the log.
+    static void log(const std::string& message, LogFile::MessageLevel level = LogFile::ML_CRITICAL,
+                    const char* hint = nullptr);
     static bool logExists();
 
 private:

@@ -1,6 +1,11 @@
 #include "game/physics/CollisionGrid.h"
 
+#include "core/EngineWarning.h"
 #include "game/physics/BodyTable.h"
+#include "game/physics/Collidable.h"
+#include "scene/Entity.h"
+
+#include <sstream>
 
 namespace Tarnu
 {
@@ -10,7 +15,7 @@ CollisionGrid::CollisionGrid()
     GridLevel* coarser = nullptr;
     double size = TOP_CELL_SIZE;
     std::uint32_t count = TOP_CELL_COUNT;
-    const Vector2 origin(-0.5 * TOP_CELL_SIZE * TOP_CELL_COUNT, -0.5 * TOP_CELL_SIZE * TOP_CELL_COUNT);
+    const Vector2 origin(-HALF_SIDE, -HALF_SIDE);
     for (std::uint32_t index = 0; index < LEVEL_COUNT; ++index)
     {
         auto level = std::make_unique<GridLevel>();
@@ -48,6 +53,8 @@ void CollisionGrid::file(std::uint32_t slot, PhysicsBody& body)
     if (!inside)
     {
         unfile(slot, body);
+        if (!reportedOutside && body.extent == AxisAlignedBox::EX_FINITE)
+            reportOutside(body);
         return;
     }
     const auto index = static_cast<std::int8_t>(level->index);
@@ -68,6 +75,18 @@ void CollisionGrid::file(std::uint32_t slot, PhysicsBody& body)
     for (std::uint32_t x = firstX; x <= lastX; ++x)
         for (std::uint32_t y = firstY; y <= lastY; ++y)
             level->cell(x, y).push_back(slot);
+}
+
+void CollisionGrid::reportOutside(const PhysicsBody& body)
+{
+    reportedOutside = true;
+    const Entity* entity = body.collidable->getOwnerPointer();
+    std::ostringstream message;
+    message << "the collidable of entity '" << (entity ? entity->getName() : std::string()) << "' is outside the "
+            << "collision grid (" << -HALF_SIDE << " to " << HALF_SIDE << " each way), its box from <" << body.minX
+            << "," << body.minY << "> to <" << body.maxX << "," << body.maxY
+            << ">: there it collides with nothing. (Said once per physics manager and scene.)";
+    logEngineWarning(message.str());
 }
 
 void CollisionGrid::unfile(std::uint32_t slot, PhysicsBody& body)

@@ -10,7 +10,10 @@
 // stays in the same cells keeps its places: only moving to other cells touches
 // them, since the collision pass tells by the bodies' step stamps which of them
 // moved. A box not wholly inside the grid (NaN and infinite ones included) is
-// in no cell, so no index ever leaves a level's cell array.
+// in no cell, so no index ever leaves a level's cell array; the first box of a
+// grid's life that leaves it is reported (standard error and the default log),
+// since it collides with nothing from then on. The report costs a test on that
+// path alone.
 
 #include "core/math/Vector2.h"
 #include "game/physics/CellList.h"
@@ -49,6 +52,8 @@ public:
     static constexpr std::uint32_t SUBDIVISION = 1u << SHIFT;
     static constexpr double TOP_CELL_SIZE = 512.0;
     static constexpr std::uint32_t TOP_CELL_COUNT = 32;
+    /// The grid spans -HALF_SIDE to HALF_SIDE on both axes.
+    static constexpr double HALF_SIDE = 0.5 * TOP_CELL_SIZE * TOP_CELL_COUNT;
     static_assert((TOP_CELL_COUNT << (SHIFT * (LEVEL_COUNT - 1))) <= 65536, "cell numbers fit a body's fields");
 
     CollisionGrid();
@@ -76,8 +81,12 @@ public:
     }
 
 private:
+    /// The report of a finite box outside the grid.
+    void reportOutside(const PhysicsBody& body);
+
     std::vector<std::unique_ptr<GridLevel>> levels;
     std::array<std::size_t, LEVEL_COUNT> filedAt{};  // collidables filed at each level
+    bool reportedOutside = false;
 };
 
 }

@@ -4,6 +4,7 @@
 
 #include "core/ParameterList.h"
 #include "core/python/Bindings.h"
+#include "core/python/Documentation.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/python/ResourceManagerBindings.h"
 #include "game/units/FSMResource.h"
@@ -12,6 +13,7 @@
 #include "game/units/UnitFSMControllerActionEvent.h"
 #include "game/python/FSMBridges.h"
 #include "scene/Entity.h"
+#include "scene/python/ComponentHooks.h"
 
 #include <boost/python.hpp>
 
@@ -27,62 +29,89 @@ BOOST_PYTHON_MEMBER_FUNCTION_OVERLOADS(AddStateForms, addState, 1, 3)
 BOOST_PYTHON_MEMBER_FUNCTION_OVERLOADS(SetStateForms, setState, 1, 2)
 BOOST_PYTHON_MEMBER_FUNCTION_OVERLOADS(ConnectForms, connect, 1, 2)
 
-using CopyResult = py::return_value_policy<py::copy_const_reference>;
-
 void exportDefinitions()
 {
-    py::class_<FSMResource, py::bases<Resource>, std::shared_ptr<FSMResource>, boost::noncopyable>("FSMResource",
-                                                                                                  py::no_init)
-        .def("addState", &FSMResource::addState, AddStateForms())
-        .def("addTransition", &FSMResource::addTransition)
-        .def("setDefaultStartingState", &FSMResource::setDefaultStartingState)
-        .def("clearAllStates", &FSMResource::clearAllStates);
+    py::class_<FSMResource, py::bases<Resource>, std::shared_ptr<FSMResource>, boost::noncopyable>(
+        "FSMResource",
+        "A state machine's definition: named states numbered from 1, transitions on event types, a starting state.",
+        py::no_init)
+        .def("addState", &FSMResource::addState,
+             AddStateForms("addState(name[, terminal[, defaultStart]]): Adds a state (terminal ones end the machine); "
+                           "answers its number."))
+        .def("addTransition", &FSMResource::addTransition,
+             "addTransition(fromState, toState, eventType): Moves the machine from one named state to another on an "
+             "event of that type.")
+        .def("setDefaultStartingState", &FSMResource::setDefaultStartingState,
+             "setDefaultStartingState(name): The state machines start in.")
+        .def("clearAllStates", &FSMResource::clearAllStates, "clearAllStates(): Forgets every state and transition.");
 
-    py::class_<FSMResourceManager, py::bases<ResourceManager>, boost::noncopyable> manager("FSMResourceManager",
-                                                                                          py::no_init);
+    py::class_<FSMResourceManager, py::bases<ResourceManager>, boost::noncopyable> manager(
+        "FSMResourceManager", "Keeps the state machine definitions by name.", py::no_init);
     defineTypedManager<FSMResourceManager>(manager);
-    manager.def("loadFSMFromModule", &FSMResourceManager::loadFSMFromModule)
-        .def("loadFSMFromScript", &FSMResourceManager::loadFSMFromScript)
-        .def("createEmptyFSM", &FSMResourceManager::createEmptyFSM);
+    manager
+        .def("loadFSMFromModule", &FSMResourceManager::loadFSMFromModule,
+             "loadFSMFromModule(name, module, function): The definition of that name, filled on loading by "
+             "module.function(definition).")
+        .def("loadFSMFromScript", &FSMResourceManager::loadFSMFromScript,
+             "loadFSMFromScript(name, script): The definition of that name, filled on loading by a script file that "
+             "finds it as fsm.")
+        .def("createEmptyFSM", &FSMResourceManager::createEmptyFSM,
+             "createEmptyFSM(name): An empty definition of that name, for the script to fill.");
 }
 
 void exportMachines()
 {
-    py::class_<UnitFSM, std::shared_ptr<UnitFSM>, boost::noncopyable>("UnitFSM", py::no_init)
-        .def("getState", &UnitFSM::getState)
-        .def("setState", &UnitFSM::setState, SetStateForms())
-        .def("getStateMachine", &UnitFSM::getStateMachine)
-        .def("connect", &UnitFSM::connect, ConnectForms())
-        .def("disconnect", &UnitFSM::disconnect)
-        .def("isConnected", &UnitFSM::isConnected);
+    py::class_<UnitFSM, std::shared_ptr<UnitFSM>, boost::noncopyable>(
+        "UnitFSM", "A running state machine: its state, moved along the transitions by its entity's events.",
+        py::no_init)
+        .def("getState", &UnitFSM::getState, "getState(): The number of the current state (0: none).")
+        .def("setState", &UnitFSM::setState,
+             SetStateForms("setState(state[, event]): Moves to a state, as if event had caused it."))
+        .def("getStateMachine", &UnitFSM::getStateMachine, "getStateMachine(): The definition it runs, or None.")
+        .def("connect", &UnitFSM::connect,
+             ConnectForms("connect(manager[, startState]): Listens to the events of an event manager (its entity), "
+                          "from startState (0: the default)."))
+        .def("disconnect", &UnitFSM::disconnect, "disconnect(): Stops listening.")
+        .def("isConnected", &UnitFSM::isConnected, "isConnected(): Whether it is listening.");
 
-    // The component's notifications and factory methods are defined again for this
-    // class: the Component class's defaults only reach instances of its own bridge.
-    py::class_<UnitFSMComponent, py::bases<Component, UnitFSM>, PyUnitFSM, boost::noncopyable>(
-        "UnitFSMComponent", py::init<const std::string&>(py::args("name")))
-        .def("stateChanged", py::pure_virtual(&UnitFSM::stateChanged))
-        .def("createNew", py::pure_virtual(&Component::createNew))
-        .def("createCopy", py::pure_virtual(&Component::createCopy))
-        .def("entityChanged", &Component::entityChanged, &PyUnitFSM::defaultEntityChanged)
-        .def("managerChanged", &Component::managerChanged, &PyUnitFSM::defaultManagerChanged);
+    py::class_<UnitFSMComponent, py::bases<Component, UnitFSM>, PyUnitFSM, boost::noncopyable> machine(
+        "UnitFSMComponent",
+        "A state machine as a component: subclass it with super = Component, name its definition and define "
+        "stateChanged.",
+        py::init<const std::string&>(py::args("name"),
+                                     "UnitFSMComponent(name): A machine running the definition of that name."));
+    machine.def("stateChanged", pureVirtual(&UnitFSM::stateChanged),
+             "stateChanged(oldState, newState, event): Called on every change of state, with the event that caused it; "
+             "a subclass defines it.");
+    defineComponentHooks<PyUnitFSM>(machine, "machine");
 }
 
 void exportController()
 {
     py::class_<UnitFSMController, py::bases<Component>, std::shared_ptr<UnitFSMController>, boost::noncopyable>(
-        "UnitFSMController", py::init<>())
-        .def("registerFSM", &UnitFSMController::registerFSM)
-        .def("isRegistered", &UnitFSMController::isRegistered)
-        .def("getRegistered", &UnitFSMController::getRegistered)
-        .def("getActiveFSM", &UnitFSMController::getActiveFSM)
-        .def("setFSM", &UnitFSMController::setFSM);
+        "UnitFSMController",
+        "Runs one of its entity's state machines at a time, by the name of their definitions; add it before them.",
+        py::init<>("UnitFSMController(): A controller with no machines yet."))
+        .def("registerFSM", &UnitFSMController::registerFSM,
+             "registerFSM(machine): Takes a machine under the name of its definition.")
+        .def("isRegistered", &UnitFSMController::isRegistered,
+             "isRegistered(name): Whether it has a machine of that name.")
+        .def("getRegistered", &UnitFSMController::getRegistered,
+             "getRegistered(name): The machine of that name, or None.")
+        .def("getActiveFSM", &UnitFSMController::getActiveFSM, "getActiveFSM(): The running machine, or None.")
+        .def("setFSM", &UnitFSMController::setFSM,
+             "setFSM(name): Stops the running machine and starts the one of that name (an empty name: none).");
 
     py::class_<UnitFSMControllerActionEvent, py::bases<FactoryEvent>, std::shared_ptr<UnitFSMControllerActionEvent>,
                boost::noncopyable>
-        event("UnitFSMControllerActionEvent", py::init<const std::string&, double>(py::args("fsm", "time")));
+        event("UnitFSMControllerActionEvent",
+              "Posted or queued on an entity, makes its controller run another machine "
+              "(\"UnitFSMControllerAction\" in event scripts).",
+              py::init<const std::string&, double>(py::args("fsm", "time"),
+                                                   "UnitFSMControllerActionEvent(fsm, time): Runs the machine named "
+                                                   "fsm, due at time."));
     addEventType(event, &UnitFSMControllerActionEvent::TYPE);
-    event.add_static_property("FACTORY_TYPE", py::make_getter(&UnitFSMControllerActionEvent::FACTORY_TYPE,
-                                                              CopyResult()));
+    addFactoryType(event, &UnitFSMControllerActionEvent::FACTORY_TYPE);
 }
 
 }

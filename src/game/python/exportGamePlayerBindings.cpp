@@ -18,24 +18,32 @@ namespace Tarnu
 void exportGamePlayerBindings()
 {
     py::class_<GamePlayer, py::bases<Component>, std::shared_ptr<GamePlayer>, boost::noncopyable>(
-        "GamePlayer", py::init<std::uint32_t, bool>(py::args("id", "active")))
-        .def("getID", &GamePlayer::getID)
-        .def("isActive", &GamePlayer::isActive);
+        "GamePlayer", "One side of the game, by number, filed by the scene's GamePlayerManager.",
+        py::init<std::uint32_t, bool>(py::args("id", "active"),
+                                      "GamePlayer(id, active): Player number id; active asks to be the player at the "
+                                      "keyboard."))
+        .def("getID", &GamePlayer::getID, "getID(): The player's number.")
+        .def("isActive", &GamePlayer::isActive, "isActive(): Whether it asks to be the active player.");
 
     py::class_<GamePlayerManager, py::bases<Component>, std::shared_ptr<GamePlayerManager>, boost::noncopyable>(
-        "GamePlayerManager", py::init<>())
-        .def("getGamePlayerManager", &GamePlayerManager::getGamePlayerManager)
+        "GamePlayerManager", "Files the GamePlayers that enter its scene by number.",
+        py::init<>("GamePlayerManager(): A manager with no players yet."))
+        .def("getGamePlayerManager", &GamePlayerManager::getGamePlayerManager,
+             "getGamePlayerManager(scene): The scene's player manager, or None.")
         .staticmethod("getGamePlayerManager")
-        .def("getGamePlayerEntity", &GamePlayerManager::getGamePlayerEntity)
+        .def("getGamePlayerEntity", &GamePlayerManager::getGamePlayerEntity,
+             "getGamePlayerEntity(scene, id): The entity of the scene's player of that number, or None.")
         .staticmethod("getGamePlayerEntity")
-        .def("getActivePlayer", &GamePlayerManager::getActivePlayer)
-        .def("getGamePlayer", &GamePlayerManager::getGamePlayer);
+        .def("getActivePlayer", &GamePlayerManager::getActivePlayer,
+             "getActivePlayer(): The number of the active player, 0 when none.")
+        .def("getGamePlayer", &GamePlayerManager::getGamePlayer,
+             "getGamePlayer(id): The player of that number, or None.");
 
     py::class_<TileMap, py::bases<Component>, std::shared_ptr<TileMap>, boost::noncopyable> tileMap(
         "TileMap", "A grid of tiles over a scene, with each player's fog of war over it.",
         py::init<const Vector2&, std::uint32_t, std::uint32_t, std::uint32_t>(
-            py::args("tileSize", "columns", "rows", "batchSize"),
-            "A map of tiles of that size; an archive's header replaces the grid and the batch size."));
+            "TileMap(tileSize, columns, rows, batchSize): A map of tiles of that size; an archive's header replaces "
+            "the grid and the batch size."));
     {
         const py::scope inside(tileMap);
         py::enum_<TileMap::Visibility>("Visibility", "What a player knows of a tile.")
@@ -44,19 +52,23 @@ void exportGamePlayerBindings()
             .value("INVISIBLE", TileMap::INVISIBLE)
             .export_values();
     }
-    tileMap.def("getTileMap", &TileMap::getTileMap, py::args("scene"), "The scene's tile map, or None.")
+    tileMap.def("getTileMap", &TileMap::getTileMap, "getTileMap(scene): The scene's tile map, or None.")
         .staticmethod("getTileMap")
-        .def("loadFromFile", &TileMap::loadFromFile, py::args("path"),
-             "Reads the grid, texture and terrain from a tile-map archive, replacing the whole terrain.")
-        .def("initialize", &TileMap::initialize, "Builds the tiles' collidables, batches and entities, once.")
-        .def("setTerrainData", &TileMap::setTerrainData, py::args("entityTemplate", "texBox", "x", "y"),
-             "Sets one tile's entity template (or None) and texture box.")
-        .def("getVisibility", &TileMap::getVisibility, py::args("position", "player"),
-             "VISIBLE, FOGGED or INVISIBLE: what the player knows of the tile at the position.")
-        .def("getBoundingBox", &TileMap::getBoundingBox, "The map's world rectangle; a null box before initialize.")
+        .def("loadFromFile", &TileMap::loadFromFile,
+             "loadFromFile(path): Reads the grid, texture and terrain from a tile-map archive, replacing the whole "
+             "terrain.")
+        .def("initialize", &TileMap::initialize,
+             "initialize(): Builds the tiles' collidables, batches and entities, once.")
+        .def("setTerrainData", &TileMap::setTerrainData,
+             "setTerrainData(entityTemplate, texBox, x, y): Sets one tile's entity template (or None) and texture box.")
+        .def("getVisibility", &TileMap::getVisibility,
+             "getVisibility(position, player): VISIBLE, FOGGED or INVISIBLE: what the player knows of the tile at the "
+             "position.")
+        .def("getBoundingBox", &TileMap::getBoundingBox,
+             "getBoundingBox(): The map's world rectangle; a null box before initialize.")
         .def("getInvisibleTile", &TileMap::getInvisibleTile,
-             py::args("position", "radius", "player", "borderOnly", "out"),
-             "Writes into out the centre of an unexplored tile around the position; False when none.");
+             "getInvisibleTile(position, radius, player, borderOnly, out): Writes into out the centre of an "
+             "unexplored tile around the position; False when none.");
 }
 
 }

@@ -2,6 +2,7 @@
 // components, what they report, and the action event that names a target.
 
 #include "core/python/Bindings.h"
+#include "core/python/Documentation.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/resources/Resource.h"
 #include "game/python/PlayerBeaconBridge.h"
@@ -12,6 +13,7 @@
 #include "game/units/VisualReactor.h"
 #include "game/units/VisualTargetSeeker.h"
 #include "scene/Entity.h"
+#include "scene/python/ComponentHooks.h"
 #include "scene/templates/SceneTemplate.h"
 
 #include <boost/python.hpp>
@@ -29,83 +31,119 @@ using CopyResult = py::return_value_policy<py::copy_const_reference>;
 void exportUnits()
 {
     py::class_<PlayerUnit, py::bases<Component>, std::shared_ptr<PlayerUnit>, boost::noncopyable>(
-        "PlayerUnit",
-        py::init<std::uint32_t, std::uint32_t, const std::string&>(py::args("unitType", "player", "templateName")))
-        .def("getUnitType", &PlayerUnit::getUnitType)
-        .def("getPlayer", &PlayerUnit::getPlayer)
-        .def("getController", &PlayerUnit::getController)
-        .def("getBeacon", &PlayerUnit::getBeacon)
-        .def("getSceneTemplate", &PlayerUnit::getSceneTemplate, CopyResult())
-        .def("getParameters", &PlayerUnit::getParameters);
+        "PlayerUnit", "Makes its entity a unit of a player: a unit type, the player's number and a scene template.",
+        py::init<std::uint32_t, std::uint32_t, const std::string&>(
+            py::args("unitType", "player", "templateName"),
+            "PlayerUnit(unitType, player, templateName): A unit of that type and player, made from the scene template "
+            "of that name (\"\": none)."))
+        .def("getUnitType", &PlayerUnit::getUnitType, "getUnitType(): The unit type.")
+        .def("getPlayer", &PlayerUnit::getPlayer, "getPlayer(): The player's number.")
+        .def("getController", &PlayerUnit::getController,
+             "getController(): Its entity's UnitFSMController, or None.")
+        .def("getBeacon", &PlayerUnit::getBeacon, "getBeacon(): The beacon it is in, or None.")
+        .def("getSceneTemplate", &PlayerUnit::getSceneTemplate, CopyResult(),
+             "getSceneTemplate(): The scene template it was made from, or None.")
+        .def("getParameters", &PlayerUnit::getParameters, "getParameters(): A copy of its parameters.");
 }
 
 void exportBeacons()
 {
-    // The component's notifications and factory methods are defined again for this
-    // class: the Component class's defaults only reach instances of its own bridge.
-    py::class_<PlayerBeacon, py::bases<Component>, PyPlayerBeacon, boost::noncopyable>(
-        "PlayerBeacon", py::init<std::uint32_t, std::uint32_t>(py::args("unitType", "player")))
-        .def("getUnitType", &PlayerBeacon::getUnitType)
-        .def("getPlayer", &PlayerBeacon::getPlayer)
-        .def("addUnit", &PlayerBeacon::addUnit)
-        .def("removeUnit", &PlayerBeacon::removeUnit)
-        .def("removeAllUnits", &PlayerBeacon::removeAllUnits)
-        .def("getNumUnits", &PlayerBeacon::getNumUnits)
-        .def("getPriority", &PlayerBeacon::getPriority)
-        .def("selectUnitToRemove", &PlayerBeacon::selectUnitToRemove, &PyPlayerBeacon::defaultSelectUnitToRemove)
-        .def("evaluateUnit", &PlayerBeacon::evaluateUnit, &PyPlayerBeacon::defaultEvaluateUnit)
-        .def("unitAdded", &PlayerBeacon::unitAdded, &PyPlayerBeacon::defaultUnitAdded)
-        .def("unitRemoved", &PlayerBeacon::unitRemoved, &PyPlayerBeacon::defaultUnitRemoved)
-        .def("createNew", py::pure_virtual(&Component::createNew))
-        .def("createCopy", py::pure_virtual(&Component::createCopy))
-        .def("entityChanged", &Component::entityChanged, &PyPlayerBeacon::defaultEntityChanged)
-        .def("managerChanged", &Component::managerChanged, &PyPlayerBeacon::defaultManagerChanged);
+    py::class_<PlayerBeacon, py::bases<Component>, PyPlayerBeacon, boost::noncopyable> beacon(
+        "PlayerBeacon",
+        "Gathers units of one type and player in its scene; subclass it with super = PlayerBeacon to hear joins "
+        "and departures.",
+        py::init<std::uint32_t, std::uint32_t>(py::args("unitType", "player"),
+                                               "PlayerBeacon(unitType, player): A beacon for the units of that type "
+                                               "and player."));
+    beacon.def("getUnitType", &PlayerBeacon::getUnitType, "getUnitType(): The unit type it gathers.")
+        .def("getPlayer", &PlayerBeacon::getPlayer, "getPlayer(): The player's number.")
+        .def("addUnit", &PlayerBeacon::addUnit, "addUnit(unit): Takes a unit that is in no beacon.")
+        .def("removeUnit", &PlayerBeacon::removeUnit, "removeUnit(unit): Lets a unit go.")
+        .def("removeAllUnits", &PlayerBeacon::removeAllUnits, "removeAllUnits(): Lets every unit go.")
+        .def("getNumUnits", &PlayerBeacon::getNumUnits, "getNumUnits(): How many units it holds.")
+        .def("getPriority", &PlayerBeacon::getPriority,
+             "getPriority(): The beacon's priority (0 unless a game sets one).")
+        .def("selectUnitToRemove",
+             overridable(&PlayerBeacon::selectUnitToRemove, &PyPlayerBeacon::defaultSelectUnitToRemove),
+             "selectUnitToRemove(): Advice: the unit to let go first (the first to have joined), or None.")
+        .def("evaluateUnit", overridable(&PlayerBeacon::evaluateUnit, &PyPlayerBeacon::defaultEvaluateUnit),
+             "evaluateUnit(unit): Advice: how much the unit is worth here (1 over its squared distance).")
+        .def("unitAdded", overridable(&PlayerBeacon::unitAdded, &PyPlayerBeacon::defaultUnitAdded),
+             "unitAdded(unit): Called when a unit joins; does nothing unless a subclass defines it.")
+        .def("unitRemoved", overridable(&PlayerBeacon::unitRemoved, &PyPlayerBeacon::defaultUnitRemoved),
+             "unitRemoved(unit): Called when a unit leaves; does nothing unless a subclass defines it.");
+    defineComponentHooks<PyPlayerBeacon>(beacon, "beacon");
     py::register_ptr_to_python<std::shared_ptr<PlayerBeacon>>();
 
     py::class_<SingleStateBeacon, py::bases<PlayerBeacon>, std::shared_ptr<SingleStateBeacon>, boost::noncopyable>(
-        "SingleStateBeacon", py::no_init);
+        "SingleStateBeacon",
+        "A beacon that runs its state machine on each unit that joins (made by ComponentFactory as "
+        "\"SingleStateBeacon\").",
+        py::no_init);
 }
 
 void exportSight()
 {
     py::class_<VisualReactor, py::bases<Component>, std::shared_ptr<VisualReactor>, boost::noncopyable>(
-        "VisualReactor", py::init<>());
+        "VisualReactor",
+        "On a unit's sensor entity, queues a UnitSightedEvent (and an EnemySightedEvent for another player's) "
+        "on the unit for each unit coming into view.",
+        py::init<>("VisualReactor(): A reactor."));
 
     using SetByName = void (VisualTargetSeeker::*)(const std::string&);
     using SetByEntity = void (VisualTargetSeeker::*)(const std::shared_ptr<Entity>&);
     py::class_<VisualTargetSeeker, py::bases<Component>, std::shared_ptr<VisualTargetSeeker>, boost::noncopyable>(
-        "VisualTargetSeeker", py::init<>())
-        .def(py::init<const std::string&>(py::args("targetName")))
-        .def("getTargetName", &VisualTargetSeeker::getTargetName, CopyResult())
-        .def("setTarget", static_cast<SetByName>(&VisualTargetSeeker::setTarget), py::args("name"))
-        .def("setTarget", static_cast<SetByEntity>(&VisualTargetSeeker::setTarget), py::args("entity"));
+        "VisualTargetSeeker",
+        "On a unit's sensor entity, watches for one entity by name: queues VisualTargetFound and VisualTargetLost.",
+        py::init<>("VisualTargetSeeker(): A seeker with no target yet."))
+        .def(py::init<const std::string&>(py::args("targetName"),
+                                          "VisualTargetSeeker(targetName): A seeker of the entity of that name."))
+        .def("getTargetName", &VisualTargetSeeker::getTargetName, CopyResult(),
+             "getTargetName(): The name of the entity it watches for.")
+        .def("setTarget", static_cast<SetByName>(&VisualTargetSeeker::setTarget), py::args("name"),
+             "setTarget(name): Watches for the entity of that name.")
+        .def("setTarget", static_cast<SetByEntity>(&VisualTargetSeeker::setTarget), py::args("entity"),
+             "setTarget(entity): Watches for that entity, by its name.");
 }
 
 template <class SightEvent, class Subject>
-void exportSightEvent(const char* name, const char* property,
+void exportSightEvent(const char* name, const char* doc, const char* property, const char* propertyDoc,
                       const std::shared_ptr<Subject>& (SightEvent::*getter)() const)
 {
-    py::class_<SightEvent, py::bases<Event>, std::shared_ptr<SightEvent>, boost::noncopyable> event(name, py::no_init);
-    event.add_property(property, py::make_function(getter, CopyResult()));
+    py::class_<SightEvent, py::bases<Event>, std::shared_ptr<SightEvent>, boost::noncopyable> event(name, doc,
+                                                                                                  py::no_init);
+    event.add_property(property, py::make_function(getter, CopyResult()), propertyDoc);
     addEventType(event, &SightEvent::TYPE);
 }
 
 void exportSightEvents()
 {
-    exportSightEvent("UnitSightedEvent", "unit", &UnitSightedEvent::getUnit);
-    exportSightEvent("EnemySightedEvent", "unit", &EnemySightedEvent::getUnit);
-    exportSightEvent("VisualTargetLost", "target", &VisualTargetLost::getTarget);
-    exportSightEvent("VisualTargetFound", "target", &VisualTargetFound::getTarget);
+    exportSightEvent("UnitSightedEvent", "Queued on a unit when its sensor sees a unit come into view.", "unit",
+                     "The unit seen.", &UnitSightedEvent::getUnit);
+    exportSightEvent("EnemySightedEvent", "Queued on a unit when the unit it sees is another player's.", "unit",
+                     "The enemy seen.", &EnemySightedEvent::getUnit);
+    exportSightEvent("VisualTargetLost", "Queued when the entity a VisualTargetSeeker watches for leaves its view.",
+                     "target", "The entity lost.", &VisualTargetLost::getTarget);
+    exportSightEvent("VisualTargetFound", "Queued when the entity a VisualTargetSeeker watches for comes into view.",
+                     "target", "The entity found.", &VisualTargetFound::getTarget);
 
     py::class_<SetVisualTargetActionEvent, py::bases<FactoryEvent>, std::shared_ptr<SetVisualTargetActionEvent>,
                boost::noncopyable>
-        event("SetVisualTargetActionEvent", py::init<const std::string&, double>(py::args("name", "time")));
-    event.def(py::init<const std::shared_ptr<Entity>&, double>(py::args("entity", "time")));
+        event("SetVisualTargetActionEvent",
+              "Posted or queued on a sensor's entity, changes its VisualTargetSeeker's target (\"SetVisualTarget\" "
+              "in event scripts).",
+              py::init<const std::string&, double>(py::args("name", "time"),
+                                                   "SetVisualTargetActionEvent(name, time): Targets the entity of that "
+                                                   "name, due at time."));
+    event.def(py::init<const std::shared_ptr<Entity>&, double>(py::args("entity", "time"),
+
+                                                                   "SetVisualTargetActionEvent(entity, time): Targets "
+                                                                   "the entity (its name when it arrives)."));
     addEventType(event, &SetVisualTargetActionEvent::TYPE);
-    event.add_static_property("FACTORY_TYPE",
-                              py::make_getter(&SetVisualTargetActionEvent::FACTORY_TYPE, CopyResult()))
-        .add_property("entity", &SetVisualTargetActionEvent::getEntity)
-        .add_property("name", py::make_function(&SetVisualTargetActionEvent::getName, CopyResult()));
+    addFactoryType(event, &SetVisualTargetActionEvent::FACTORY_TYPE);
+    event.add_property("entity", &SetVisualTargetActionEvent::getEntity, "The entity targeted, or None.")
+        .add_property("name", py::make_function(&SetVisualTargetActionEvent::getName, CopyResult()),
+                      "The name targeted.");
 }
 
 }

@@ -1,5 +1,6 @@
 #include "render/animation/AnimationSequence.h"
 
+#include "core/EngineWarning.h"
 #include "core/LogManager.h"
 #include "core/ParameterList.h"
 #include "render/animation/AnimationSequenceManager.h"
@@ -46,7 +47,10 @@ void AnimationSequence::loadImpl()
     }
     if (!data->load(element.node, element.file))
     {
-        // Its own message is in the log already; a half-read sequence is never used.
+        // Its own message is in the log already, without the sequence's name; a half-read sequence is
+        // never used.
+        printEngineHint(FACTORY_TYPE + " " + getName() + " is left out, for the reason above: a sprite that names "
+                        "it has no such animation (\"Animation not found.\").");
         data.reset();
         loadError = true;
         return;

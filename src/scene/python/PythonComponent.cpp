@@ -1,6 +1,7 @@
 #include "scene/python/PythonComponent.h"
 
 #include "core/CallbackScope.h"
+#include "core/EngineWarning.h"
 #include "core/LogManager.h"
 #include "core/ParameterList.h"
 #include "core/PythonManager.h"
@@ -47,6 +48,9 @@ const std::string& PythonComponentHooks::pythonSuperType() const
         {
             printPythonException();
             logToPython("'super' not defined in python class '" + pythonType() + "'.", LogFile::ML_NORMAL, false);
+            printEngineHint("the component class " + pythonType() +
+                            " needs the class attribute super, naming the class it derives from: super = Component "
+                            "(or the engine class, such as PlayerBeacon).");
         }
     }
     return superTypeName;

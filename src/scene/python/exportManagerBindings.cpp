@@ -39,39 +39,57 @@ std::shared_ptr<Process> createProcess(EventScript& script, const std::shared_pt
 void exportEntityTemplates()
 {
     py::class_<EntityTemplate, py::bases<Resource>, std::shared_ptr<EntityTemplate>, boost::noncopyable>(
-        "EntityTemplate", py::no_init)
-        .def("createEntity", &EntityTemplate::createEntity, CreateEntityForms())
-        .def("createComponent", &EntityTemplate::createComponent);
+        "EntityTemplate",
+        "A recipe for an entity from a data file's EntityTemplate element: its components by type name with their "
+        "parameters.",
+        py::no_init)
+        .def("createEntity", &EntityTemplate::createEntity,
+             CreateEntityForms("createEntity([params[, name]]): A new entity with the template's components, VarParams "
+                               "read from params; None when the template is not loaded or failed to load (see "
+                               "XmlSystemLogFile.txt)."))
+        .def("createComponent", &EntityTemplate::createComponent,
+             "createComponent(typeName, params): The template's component of that type alone, or None.");
 
-    py::class_<EntityTemplateManager, py::bases<ResourceManager>, boost::noncopyable> manager("EntityTemplateManager",
-                                                                                             py::no_init);
+    py::class_<EntityTemplateManager, py::bases<ResourceManager>, boost::noncopyable> manager(
+        "EntityTemplateManager", "Keeps the entity templates by name.", py::no_init);
     defineTypedManager<EntityTemplateManager>(manager);
-    manager.def("loadTemplate", &EntityTemplateManager::loadTemplate);
+    manager.def("loadTemplate", &EntityTemplateManager::loadTemplate,
+                "loadTemplate(name, file): The template of that name, looked for in file first; call its load() before "
+                "createEntity.");
 }
 
 void exportSceneTemplates()
 {
     py::class_<SceneTemplate, py::bases<Resource>, std::shared_ptr<SceneTemplate>, boost::noncopyable>(
-        "SceneTemplate", py::no_init)
-        .def("createSceneInManager", &SceneTemplate::createSceneInManager, CreateSceneInManagerForms())
-        .def("createSceneInNode", &SceneTemplate::createSceneInNode, CreateSceneInNodeForms());
+        "SceneTemplate", "A recipe for nodes and their entities from a data file's SceneTemplate element.",
+        py::no_init)
+        .def("createSceneInManager", &SceneTemplate::createSceneInManager,
+             CreateSceneInManagerForms("createSceneInManager(manager[, pos[, ori[, scl]]]): Builds the template into a "
+                                       "scene, moved by pos, ori and scl; answers the first top-level node, or None."))
+        .def("createSceneInNode", &SceneTemplate::createSceneInNode,
+             CreateSceneInNodeForms("createSceneInNode(node[, pos[, ori[, scl]]]): Builds the template below a node, "
+                                    "moved by pos, ori and scl; answers the first top-level node, or None."));
 
-    py::class_<SceneTemplateManager, py::bases<ResourceManager>, boost::noncopyable> manager("SceneTemplateManager",
-                                                                                            py::no_init);
+    py::class_<SceneTemplateManager, py::bases<ResourceManager>, boost::noncopyable> manager(
+        "SceneTemplateManager", "Keeps the scene templates by name.", py::no_init);
     defineTypedManager<SceneTemplateManager>(manager);
-    manager.def("loadTemplate", &SceneTemplateManager::loadTemplate);
+    manager.def("loadTemplate", &SceneTemplateManager::loadTemplate,
+                "loadTemplate(name, file): The scene template of that name, looked for in file first; call its load() "
+                "before use.");
 }
 
 void exportEventScripts()
 {
-    py::class_<EventScript, py::bases<Resource>, std::shared_ptr<EventScript>, boost::noncopyable>("EventScript",
-                                                                                                  py::no_init)
-        .def("createProcess", &createProcess);
+    py::class_<EventScript, py::bases<Resource>, std::shared_ptr<EventScript>, boost::noncopyable>(
+        "EventScript", "Timed action events from a data file's EventScript element, played on a scene.", py::no_init)
+        .def("createProcess", &createProcess,
+             "createProcess(manager): A process that plays the script on the scene; add it to the scene to start it.");
 
-    py::class_<EventScriptManager, py::bases<ResourceManager>, boost::noncopyable> manager("EventScriptManager",
-                                                                                          py::no_init);
+    py::class_<EventScriptManager, py::bases<ResourceManager>, boost::noncopyable> manager(
+        "EventScriptManager", "Keeps the event scripts by name.", py::no_init);
     defineTypedManager<EventScriptManager>(manager);
-    manager.def("loadScript", &EventScriptManager::loadScript);
+    manager.def("loadScript", &EventScriptManager::loadScript,
+                "loadScript(name, file): The event script of that name, looked for in file first.");
 }
 
 // The engine's own spawn instantiator is not among the built-in prototypes: a
@@ -79,21 +97,31 @@ void exportEventScripts()
 void exportSpawnPoint()
 {
     py::class_<SpawnPointSTI, py::bases<Component>, std::shared_ptr<SpawnPointSTI>, boost::noncopyable>(
-        "SpawnPointSTI", py::init<>());
+        "SpawnPointSTI",
+        "The spawner's instantiator: builds the scene templates its generator picks at the entity's place.",
+        py::init<>("SpawnPointSTI(): A prototype to register with ComponentFactory."));
 }
 
 void exportEntityTracker()
 {
     using ByName = void (EntityTracker::*)(const std::string&);
     using ByEntity = void (EntityTracker::*)(const std::shared_ptr<Entity>&);
-    py::class_<EntityTracker, boost::noncopyable>("EntityTracker", py::init<>())
-        .def(py::init<std::string>())
-        .def("getEntityName", &EntityTracker::getEntityName, py::return_value_policy<py::copy_const_reference>())
-        .def("setEntity", static_cast<ByName>(&EntityTracker::setEntity))
-        .def("setEntity", static_cast<ByEntity>(&EntityTracker::setEntity))
-        .def("getEntity", &EntityTracker::getEntity, py::return_value_policy<py::copy_const_reference>())
-        .def("connect", &EntityTracker::connect, ConnectForms())
-        .def("disconnect", &EntityTracker::disconnect);
+    py::class_<EntityTracker, boost::noncopyable>(
+        "EntityTracker", "Follows an entity by name: learns when it enters or leaves a scene.",
+        py::init<>("EntityTracker(): A tracker of no name yet."))
+        .def(py::init<std::string>("EntityTracker(name): A tracker of the entity of that name."))
+        .def("getEntityName", &EntityTracker::getEntityName, py::return_value_policy<py::copy_const_reference>(),
+             "getEntityName(): The name tracked.")
+        .def("setEntity", static_cast<ByName>(&EntityTracker::setEntity),
+             "setEntity(name): Tracks the entity of that name.")
+        .def("setEntity", static_cast<ByEntity>(&EntityTracker::setEntity),
+             "setEntity(entity): Tracks the given entity's name.")
+        .def("getEntity", &EntityTracker::getEntity, py::return_value_policy<py::copy_const_reference>(),
+             "getEntity(): The tracked entity while it is in the connected scene, else None.")
+        .def("connect", &EntityTracker::connect,
+             ConnectForms("connect(manager[, entity[, foundEventType[, lostEventType]]]): Watches the scene, posting "
+                          "events of those types (0: none) on entity when the tracked one enters or leaves."))
+        .def("disconnect", &EntityTracker::disconnect, "disconnect(): Stops watching the scene.");
 }
 
 }

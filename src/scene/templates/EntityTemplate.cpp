@@ -1,5 +1,6 @@
 #include "scene/templates/EntityTemplate.h"
 
+#include "core/EngineWarning.h"
 #include "core/GraphReach.h"
 #include "core/PythonManager.h"
 #include "scene/Component.h"
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace Tarnu
 {
@@ -220,7 +222,10 @@ void EntityTemplate::readComponents(const XmlElement& element, const std::string
         if (!prototype)
         {
             XmlFileManager::log(prefix + getName() + location + ": component " + type +
-                                " is not registered with factory.");
+                                    " is not registered with factory.",
+                                LogFile::ML_CRITICAL,
+                                "(A component written in Python is registered with ComponentFactory.getSingleton()"
+                                ".registerType(prototype) before its template loads.)");
             continue;
         }
         ComponentRecord* record = findRecord(type);
@@ -267,10 +272,16 @@ void EntityTemplate::unloadImpl()
     searchDirectories.clear();
 }
 
-bool EntityTemplate::usable() const
+bool EntityTemplate::usable()
 {
     if (!isLoaded() || wasLoadError())
+    {
+        if (!std::exchange(toldUnusable, true))
+            printEngineHint(FACTORY_TYPE + " " + getName() + " makes nothing (None): " +
+                            (isLoaded() ? "it failed to load, as XmlSystemLogFile.txt and the errors above say."
+                                        : "it is not loaded; call its load() first."));
         return false;
+    }
     if (!XmlFileManager::logExists())
         throw std::runtime_error("creating entity after XmlFileManager shut down.");
     return true;

@@ -95,14 +95,16 @@ private:
     bool makeParameters(const std::string& type, const ComponentRecord& record, const ParameterList& callerParams,
                         ParameterList& out) const;
     std::shared_ptr<Component> copyCached(const std::string& type, const ComponentRecord& record) const;
-    /// The checks every instantiation starts with; false when the template is not usable.
-    bool usable() const;
+    /// The checks every instantiation starts with; false when the template is not usable, which
+    /// standard error hears the first time.
+    bool usable();
 
     Records records;
     ParameterList defaultValues;
     std::vector<std::weak_ptr<EntityTemplate>> mergedBases;   // cleared on unload
     unsigned inheritors = 0;   // merged bases of loaded templates that are this one: with none, nothing derives from it
     std::set<std::string> searchDirectories;
+    bool toldUnusable = false;   // a game may ask every frame: the hint is given once
 };
 
 }
