@@ -41,7 +41,7 @@ def run_script(tmp_path):
             environment.update(env)
         completed = subprocess.run(
             [sys.executable, "-c", textwrap.dedent(source)], cwd=tmp_path, env=environment,
-            capture_output=True, text=True, timeout=timeout)
+            capture_output=True, encoding="utf-8", errors="backslashreplace", timeout=timeout)
         # Every scenario ends with nothing of the scene graph left alive, whatever it tested.
         assert (LEAK_WARNING in completed.stdout) == leaks, ScriptResult(completed)
         return ScriptResult(completed)
