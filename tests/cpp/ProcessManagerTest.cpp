@@ -162,11 +162,10 @@ TEST(ProcessPass, ReenteringWarnsOncePerCallAndAThrowingProcessIsPassedOverWithA
 
     first->onUpdate = [] { throw std::runtime_error("process failed"); };
     testing::internal::CaptureStderr();
-    for (int i = 0; i < 2; ++i)
-        EXPECT_EQ(rig.step(0.1), (Strings{"first", "other"})) << "the others are updated all the same";
-    const std::string failed = "Warning: the update of a process of type (anonymous namespace)::Probe raised an "
-                               "error and was passed over: process failed\n";
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), failed + failed);
+    EXPECT_EQ(rig.step(0.1), (Strings{"first", "other"})) << "the others are updated all the same";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Warning: the update of a process of type (anonymous "
+                                                      "namespace)::Probe raised an error and was passed over: "
+                                                      "process failed\n");
     first->onUpdate = nullptr;
     testing::internal::CaptureStderr();
     EXPECT_EQ(rig.step(0.1), (Strings{"first", "other"}));

@@ -22,6 +22,8 @@ namespace
 {
 
 std::vector<std::string> journal;
+// What each probe asks for, one a step, before it loads.
+std::map<std::string, std::vector<std::string>> needs;
 
 // Loads "bad" names with an error and writes every load and unload it sees.
 struct Probe : Resource
@@ -36,11 +38,34 @@ struct Probe : Resource
             throw std::runtime_error("unreadable");
     }
     void unloadImpl() override { journal.push_back("unload " + getName() + " state " + std::to_string(getLoadState())); }
+    std::shared_ptr<Resource> loadStep(std::unique_ptr<LoadProgress>& progress) override;
 };
 
 struct Probes : TypedResourceManager<Probes, Probe>
 {
 };
+
+// "postpones" asks for "later" to load soon.
+std::shared_ptr<Resource> Probe::loadStep(std::unique_ptr<LoadProgress>& progress)
+{
+    struct Asked : LoadProgress
+    {
+        std::size_t next = 0;
+    };
+    if (!progress)
+        progress = std::make_unique<Asked>();
+    std::size_t& next = static_cast<Asked&>(*progress).next;
+    const std::vector<std::string>& wanted = needs[getName()];
+    if (next < wanted.size())
+    {
+        journal.push_back(getName() + " asks " + wanted[next]);
+        return Probes::getSingleton().createTyped(wanted[next++]);
+    }
+    if (getName() == "postpones")
+        Resource::loadSoon(Probes::getSingleton().createTyped("later"));
+    loadImpl();
+    return nullptr;
+}
 
 struct Loader : ManualResourceLoader
 {
@@ -56,66 +81,13 @@ struct Loader : ManualResourceLoader
     bool* deleted;
 };
 
-// Loads in steps, asking for the resources needs names for it one step each;
-// "postpones" asks for "later" to load soon, "throws" fails at its last step.
-std::map<std::string, std::vector<std::string>> needs;
-
-struct Staged : Resource
-{
-    Staged(const std::string& name, std::uint32_t handle, ManualResourceLoader* loader) : Resource(name, handle, loader) {}
-    ~Staged() override { unload(); }
-    void unloadImpl() override {}
-    std::shared_ptr<Resource> loadStep(std::unique_ptr<LoadProgress>& progress) override;
-};
-
-struct Stages : TypedResourceManager<Stages, Staged>
-{
-};
-
-std::shared_ptr<Resource> Staged::loadStep(std::unique_ptr<LoadProgress>& progress)
-{
-    struct Asked : LoadProgress
-    {
-        std::size_t next = 0;
-    };
-    if (!progress)
-        progress = std::make_unique<Asked>();
-    std::size_t& next = static_cast<Asked&>(*progress).next;
-    const std::vector<std::string>& wanted = needs[getName()];
-    if (next < wanted.size())
-    {
-        journal.push_back(getName() + " asks " + wanted[next]);
-        return Stages::getSingleton().createTyped(wanted[next++]);
-    }
-    if (getName() == "postpones")
-        Resource::loadSoon(Stages::getSingleton().createTyped("later"));
-    if (getName() == "throws")
-        throw std::runtime_error("unreadable");
-    journal.push_back(getName() + " done");
-    return nullptr;
-}
-
-// A log of the default log's messages, read back when the test is done with it.
-struct DefaultLog
-{
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("tarnu-resources-" + std::to_string(::getpid()) + ".txt");
-    std::unique_ptr<LogManager> logs = std::make_unique<LogManager>();
-
-    DefaultLog() { logs->createLog(path, LogFile::ML_NORMAL, false, LogFile::ML_CRITICAL, true); }
-    std::string close()
-    {
-        logs.reset();
-        std::stringstream text;
-        text << std::ifstream(path).rdbuf();
-        std::filesystem::remove(path);
-        return text.str();
-    }
-};
-
 struct ResourceTest : ::testing::Test
 {
-    void SetUp() override { journal.clear(); }
+    void SetUp() override
+    {
+        journal.clear();
+        needs.clear();
+    }
     std::unique_ptr<Probes> manager = std::make_unique<Probes>();
     Probes& probes = *manager;
 };
@@ -153,12 +125,28 @@ TEST_F(ResourceTest, LoadStatesFollowTheProtocolAndBadDataStillEndsLoaded)
 
 TEST_F(ResourceTest, AThrowingLoadIsLoggedAndLeavesTheResourceLoadableAgain)
 {
-    DefaultLog log;
-    std::shared_ptr<Probe> probe = probes.createTyped("throws");
-    EXPECT_THROW(probe->load(), std::runtime_error);
-    EXPECT_EQ(probe->getLoadState(), Resource::UNLOADED);
-    const std::string text = log.close();
-    EXPECT_NE(text.find("Error: Loading throws failed: unreadable"), std::string::npos) << text;
+    const std::filesystem::path log =
+        std::filesystem::temp_directory_path() / ("tarnu-resources-" + std::to_string(::getpid()) + ".txt");
+    {
+        LogManager logs;
+        logs.createLog(log, LogFile::ML_NORMAL, false, LogFile::ML_CRITICAL, true);
+        std::shared_ptr<Probe> probe = probes.createTyped("throws");
+        EXPECT_THROW(probe->load(), std::runtime_error);
+        EXPECT_EQ(probe->getLoadState(), Resource::UNLOADED);
+        // Failing at the end of a chain, it leaves the whole chain unloaded.
+        needs = {{"x", {"y"}}, {"y", {"throws"}}};
+        EXPECT_THROW(probes.createTyped("x")->load(), std::runtime_error);
+        for (const char* name : {"x", "y", "throws"})
+            EXPECT_EQ(probes.getResource(name)->getLoadState(), Resource::UNLOADED) << name;
+    }
+    std::stringstream text;
+    text << std::ifstream(log).rdbuf();
+    std::filesystem::remove(log);
+    EXPECT_NE(text.str().find("Error: Loading throws failed: unreadable"), std::string::npos) << text.str();
+    // Innermost first.
+    const std::size_t y = text.str().find("Error: Loading y failed: unreadable");
+    EXPECT_LT(text.str().rfind("Error: Loading throws failed: unreadable"), y);
+    EXPECT_LT(y, text.str().find("Error: Loading x failed: unreadable")) << text.str();
 }
 
 TEST_F(ResourceTest, AManualLoaderLoadsInsteadAndIsDeletedOnlyWhenOwned)
@@ -204,57 +192,26 @@ TEST_F(ResourceTest, TheTypedManagerIsASingletonThatUnloadsWhatItHoldsWhenDelete
     EXPECT_FALSE(kept->isLoaded());
 }
 
-TEST(StagedLoads, AskedResourcesLoadFirstAsALoopAndOneStillLoadingIsNotEnteredAgain)
+TEST_F(ResourceTest, AskedResourcesLoadFirstWithoutRecursionAndLoadsPutOffWaitForTheOutermost)
 {
-    Stages stages;
+    // a needs b and c; b needs c, then a, which is still loading: b's step goes on at once.
+    needs = {{"a", {"b", "c"}}, {"b", {"c", "a"}}, {"c", {"postpones"}}};
+    probes.createTyped("a")->load();
+    EXPECT_EQ(journal, (std::vector<std::string>{"a asks b", "b asks c", "c asks postpones", "load postpones state 1",
+                                                 "load c state 1", "b asks a", "load b state 1", "a asks c",
+                                                 "load a state 1", "load later state 1"}));
+    for (const char* name : {"a", "b", "c", "later"})
+        EXPECT_TRUE(probes.getResource(name)->isLoaded()) << name;
     journal.clear();
-    // a needs b and c, b needs c and a (loading: its step goes on at once).
-    needs = {{"a", {"b", "c"}}, {"b", {"c", "a"}}, {"c", {}}};
-    stages.createTyped("a")->load();
-    EXPECT_EQ(journal, (std::vector<std::string>{"a asks b", "b asks c", "c done", "b asks a", "b done", "a asks c",
-                                                 "a done"}));
-    for (const char* name : {"a", "b", "c"})
-        EXPECT_TRUE(stages.getResource(name)->isLoaded()) << name;
+    Resource::loadSoon(probes.createTyped("now"));
+    Resource::loadSoon(nullptr);
+    EXPECT_EQ(journal, (std::vector<std::string>{"load now state 1"})) << "outside a load, at once";
 
     // A chain far longer than the stack is deep.
     const int length = 200000;
     for (int link = 0; link < length; ++link)
         needs["n" + std::to_string(link)] = {"n" + std::to_string(link + 1)};
-    stages.createTyped("n0")->load();
-    EXPECT_TRUE(stages.getResource("n" + std::to_string(length))->isLoaded());
-    EXPECT_TRUE(stages.getResource("n0")->isLoaded());
-}
-
-TEST(StagedLoads, AThrowingStepUnloadsTheWholeChainInnermostFirst)
-{
-    Stages stages;
-    DefaultLog log;
-    journal.clear();
-    needs = {{"x", {"y"}}, {"y", {"throws"}}, {"throws", {}}};
-    EXPECT_THROW(stages.createTyped("x")->load(), std::runtime_error);
-    for (const char* name : {"x", "y", "throws"})
-        EXPECT_EQ(stages.getResource(name)->getLoadState(), Resource::UNLOADED) << name;
-    const std::string text = log.close();
-    const std::size_t throws = text.find("Error: Loading throws failed: unreadable"),
-                      y = text.find("Error: Loading y failed: unreadable"),
-                      x = text.find("Error: Loading x failed: unreadable");
-    EXPECT_TRUE(throws != std::string::npos && throws < y && y < x && x != std::string::npos) << text;
-    // Mended, the chain loads again.
-    needs["y"] = {};
-    stages.getResource("x")->load();
-    EXPECT_TRUE(stages.getResource("x")->isLoaded());
-    EXPECT_TRUE(stages.getResource("y")->isLoaded());
-}
-
-TEST(StagedLoads, ALoadSoonWaitsForTheOutermostLoadButRunsAtOnceOutsideOne)
-{
-    Stages stages;
-    journal.clear();
-    needs = {{"top", {"postpones"}}, {"postpones", {}}, {"later", {}}, {"now", {}}};
-    stages.createTyped("top")->load();
-    EXPECT_EQ(journal, (std::vector<std::string>{"top asks postpones", "postpones done", "top done", "later done"}));
-    journal.clear();
-    Resource::loadSoon(stages.createTyped("now"));
-    Resource::loadSoon(nullptr);
-    EXPECT_EQ(journal, (std::vector<std::string>{"now done"}));
+    probes.createTyped("n0")->load();
+    EXPECT_TRUE(probes.getResource("n" + std::to_string(length))->isLoaded());
+    EXPECT_TRUE(probes.getResource("n0")->isLoaded());
 }

@@ -3,59 +3,38 @@ a line on standard error, given once, with the engine's own log lines kept. Each
 
 import pytest
 
-from logfiles import read_log
+from logfiles import printed, read_log
 
 PRELUDE = """
-import images, sdl_input
-from tarnu import *
-
-root = Root()
-root.initialize(64, 48, 0, False)
-factory = ComponentFactory.getSingleton()
+import images, pytest, sdl_input
+from templates_prelude import *
 scene = SceneManager.createNew()
-
 def make(kind, **values):
     params = ParameterList()
     for key, value in values.items():
         params.add(key, str(value))
-    return factory.create(kind, params)
-
-def frames(count, manager):
-    for _ in range(count):
+    return ComponentFactory.getSingleton().create(kind, params)
+def frames(renderer):
+    for _ in range(2):
         sdl_input.quit()
-        root.run(scene, manager, 60)
-
+        root.run(scene, renderer, 60)
 def template(name, text):
     open(name + ".xml", "w").write(text)
-    loaded = EntityTemplateManager.getSingleton().loadTemplate(name, name + ".xml")
-    loaded.load()
-    return loaded
-"""
-
-EPILOGUE = """
-scene.clear()
-del scene
-root.shutdown()
+    return loaded(name, name + ".xml")
 """
 
 # (mistake, script after the prelude, what standard error says once, log file, the engine's line kept in it)
 MISTAKES = [
     ("24-bit image", """
 images.write_png("rgb.png", 16, 16, images.solid((255, 0, 0, 255)), alpha=False)
-renderer = QuadtreeRenderManager.createNew()
-renderer.connect(scene)
-scene.addNode(Entity.createEntity(make("Camera", dimensions="<64,48>"), "camera"))
-scene.addNode(Entity.createEntity(make("StaticImage", filename="rgb.png", texCoord="<0,0>,<1,1>", zOrder=0,
-                                       min="<-8,-8>", max="<8,8>"), "image"))
-frames(2, renderer)
+for _ in range(2):
+    make("StaticImage", filename="rgb.png", texCoord="<0,0>,<1,1>", zOrder=0, min="<-8,-8>", max="<8,8>")
 """, "texture rgb.png has 24 bits a pixel; only 32-bit images (with an alpha channel) are drawn",
      "VideoSystemLog.txt", "Warning: texture rgb.pngwas not of bitdepth 32, aborting load"),
     ("misspelt component type", """
-ship = template("ship", "<Data><EntityTemplate name='ship'><Component type='Movabel'/></EntityTemplate></Data>")
-ship.createEntity(ParameterList(), "a")
+template("ship", "<Data><EntityTemplate name='ship'><Component type='Movabel'/></EntityTemplate></Data>").createEntity()
 """, "component Movabel is not registered with factory. (A component written in Python is registered with "
-     "ComponentFactory.getSingleton().registerType",
-     "XmlSystemLogFile.txt",
+     "ComponentFactory.getSingleton().registerType", "XmlSystemLogFile.txt",
      "Error: Loading EntityTemplate ship, at row 1 and column 35: component Movabel is not registered with factory."),
     ("malformed data file", """
 ship = template("ship", "<Data><EntityTemplate name='ship'><Component type='Movable'/></EntityTemplate>")
@@ -68,32 +47,22 @@ assert ship.createEntity(ParameterList(), "a") is None and ship.createEntity(Par
 """, "EntityTemplate ship makes nothing (None): it is not loaded; call its load() first.", None, None),
     ("animation sequence without frames", """
 template("sprites", "<Data><AnimationSequence name='Pulse' type='StripSequence' stripSize='1' quad='<-8,-8>,<8,8>' "
-                    "filename='sprites.xml'/><EntityTemplate name='sprites'><Component type='Movable'/>"
-                    "</EntityTemplate></Data>")
+                    "filename='sprites.xml'/><EntityTemplate name='sprites'/></Data>")
 for _ in range(2):
-    try:
+    with pytest.raises(RuntimeError, match="^Animation not found.$"):
         make("Animatable", zOrder=1, sequence0="Pulse", name0="pulse", fps0=10, loop0="true")
-        raise AssertionError("made")
-    except RuntimeError as error:
-        assert str(error) == "Animation not found."
 """, "AnimationSequence Pulse is left out, for the reason above: a sprite that names it has no such animation",
      "XmlSystemLogFile.txt", "no frame elements in StripSequence."),
     ("component class without super", """
-class Shield(Component):
-    def createCopy(self):
-        return Shield()
+class Shield(Component): pass
 assert not Entity.createNew("ship").addComponent(Shield())
 """, "the component class Shield needs the class attribute super, naming the class it derives from: "
      "super = Component", "PythonSystemLog.txt", "'super' not defined in python class 'Shield'."),
-    ("renderer never connected", """
-frames(2, QuadtreeRenderManager.createNew())
-""", "nothing is drawn: the render manager is connected to no scene; call its connect(scene) before Root.run.",
+    ("renderer never connected", "frames(QuadtreeRenderManager.createNew())\n",
+     "nothing is drawn: the render manager is connected to no scene; call its connect(scene) before Root.run.",
      "VideoSystemLog.txt", "Error: No main camera, unable to render scene."),
-    ("camera missing", """
-renderer = QuadtreeRenderManager.createNew()
-renderer.connect(scene)
-frames(2, renderer)
-""", "nothing is drawn: the scene has no camera; add an entity with a \"Camera\" component",
+    ("camera missing", "renderer = QuadtreeRenderManager.createNew()\nrenderer.connect(scene)\nframes(renderer)\n",
+     "nothing is drawn: the scene has no camera; add an entity with a \"Camera\" component",
      "VideoSystemLog.txt", "Error: No main camera, unable to render scene."),
 ]
 
@@ -101,35 +70,30 @@ frames(2, renderer)
 @pytest.mark.parametrize("mistake, script, hint, log, logged", MISTAKES, ids=[case[0] for case in MISTAKES])
 def test_a_silent_mistake_is_named_once_on_standard_error_with_the_log_line_kept(
         run_script, tmp_path, mistake, script, hint, log, logged):
-    result = run_script(PRELUDE + script + EPILOGUE)
+    result = run_script(PRELUDE + script + "scene.clear()\ndel scene\nroot.shutdown()\n")
     assert result.returncode == 0, result
     assert result.stderr.count(hint) == 1, result
-    if log:
-        assert logged in read_log(tmp_path / log)
+    assert log is None or logged in read_log(tmp_path / log)
 
 
 def test_a_missing_entity_or_engine_raises_with_what_to_do(run_script):
     result = run_script("""
 from tarnu import *
-def attempt(call):
+print(">", repr([ComponentFactory.getSingleton(), LogManager.getSingleton()]))
+for call in (lambda: UnitFSMComponent("guard"), lambda: Root().run(SceneManager.createNew(), None, 60),
+             lambda: SceneNode.createNew().attach(None)):
     try:
         call()
     except RuntimeError as error:
-        print(">", str(error), "|", *getattr(error, "__notes__", []))
-print(">", ComponentFactory.getSingleton(), LogManager.getSingleton())
-attempt(lambda: UnitFSMComponent("guard"))
-attempt(lambda: Root().run(SceneManager.createNew(), None, 60))
-attempt(lambda: SceneNode.createNew().attach(None))
+        print(">", repr(" | ".join([str(error)] + getattr(error, "__notes__", []))))
 """)
     assert result.returncode == 0, result
-    lines = [line[2:] for line in result.stdout.splitlines() if line.startswith("> ")]
-    note = "| Call Root.initialize first: it creates the engine's managers (Root.shutdown deletes them)."
-    assert lines == [
-        "None None",
-        "Error: attempt to dereference singleton class Tarnu::FSMResourceManager when singleton is null. " + note,
-        "Error: attempt to dereference singleton class Tarnu::InputManager when singleton is null. " + note,
+    null = ("Error: attempt to dereference singleton class Tarnu::%s when singleton is null. | Call Root.initialize "
+            "first: it creates the engine's managers (Root.shutdown deletes them).")
+    assert printed(result) == [
+        [None, None], null % "FSMResourceManager", null % "InputManager",
         "SceneNode.attach: the entity is None (EntityTemplate.createEntity answers None when its template is not "
-        "loaded or failed to load). |"]
+        "loaded or failed to load)."]
     # The first manager asked for before Root.initialize is named, once: the next step is an AttributeError.
     assert result.stderr.splitlines() == [
         "Warning: ComponentFactory.getSingleton() answers None: the engine's managers exist only between "

@@ -148,60 +148,42 @@ def test_a_movable_reaches_the_places_the_formulas_give():
     assert (brakes.getVelocity().x, brakes.getVelocity().y) == (0.1 / speed * (speed - cut), 1.5 / speed * (speed - cut))
 
 
-# The chain of nodes above a movable, outermost first: (orientation, scale, inherits orientation, inherits scale).
-PARENTS = [
-    [(Complex(0, 1), Scale(2, 0.5), True, True)],
-    [(Complex(-2.1), Scale(0.5, 2), True, True), (Complex(0.5), Scale(3, 1), True, True)],
-    [(Complex(1.2), Scale(4, 0.25), True, True), (Complex(0.4), Scale(1, 3), False, False)],
-]
-
-
-@pytest.mark.parametrize("parents", PARENTS, ids=["turned and scaled", "two levels", "not inherited"])
-def test_a_movable_under_turned_and_scaled_nodes_moves_by_its_velocity_in_world_space(parents):
+# Two nodes above the movable, turned and scaled unevenly; the inner one inherits the outer's turn and scale or not.
+@pytest.mark.parametrize("inherit", [True, False], ids=["inherited", "not inherited"])
+def test_a_movable_under_turned_and_scaled_nodes_moves_by_its_velocity_in_world_space(inherit):
     stage = Stage()
-    top = above = None
-    for orientation, scale, inherit_orientation, inherit_scale in parents:
-        node = SceneNode.createNew(Vector2(5, -3), orientation, scale)
-        node.setInheritOrientation(inherit_orientation)
-        node.setInheritScale(inherit_scale)
-        top = top or node
-        if above is not None:
-            above.addChild(node)
-        above = node
-    movable = Movable()
-    movable.setVelocity(Vector2(3, -4))
-    mover = Entity.createEntity(movable, "mover", Vector2(2, 1))
-    above.addChild(mover)
-    stage.scene.addNode(top)
+    outer = SceneNode.createNew(Vector2(5, -3), Complex(-2.1), Scale(0.5, 2))
+    inner = SceneNode.createNew(Vector2(5, -3), Complex(0.4), Scale(1, 3))
+    inner.setInheritOrientation(inherit)
+    inner.setInheritScale(inherit)
+    stage.scene.addNode(outer)
+    outer.addChild(inner)
+    mover = Entity.createEntity(Movable(), "mover", Vector2(2, 1))
+    inner.addChild(mover)
+    Component.getComponent("Movable", mover.getEntity()).setVelocity(Vector2(3, -4))
     start = mover.getWorldPosition()
     for step in range(1, 5):
         stage.step(0.25)
-        at = mover.getWorldPosition()
-        assert (at.x, at.y) == pytest.approx((start.x + 0.75 * step, start.y - 1.0 * step), abs=1e-9)
+        assert (mover.getWorldPosition() - start - Vector2(0.75, -1) * step).magnitude() < 1e-9, step
 
 
-def test_a_decelerator_stops_a_movable_without_turning_it_back_at_the_step_its_speed_runs_out():
+# At a quarter of a second a step and a mass of 0.5, the fast body's cut of 400 a step exceeds its speed of 150: it
+# stops in its first step. The slow one loses 0.2 a step from 0.5 and stops in its third, when 0.1 is left (speeds
+# below 1, whose squares are smaller than themselves, show a cut compared with the wrong power). Neither turns back.
+@pytest.mark.parametrize("velocity, rate, seen", [
+    (Vector2(-90, 120), 800.0, [(0, 0, 0)] * 5),
+    (Vector2(0.3, -0.4), 0.4, [(0.3, 0.045, -0.06), (0.1, 0.06, -0.08)] + [(0, 0.06, -0.08)] * 3),
+], ids=["fast", "slow"])
+def test_a_decelerator_stops_a_movable_without_turning_it_back_at_the_step_its_speed_runs_out(velocity, rate, seen):
     stage = Stage()
-    # At a quarter of a second a step and a mass of 0.5, the fast body's cut of 400 a step exceeds its speed of
-    # 150: it stops in its first step. The slow one loses 0.2 a step from 0.5 and stops in its third, when 0.1 is
-    # left (speeds below 1, whose squares are smaller than themselves, show a cut compared with the wrong power).
-    fast = stage.body("fast", box(1), Vector2(0, 0), Vector2(-90, 120), listen=False)
-    slow = stage.body("slow", box(1), Vector2(100, 100), Vector2(0.3, -0.4), listen=False)
-    for node, rate in ((fast, 800.0), (slow, 0.4)):
-        movable = Component.getComponent("Movable", node.getEntity())
-        movable.setMass(0.5)
-        movable.apply(TranslationalDecellerator(rate))
-    speeds, places = {"fast": [], "slow": []}, {"fast": [], "slow": []}
-    for _ in range(5):
+    node = stage.body("braked", box(1), Vector2(0, 0), velocity, listen=False)
+    movable = Component.getComponent("Movable", node.getEntity())
+    movable.setMass(0.5)
+    movable.apply(TranslationalDecellerator(rate))
+    for speed, x, y in seen:
         stage.step(0.25)
-        for name, node in (("fast", fast), ("slow", slow)):
-            velocity = Component.getComponent("Movable", node.getEntity()).getVelocity()
-            speeds[name].append(round(velocity.magnitude(), 12))
-            places[name] += [node.getPosition().x, node.getPosition().y]
-    assert speeds == {"fast": [0] * 5, "slow": [0.3, 0.1, 0, 0, 0]}
-    assert places["fast"] == [0, 0] * 5
-    # The slow one keeps its heading while it slows, and rests where its last step left it.
-    assert places["slow"] == pytest.approx([100.045, 99.94] + [100.06, 99.92] * 4)
+        assert (movable.getVelocity().magnitude(), node.getPosition().x, node.getPosition().y) == pytest.approx(
+            (speed, x, y), abs=1e-12)
 
 
 def test_action_events_steer_a_movable_through_its_entity():
@@ -570,25 +552,19 @@ root.shutdown()
 def test_a_collidable_outside_the_grid_is_reported_once_per_manager(run_script, tmp_path):
     # Straddling the edge is outside too: only a box wholly inside the grid is filed.
     result = run_script(LOGS + """
-    def stage(places):
-        scene = SceneManager.createNew()
-        GridPhysicsManager.createNew().connect(scene)
+    scenes = []
+    for places in ((("edge", 8190.0), ("far", 20000.0)), (("away", -9000.0),)):
+        scenes.append(SceneManager.createNew())
+        GridPhysicsManager.createNew().connect(scenes[-1])
         for name, x in places:
-            scene.addNode(Entity.createEntity(StaticCollidable(Circle(Vector2(0, 0), 4)), name, Vector2(x, 0)))
+            scenes[-1].addNode(Entity.createEntity(StaticCollidable(Circle(Vector2(0, 0), 4)), name, Vector2(x, 0)))
         for _ in range(3):
-            scene.updateProcess(1.0)
-        return scene
-    first = stage([("edge", 8190.0), ("far", 20000.0), ("inside", 8000.0)])
-    second = stage([("away", -9000.0)])
-    first.getEntity("inside").getSceneNode().setPosition(Vector2(-8191.5, 0))
-    first.updateProcess(1.0)
-    del first, second
+            scenes[-1].updateProcess(1.0)
+    del scenes
     """ + CLOSE_LOGS)
     assert result.returncode == 0, result
     reports = [line for line in result.stderr.splitlines() if "outside the collision grid" in line]
-    assert reports == [
-        "Warning: the collidable of entity 'edge' is outside the collision grid (-8192 to 8192 each way), its box "
-        "from <8186,-4> to <8194,4>: there it collides with nothing. (Said once per physics manager and scene.)",
-        "Warning: the collidable of entity 'away' is outside the collision grid (-8192 to 8192 each way), its box "
-        "from <-9004,-4> to <-8996,4>: there it collides with nothing. (Said once per physics manager and scene.)"]
+    report = ("Warning: the collidable of entity '%s' is outside the collision grid (-8192 to 8192 each way), its box "
+              "from %s: there it collides with nothing. (Said once per physics manager and scene.)")
+    assert reports == [report % ("edge", "<8186,-4> to <8194,4>"), report % ("away", "<-9004,-4> to <-8996,4>")]
     assert [line for line in read_log(tmp_path / "Main.txt") if "collision grid" in line] == reports

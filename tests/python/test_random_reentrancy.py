@@ -1,15 +1,14 @@
-"""Hostile scripts at random: components, listeners, processes, timers and beacons whose callbacks make random
-engine calls (add, remove, kill, copy, route, queue, post, dispatch, update, drop, join and leave beacons, build
-tile maps) on random live objects, players, units, sight sensors, tile maps and the batches they place among them,
-the very objects being added, removed, announced, dispatched and destroyed included; bodies that run past the
-largest number, nodes sent there, steps that raise and node chains far deeper than the stack among them. Every
-sequence must end without a crash (the sanitizer round catches memory errors), with the graph consistent as a
-script sees it, and with every script object released once the script lets go of everything: components keep
-their entities, workers and timers their scenes, so that only the cycle collector can release them."""
+"""Hostile scripts at random: components, listeners, processes and timers whose callbacks make random engine
+calls (add, remove, kill, copy, route, queue, post, dispatch, update, drop) on random live objects, the very
+objects being added, removed, announced, dispatched and destroyed included. Every sequence must end without a
+crash (the sanitizer round catches memory errors), with the graph consistent as a script sees it, and with
+every script object released once the script lets go of everything. Beacons act too, as units join and leave
+them; players, sight sensors and tile maps join in; bodies run past the largest number, nodes are sent there,
+steps raise and chains grow far deeper than the stack. Components keep their entities, workers and timers their
+scenes: only the cycle collector can release them."""
 
 import gc
 import math
-import os
 import random
 import tempfile
 import weakref
@@ -29,11 +28,13 @@ SEQUENCES, CALLS_PER_SEQUENCE = 300, 100
 REFUSALS = ("called from inside an update of the same scene", "must be a finite number", "must have finite components",
             "world scale has a zero factor", "is out of range")
 DEEP = 3000  # levels of the deep chains the script builds: deeper than any native call per level could go
+EVENT_TYPES = [PING, SceneEvent.TYPE, UnitSightedEvent.TYPE, EnemySightedEvent.TYPE, VisualTargetFound.TYPE,
+               VisualTargetLost.TYPE]
 
 world = None  # the sequence running; callbacks reach it here, so that no engine object refers back to it
 # A 6 x 6 map of tiles of 2, drawn in batches of 2 but for a column of undrawn tiles, written once.
-MAP = archives.write(os.path.join(tempfile.mkdtemp(), "map.tar.bz2"), [["", "", "", 6, 6, 2, 2], [1, 0, 0, 1, 1],
-                                                                      [0, 0, 0, 0, 0]] + [[0, 1, 0, 0, 0, 0]] * 6)
+MAP = archives.write(tempfile.mkdtemp() + "/map.tar.bz2", [["", "", "", 6, 6, 2, 2], [1, 0, 0, 1, 1],
+                                                          [0, 0, 0, 0, 0]] + [[0, 1, 0, 0, 0, 0]] * 6)
 
 
 class Hostile:
@@ -70,19 +71,13 @@ class Beacon(Hostile, PlayerBeacon):
     def unitAdded(self, unit):
         world.act(unit.getEntity())
 
-    def unitRemoved(self, unit):
-        world.act(unit.getEntity())
-
-
-EVENT_TYPES = [PING, SceneEvent.TYPE, UnitSightedEvent.TYPE, EnemySightedEvent.TYPE, VisualTargetFound.TYPE,
-               VisualTargetLost.TYPE]
+    unitRemoved = unitAdded
 
 
 class Listener(EventListener):
     def handleEvent(self, event):
         unit = getattr(event, "unit", None)
-        world.act(getattr(event, "entity", None), getattr(event, "manager", None), getattr(event, "target", None),
-                  unit and unit.getEntity())
+        world.act(*(getattr(event, name, None) for name in ("entity", "manager", "target")), unit and unit.getEntity())
 
 
 class Worker(Process):
@@ -99,8 +94,7 @@ class World:
     def __init__(self, seed, choices):
         self.random, self.calls, self.depth, self.choices = random.Random(seed), 0, 0, choices
         self.scenes = [SceneManager.createNew() for _ in range(2)]
-        # Sight is made of contacts: both scenes step physics, which the sight sensors need.
-        for scene in self.scenes:
+        for scene in self.scenes:  # sight is made of contacts: both scenes step physics for the sight sensors
             GridPhysicsManager.createNew().connect(scene)
         self.nodes, self.entities, self.keep = [], [], []
         self.released, self.failures = [], []  # weak references to script objects; errors raised in callbacks
@@ -164,25 +158,20 @@ class World:
 
     def part(self, kind):
         """The component of that kind of a random entity that has one, or None."""
-        found = [Component.getComponent(kind, entity) for entity in self.entities]
-        found = [component for component in found if component is not None]
+        found = [part for part in (Component.getComponent(kind, item) for item in self.entities) if part is not None]
         return self.one(found) if found else None
 
     def new_unit(self):
         """A unit of a random player with a sight sensor on a child entity, its reports heard, in a scene."""
-        node = SceneNode.createNew(Vector2(self.random.uniform(-5, 5), 1))
-        entity = Entity.createNew()
-        for part in (PlayerUnit(1, self.random.randint(1, 2), ""), StaticCollidable(Circle(Vector2(0, 0), 1))):
-            entity.addComponent(part)
-        node.attach(entity)
-        sight = SceneNode.createNew()
-        sight.attach(Entity.createNew())
-        for part in (StaticCollidable(Circle(Vector2(0, 0), 4)), VisualReactor(), VisualTargetSeeker(self.some_name())):
+        where = Vector2(self.random.uniform(-5, 5), 1)
+        node = Entity.createEntity(PlayerUnit(1, self.random.randint(1, 2), ""), "", where)
+        entity, sight = node.getEntity(), Entity.createEntity(StaticCollidable(Circle(Vector2(0, 0), 4)))
+        entity.addComponent(StaticCollidable(Circle(Vector2(0, 0), 1)))
+        for part in (VisualReactor(), VisualTargetSeeker(self.some_name())):
             sight.getEntity().addComponent(part)
         node.addChild(sight)
-        listener = self.watched(Listener(self.random.choice(EVENT_TYPES[2:])))
-        entity.addEventListener(listener)
-        self.keep.append(listener)
+        self.keep.append(self.watched(Listener(self.random.choice(EVENT_TYPES[2:]))))
+        entity.addEventListener(self.keep[-1])
         self.nodes += [node, sight]
         self.entities += [entity, sight.getEntity()]
         self.one(self.scenes).addNode(node)
@@ -191,32 +180,26 @@ class World:
         """A tile map over the units' ground, in a scene, built at once or left for a later call."""
         tiles = self.watched(TileMap(Vector2(2, 2), 0, 0, 0))
         tiles.loadFromFile(MAP)
-        node = SceneNode.createNew(Vector2(self.random.uniform(-5, 5), 1))
-        node.attach(Entity.createNew())
-        node.getEntity().addComponent(tiles)
+        node = Entity.createEntity(tiles, "", Vector2(self.random.uniform(-5, 5), 1))
         self.nodes.append(node)
         self.entities.append(node.getEntity())
         scene = self.one(self.scenes)
         # A map is built only in a scene with players: most often it finds some.
         if GamePlayerManager.getGamePlayerManager(scene) is None and not self.flag():
             for part in (GamePlayerManager(), GamePlayer(1, True)):
-                players = SceneNode.createNew()
-                players.attach(Entity.createNew())
-                players.getEntity().addComponent(part)
-                scene.addNode(players)
+                scene.addNode(Entity.createEntity(part))
         scene.addNode(node)
         if not self.flag():
             tiles.initialize()
 
     def ask_map(self):
         tiles = self.part("TileMap")
-        if tiles is None:
-            return
-        if self.flag():
-            tiles.initialize()
-        where = Vector2(self.random.uniform(-8, 8), self.random.uniform(-6, 8))
-        tiles.getVisibility(where, self.random.randint(0, 2))
-        tiles.getInvisibleTile(where, self.random.randint(0, 3), 1, self.flag(), Vector2(0, 0))
+        if tiles is not None:
+            if self.flag():
+                tiles.initialize()
+            where = Vector2(self.random.uniform(-8, 8), self.random.uniform(-6, 8))
+            tiles.getVisibility(where, self.random.randint(0, 2))
+            tiles.getInvisibleTile(where, self.random.randint(0, 3), 1, self.flag(), Vector2(0, 0))
 
     def join(self, leave):
         beacon, unit = self.part("PlayerBeacon"), self.part("PlayerUnit")
@@ -229,9 +212,8 @@ class World:
         movable = Movable()
         movable.setVelocity(Vector2(self.random.choice([1e308, -1e308]), 0))
         entity.addComponent(movable)
-        node = entity.getSceneNode()
-        if node is not None:
-            node.setPosition(Vector2(self.random.choice([1.7e308, -1.7e308]), 0), SceneNode.WORLD)
+        if entity.getSceneNode() is not None:
+            entity.getSceneNode().setPosition(Vector2(self.random.choice([1.7e308, -1.7e308]), 0), SceneNode.WORLD)
 
     def far(self):
         """A node sent to the edge of the numbers, by a script that sometimes overshoots."""
@@ -246,9 +228,8 @@ class World:
         leaf.attach(entity)
         entity.addComponent(self.watched(Chaos()))
         for _ in range(DEEP):
-            parent = SceneNode.createNew(Vector2(1, 0))
-            parent.addChild(top)
-            top = parent
+            top, below = SceneNode.createNew(Vector2(1, 0)), top
+            top.addChild(below)
         self.nodes += [top, leaf]
         self.entities.append(entity)
         self.one(self.scenes).addNode(top)
@@ -309,13 +290,10 @@ class World:
             assert beacon is None or (beacon.getNumUnits() > 0 and unit.getSceneManager() is not None and
                                       beacon.getSceneManager() == unit.getSceneManager())
         for scene in self.scenes:
-            manager = GamePlayerManager.getGamePlayerManager(scene)
-            assert manager is None or manager.getEntity().getSceneManager() == scene
-            tiles = TileMap.getTileMap(scene)
-            assert tiles is None or tiles.getEntity().getSceneManager() == scene
-            for number in range(3):
-                player = GamePlayerManager.getGamePlayerEntity(scene, number)
-                assert player is None or player.getSceneManager() == scene
+            filed = [part.getEntity() for part in (GamePlayerManager.getGamePlayerManager(scene),
+                                                   TileMap.getTileMap(scene)) if part is not None]
+            filed += [GamePlayerManager.getGamePlayerEntity(scene, number) for number in range(3)]
+            assert all(entity is None or entity.getSceneManager() == scene for entity in filed), filed
 
 
 # Structure changes come more often than the rest: they are what the walks must survive.
@@ -340,20 +318,14 @@ CALLS = [World.new_node, World.new_unit, World.add_process, World.route_or_liste
     lambda w: w.manager().dispatchEvents(w.random.choice([-1.0, 0.0, 0.3])),
     lambda w: w.one(w.scenes).updateProcess(0.1),
     lambda w: w.one(w.scenes).updateProcess(0.1),
-    lambda w: w.join(False),
-    lambda w: w.join(False),
-    lambda w: w.join(w.flag()),
+    lambda w: w.join(False), lambda w: w.join(False), lambda w: w.join(w.flag()),
     lambda w: (lambda beacon: beacon and beacon.removeAllUnits())(w.part("PlayerBeacon")),
     lambda w: w.manager().postEvent(SetVisualTargetActionEvent(w.one(w.entities), 0.0)),
     lambda w: w.one(w.entities).addComponent(w.random.choice(w.game_parts())),
 ]
 
 
-# The same with tile maps built, asked and walked over among the rest.
-CALLS_WITH_MAPS = CALLS + [World.new_map, World.ask_map] * 2
-
-
-def begin(seed, choices=CALLS):
+def begin(seed, choices):
     """A new sequence, which callbacks reach from now on, with two entities on nodes to start from."""
     global world
     world = World(seed, choices)
@@ -363,7 +335,11 @@ def begin(seed, choices=CALLS):
     return world
 
 
-def play(first_seed, choices):
+@pytest.mark.parametrize("first_seed, maps", [(seed, False) for seed in range(0, SEQUENCES, 50)] + [
+    (seed, True) for seed in range(0, SEQUENCES // 2, 50)])
+def test_random_reentrant_calls_leave_a_consistent_graph_and_release_everything(first_seed, maps):
+    # With maps, half as many sequences also build, ask and walk over tile maps among the rest.
+    choices = CALLS + [World.new_map, World.ask_map] * 2 if maps else CALLS
     for seed in range(first_seed, first_seed + 50):
         world = begin(seed, choices)
         while world.calls > 0:
@@ -373,13 +349,3 @@ def play(first_seed, choices):
         gc.collect()
         assert world.failures == [], "seed %d" % seed
         assert [ref() for ref in world.released if ref() is not None] == [], "seed %d leaked" % seed
-
-
-@pytest.mark.parametrize("first_seed", range(0, SEQUENCES, 50))
-def test_random_reentrant_calls_leave_a_consistent_graph_and_release_everything(first_seed):
-    play(first_seed, CALLS)
-
-
-@pytest.mark.parametrize("first_seed", range(0, SEQUENCES // 2, 50))
-def test_random_reentrant_calls_with_tile_maps_leave_a_consistent_graph_and_release_everything(first_seed):
-    play(first_seed, CALLS_WITH_MAPS)

@@ -390,139 +390,95 @@ def test_small_sprites_far_off_the_diagonal_are_found_in_every_quadrant_and_afte
 spots = [(sx * far, sy * near) for far, near in ((3000, 20), (5000, 1500), (6000, 40))
          for sx in (1, -1) for sy in (1, -1)]
 nodes = [place(quad((1, 0, 0), half=4), "", x, y) for x, y in spots]
-nodes.append(place(quad((0, 1, 0), half=4), "", 9000, -30))
-def seen(places):
-    shown = []
-    for x, y in places:
-        camera.setPosition(Vector2(x, y))
-        frame()
-        shown.append(at(W // 2, H // 2))
-    return shown
-say("placed", seen(spots + [(9000, -30)]))
-# Moved across to the mirrored place, each is filed anew where it now lies.
+place(quad((0, 1, 0), half=4), "", 9000, -30)
+def look(x, y):
+    camera.setPosition(Vector2(x, y))
+    frame()
+    return at(W // 2, H // 2)
+say("placed", [look(x, y) for x, y in spots + [(9000, -30)]])
+# Moved across to the mirrored place, each is filed anew where it now lies, and nothing stays behind.
 for node, (x, y) in zip(nodes, spots):
     node.setPosition(Vector2(y, x))
-say("moved", seen([(y, x) for x, y in spots]))
-say("left", seen(spots[:4]))
+say("moved", [look(y, x) for x, y in spots] + [look(x, y) for x, y in spots[:4]])
 """)
     assert said["placed"] == [RED] * 12 + [[0, 255, 0]]
-    assert said["moved"] == [RED] * 12
-    assert said["left"] == [BLACK] * 4, "nothing stays behind at the old places"
+    assert said["moved"] == [RED] * 12 + [BLACK] * 4
 
 
-@pytest.mark.parametrize("dimensions", [(80, 120), (320, 60), (160, 30)], ids=["narrow", "wide", "flat"])
-def test_a_camera_with_different_units_per_pixel_across_and_up_puts_each_sprite_in_its_place(run_script,
-                                                                                            dimensions):
+@pytest.mark.parametrize("width, height", [(80, 120), (320, 60), (160, 30)], ids=["narrow", "wide", "flat"])
+def test_a_camera_with_different_units_across_and_up_puts_each_sprite_in_its_place(run_script, width, height):
+    # A sprite 8 units square, an eighth of the view left of its centre and a quarter above it: the window shows it
+    # centred on pixel (60, 90).
     said = run(run_script, """
-width, height = %r
-stretched = place(make("Camera", dimensions="<%%d,%%d>" %% (width, height)), "stretched", 1000, -500)
+place(make("Camera", dimensions="<%d,%d>"), "stretched", 1000, -500)
 renderer.setMainCamera("stretched")
-# A sprite of 8 by 6 units whose centre lies left of and above the view's centre.
-place(make("StaticImage", filename="", texCoord="<0,0>,<1,1>", zOrder=0, min="<-4,-3>", max="<4,3>",
-           color="(1,1,1)"), "sprite", 1000 - width / 8.0, -500 + height / 4.0)
+place(quad((1, 1, 1), half=4), "sprite", 1000 - %d / 8.0, -500 + %d / 4.0)
 frame()
 columns = [x for x in range(W) if at(x, H * 3 // 4) != [0, 0, 0]]
 rows = [y for y in range(H) if at(W * 3 // 8, y) != [0, 0, 0]]
-say("span", [columns[0], columns[-1] + 1, rows[0], rows[-1] + 1] if columns and rows else None)
-""" % (dimensions,))
-    width, height = dimensions
-    across, up = 160 / width, 120 / height  # pixels per unit
-    centre_x, centre_y = 80 - width / 8 * across, 60 + height / 4 * up
-    expected = [centre_x - 4 * across, centre_x + 4 * across, centre_y - 3 * up, centre_y + 3 * up]
-    assert said["span"] is not None and near(said["span"], expected, 1), (said["span"], expected)
+say("span", [columns[0], columns[-1] + 1, rows[0], rows[-1] + 1])
+""" % (width, height, width, height))
+    across, up = 4 * 160 / width, 4 * 120 / height  # pixels from its centre to its sides
+    assert near(said["span"], [60 - across, 60 + across, 90 - up, 90 + up], 1), said["span"]
 
 
-def test_a_slave_follows_its_master_through_a_new_renderable_and_a_new_entity_of_the_same_name(run_script):
-    said = run(run_script, """
-director = place(make("ComponentAdder"), "director")
-def take_renderable(name):
-    # Takes the entity's renderable off it, as a data file's ComponentAddition does.
-    params = ParameterList()
-    for key, value in (("action", "RemoveComponent"), ("entity", name), ("type", "Renderable")):
-        params.add(key, value)
-    scene.postEvent(EventFactory.getSingleton().create("ComponentAddition", params))
-
-place(make("SlaveRenderable", entity="master"), "slave", 120, 60)
-# Just beyond the view's right edge: only a master's picture wider than 24 reaches into the view.
-place(make("SlaveRenderable", entity="master"), "edge", W + 12, 100)
-master = place(quad((0, 1, 0), static="false"), "master", 40, 60)
-def shown():
-    frame()
-    return [at(120, 60), at(W - 4, 100)]
-seen = [shown()]
-# The master keeps its entity and changes its renderable, for a wider one.
-take_renderable("master")
-seen.append(shown())
-master.getEntity().addComponent(quad((0, 0, 1), half=20, static="false"))
-seen.append(shown())
-# The master entity is killed; another of the same name, as narrow as the first, takes its place.
-master.getEntity().kill()
-seen.append(shown())
-master = place(quad((1, 0, 0), static="false"), "master", 40, 20)
-seen.append(shown() + [at(40, 20)])
-say("shown", seen)
-del master
-""")
-    green = [0, 255, 0]
-    assert said["shown"] == [[green, BLACK], [BLACK, BLACK], [BLUE, BLUE], [BLACK, BLACK], [RED, BLACK, RED]]
-
-
-def test_a_renderable_that_a_slot_took_out_of_the_scene_is_not_asked_by_its_next_slot(run_script):
-    said = run(run_script, """
-import gc
+# A ComponentAdder, and the changes a data file's ComponentAddition posts to it.
+ADDITIONS = """
 director = place(make("ComponentAdder"), "director")
 def addition(action, name, **more):
     params = ParameterList()
     for key, value in dict(action=action, entity=name, **more).items():
         params.add(key, value)
     scene.postEvent(EventFactory.getSingleton().create("ComponentAddition", params))
+"""
 
-other = SceneManager.createNew()
-nodes = {}
-def destroy(name):
-    scene.removeNode(nodes.pop(name))
-    gc.collect()
+
+def test_a_slave_follows_its_master_through_a_new_renderable_and_a_new_entity_of_the_same_name(run_script):
+    said = run(run_script, ADDITIONS + """
+place(make("SlaveRenderable", entity="master"), "slave", 120, 60)
+# Just beyond the view's right edge: only a master's picture wider than 24 reaches into the view.
+place(make("SlaveRenderable", entity="master"), "edge", W + 12, 100)
+# The master keeps its entity and changes its renderable, for a wider one; then its entity is killed, and another of
+# the same name, as narrow as the first, takes its place.
+steps = [lambda: place(quad((0, 1, 0), static="false"), "master", 40, 60),
+         lambda: addition("RemoveComponent", "master", type="Renderable"),
+         lambda: scene.getEntity("master").addComponent(quad((0, 0, 1), half=20, static="false")),
+         lambda: scene.getEntity("master").kill(), lambda: place(quad((1, 0, 0), static="false"), "master", 40, 20)]
+for number, step in enumerate(steps):
+    step()
+    frame()
+    say(number, [at(120, 60), at(W - 4, 100), at(40, 20)])
+""")
+    assert [said[number] for number in range(5)] == [[[0, 255, 0], BLACK, BLACK], [BLACK] * 3, [BLUE, BLUE, BLACK],
+                                                     [BLACK] * 3, [RED, BLACK, RED]]
+
+
+def test_a_renderable_that_a_slot_took_out_of_the_scene_is_not_asked_by_its_next_slot(run_script):
+    said = run(run_script, ADDITIONS + """
+import gc
+class Meddler(Slot):
+    def __init__(self, act):
+        Slot.__init__(self)
+        self.__call__ = lambda renderable: act(renderable) or True
+other, nodes, asked = SceneManager.createNew(), {}, []
 # Each way a slot can take its renderable out of the scene, by the renderable's zOrder.
-removals = {
-    1: lambda name: scene.removeNode(nodes[name]),
-    2: destroy,
-    3: lambda name: addition("RemoveComponent", name, type="Renderable"),
-    4: lambda name: addition("RemoveEntity", name),
-    5: lambda name: (scene.removeNode(nodes[name]), other.addNode(nodes[name])),
-}
-class Taker(Slot):
-    def __init__(self, name, take):
-        Slot.__init__(self)
-        self.name, self.take = name, take
-    def __call__(self, renderable):
-        self.take(self.name)
-        return True
-class Asked(Slot):
-    def __init__(self):
-        Slot.__init__(self)
-        self.asked = []
-    def __call__(self, renderable):
-        # A renderable that has lost its entity comes as None.
-        self.asked.append(renderable and renderable.getZOrder())
-        return True
-asked = Asked()
-takers = []
-for z, take in removals.items():
-    name = "taken%d" % z
-    renderable = quad((1, 0, 0), z=z)
-    nodes[name] = place(renderable, name, 20 * z, 60)
-    takers.append(Taker(name, take))
-    renderable.connect(takers[-1])
-    renderable.connect(asked)
-kept = quad((0, 1, 0), z=9)
-place(kept, "kept", 140, 60)
-kept.connect(asked)
-del renderable, kept
+removals = [lambda name: (scene.removeNode(nodes.pop(name)), gc.collect()),
+            lambda name: addition("RemoveComponent", name, type="Renderable"),
+            lambda name: addition("RemoveEntity", name),
+            lambda name: (scene.removeNode(nodes[name]), other.addNode(nodes[name]))]
+# A renderable that has lost its entity comes as None.
+asker = Meddler(lambda renderable: asked.append(renderable and renderable.getZOrder()))
+takers = [Meddler(lambda _, name="r%d" % z, take=take: take(name)) for z, take in enumerate(removals, 1)]
+# The last, green, is taken by no slot.
+for z, taker in enumerate(takers + [None], 1):
+    renderable = quad((1, 0, 0) if taker else (0, 1, 0), z=z)
+    nodes["r%d" % z] = place(renderable, "r%d" % z, 20 * z, 60)
+    for slot in filter(None, (taker, asker)):
+        renderable.connect(slot)
+del renderable
 frame()
-say("asked", asked.asked)
-say("drawn", [at(20 * z, 60) for z in removals] + [at(140, 60)])
+say("asked and drawn", [asked, [at(20 * z, 60) for z in range(1, 6)]])
 nodes.clear()
 del takers, removals
 """)
-    assert said["asked"] == [9.0]
-    assert said["drawn"] == [BLACK] * 5 + [[0, 255, 0]]
+    assert said["asked and drawn"] == [[5.0], [BLACK] * 4 + [[0, 255, 0]]]
