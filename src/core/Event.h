@@ -1,7 +1,7 @@
 #pragma once
 // Every notification is an Event held by shared pointer. The event type number
 // decides which listeners receive it; each event class takes its number from
-// the start-up roster in EventTypes.h. An event's time must be finite: a NaN
+// the one start-up counter in assembly/EventTypes.h. An event's time must be finite: a NaN
 // time would sort nowhere in a queue.
 
 #include "core/math/FiniteCheck.h"

@@ -1,7 +1,6 @@
 #include "core/Root.h"
 
 #include "core/CallbackScope.h"
-#include "core/EngineRoster.h"
 #include "core/FrameClock.h"
 #include "core/InputEvents.h"
 #include "core/InputManager.h"
@@ -104,7 +103,8 @@ void Root::initialize(int width, int height, int bitDepth, bool fullscreen)
     new VideoManager(VideoMode{size(width), size(height), size(bitDepth), fullscreen});
     rollback.push([] { delete VideoManager::getSingletonPtr(); });
 
-    startEngineRoster(rollback);
+    if (startRoster)
+        startRoster(rollback);
     rollback.commit();
     initialized = true;
 }
@@ -126,7 +126,8 @@ void Root::shutdownEngine()
                                  "shut it down once the engine call has returned.");
     // A manager's destruction may release script objects whose finalisers call back in.
     ReentryGuard guard(shuttingDown, "Attempted to shutdown Root while it is shutting down.");
-    stopEngineRoster();
+    if (stopRoster)
+        stopRoster();
     delete VideoManager::getSingletonPtr();
     delete InputManager::getSingletonPtr();
     LogManager::getSingleton().logMessageToDefault("", LogFile::ML_CRITICAL);

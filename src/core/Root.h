@@ -3,7 +3,8 @@
 // window, then the roster of managers), run is the main loop, shutdown takes
 // everything down again in a fixed order. Every manager is a singleton; Root
 // keeps no pointers. A failure while starting rolls back what was started, so
-// initialize can simply be called again.
+// initialize can simply be called again. The roster's managers belong to the
+// subsystems above this one, so the layer that assembles the engine hands it in.
 
 #include <memory>
 
@@ -12,6 +13,7 @@ namespace Tarnu
 
 class ProcessManager;
 class RenderManager;
+class StartupRollback;
 
 class Root
 {
@@ -33,6 +35,13 @@ public:
     /// Called at the start of every frame of run and during its sleeps, at least every
     /// 50 ms; it may throw to end the loop (the Python module checks for Ctrl-C there).
     static void setFrameHook(void (*hook)()) { frameHook = hook; }
+    /// What initialize starts after the window (each start recording its undo in the rollback) and
+    /// shutdown stops before it; without one, the engine is the window, input and logs alone.
+    static void setRoster(void (*start)(StartupRollback&), void (*stop)())
+    {
+        startRoster = start;
+        stopRoster = stop;
+    }
     /// Shuts down an engine left running when the program ends; never throws.
     static void shutdownAtExit() noexcept;
 
@@ -44,6 +53,8 @@ private:
     static inline bool running = false;
     static inline bool shuttingDown = false;
     static inline void (*frameHook)() = nullptr;
+    static inline void (*startRoster)(StartupRollback&) = nullptr;
+    static inline void (*stopRoster)() = nullptr;
 };
 
 }

@@ -3,15 +3,15 @@
 // controller that runs one machine of an entity at a time, and its action event.
 
 #include "core/ParameterList.h"
-#include "core/python/Bindings.h"
 #include "core/python/Documentation.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/python/ResourceManagerBindings.h"
+#include "game/python/Bindings.h"
+#include "game/python/FSMBridges.h"
 #include "game/units/FSMResource.h"
 #include "game/units/FSMResourceManager.h"
 #include "game/units/UnitFSMController.h"
 #include "game/units/UnitFSMControllerActionEvent.h"
-#include "game/python/FSMBridges.h"
 #include "scene/Entity.h"
 #include "scene/python/ComponentHooks.h"
 

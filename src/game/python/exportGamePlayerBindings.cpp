@@ -1,12 +1,12 @@
 // Game players, the manager of a scene's players and the tile map, with the look-ups by scene.
 
-#include "core/python/Bindings.h"
+#include "game/python/Bindings.h"
 #include "game/units/GamePlayer.h"
 #include "game/units/GamePlayerManager.h"
 #include "game/world/TileMap.h"
-#include "scene/templates/EntityTemplate.h"
 #include "scene/Entity.h"
 #include "scene/SceneManager.h"
+#include "scene/templates/EntityTemplate.h"
 
 #include <boost/python.hpp>
 

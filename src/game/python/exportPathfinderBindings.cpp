@@ -1,10 +1,10 @@
 // Pathfinding: pathfinders, their arrival event and their action event. The
 // walkers are not a script's business: data makes them by factory name.
 
-#include "core/python/Bindings.h"
 #include "core/python/EventTypeProperty.h"
 #include "game/paths/PathfinderActionEvent.h"
 #include "game/paths/StraightLinePathfinder.h"
+#include "game/python/Bindings.h"
 #include "scene/Entity.h"
 
 #include <boost/python.hpp>

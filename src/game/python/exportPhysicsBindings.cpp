@@ -1,12 +1,11 @@
 // Physics and movement: the physics managers, movables with their affectors
 // and action event, collidables, collision events and listeners.
 
-#include "core/python/Bindings.h"
+#include "core/math/Bound.h"
+#include "core/math/Complex.h"
 #include "core/python/Documentation.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/python/Identity.h"
-#include "core/math/Bound.h"
-#include "core/math/Complex.h"
 #include "game/physics/CollidableEvent.h"
 #include "game/physics/CollisionFinders.h"
 #include "game/physics/GridPhysicsManager.h"
@@ -14,6 +13,7 @@
 #include "game/physics/MovableActionEvent.h"
 #include "game/physics/MovableAffector.h"
 #include "game/physics/StaticCollidable.h"
+#include "game/python/Bindings.h"
 #include "game/python/PhysicsBridges.h"
 #include "scene/Entity.h"
 #include "scene/SceneManager.h"

@@ -1,10 +1,10 @@
 // Player units and beacons, beacons written in Python, and sight: the sight
 // components, what they report, and the action event that names a target.
 
-#include "core/python/Bindings.h"
 #include "core/python/Documentation.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/resources/Resource.h"
+#include "game/python/Bindings.h"
 #include "game/python/PlayerBeaconBridge.h"
 #include "game/units/SetVisualTargetActionEvent.h"
 #include "game/units/SightEvents.h"

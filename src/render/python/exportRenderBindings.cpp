@@ -5,7 +5,6 @@
 // are made from Python.
 
 #include "core/math/Bound.h"
-#include "core/python/Bindings.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/python/Identity.h"
 #include "render/Camera.h"
@@ -14,6 +13,7 @@
 #include "render/StaticImage.h"
 #include "render/animation/AnimationEvents.h"
 #include "render/animation/OccludedAnimatable.h"
+#include "render/python/Bindings.h"
 #include "render/python/PythonSlot.h"
 #include "scene/SceneManager.h"
 

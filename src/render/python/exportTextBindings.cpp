@@ -2,8 +2,8 @@
 // run time. Fonts are reached through the displays' font file names only.
 
 #include "core/math/AxisAlignedBox.h"
-#include "core/python/Bindings.h"
 #include "render/DynamicTextDisplay.h"
+#include "render/python/Bindings.h"
 
 #include <boost/python.hpp>
 

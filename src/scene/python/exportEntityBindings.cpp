@@ -1,16 +1,15 @@
 // Entities, scene nodes, scenes, scene events, components and the component factory.
 
 #include "core/ParameterList.h"
-#include "core/python/Bindings.h"
 #include "core/python/CycleCollection.h"
 #include "core/python/Documentation.h"
-#include "game/physics/PhysicsManager.h"
-#include "render/RenderManager.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/python/Identity.h"
 #include "core/python/LiveSingleton.h"
 #include "core/python/OneWrapper.h"
 #include "core/python/ScriptExit.h"
+#include "game/physics/PhysicsManager.h"
+#include "render/RenderManager.h"
 #include "scene/Component.h"
 #include "scene/ComponentFactory.h"
 #include "scene/Entity.h"
@@ -18,6 +17,7 @@
 #include "scene/SceneEvent.h"
 #include "scene/SceneManager.h"
 #include "scene/SceneNode.h"
+#include "scene/python/Bindings.h"
 #include "scene/python/ComponentHooks.h"
 #include "scene/python/PythonComponent.h"
 

@@ -3,13 +3,13 @@
 // shared with their managers; the managers by reference to the singleton.
 
 #include "core/ParameterList.h"
-#include "core/python/Bindings.h"
 #include "core/python/ResourceManagerBindings.h"
 #include "scene/Component.h"
 #include "scene/Entity.h"
 #include "scene/EntityTracker.h"
 #include "scene/SceneManager.h"
 #include "scene/SceneNode.h"
+#include "scene/python/Bindings.h"
 #include "scene/templates/EntityTemplateManager.h"
 #include "scene/templates/EventScriptManager.h"
 #include "scene/templates/SceneTemplateManager.h"

@@ -1,4 +1,4 @@
-#include "core/EventTypes.h"
+#include "assembly/EventTypes.h"
 
 #include "core/InputEvents.h"
 #include "core/Timer.h"

@@ -1,4 +1,4 @@
-#include "core/EngineRoster.h"
+#include "assembly/EngineRoster.h"
 
 #include "core/EventFactory.h"
 #include "core/PythonManager.h"

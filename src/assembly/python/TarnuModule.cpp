@@ -1,7 +1,9 @@
 // The module initialiser: event type numbers first, then every export area in
-// order, since later areas use the classes of earlier ones; last the Root.
+// order, since later areas use the classes of earlier ones; last the Root,
+// given the roster of managers it starts after the window.
 
-#include "core/EventTypes.h"
+#include "assembly/EngineRoster.h"
+#include "assembly/EventTypes.h"
 #include "core/ProcessManager.h"
 #include "core/PythonErrors.h"
 #include "core/Root.h"
@@ -9,7 +11,10 @@
 #include "core/python/Bindings.h"
 #include "core/python/CycleCollection.h"
 #include "core/python/ScriptExit.h"
+#include "game/python/Bindings.h"
 #include "render/RenderManager.h"
+#include "render/python/Bindings.h"
+#include "scene/python/Bindings.h"
 
 #include <boost/python.hpp>
 
@@ -58,6 +63,7 @@ void exportRoot()
              "run(processManager, renderManager, fps): Steps the process manager (a scene) fps times a second and "
              "draws through the render manager (None: nothing) until Escape or the window's closing.");
     Root::setFrameHook(&raisePendingExits);
+    Root::setRoster(&Tarnu::startEngineRoster, &Tarnu::stopEngineRoster);
     // A script that ends without shutdown is shut down while Python can still
     // release the objects the engine holds for it.
     Tarnu::registerScriptExit();
