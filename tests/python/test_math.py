@@ -89,9 +89,14 @@ def test_vector3_arithmetic_and_distances_give_hand_worked_numbers():
 @pytest.mark.parametrize("v, low, high, raised, lowered", [
     (Vector2(1, 5), Vector2(2, 3), Vector2(4, 4), (2, 5), (2, 4)),
     (Vector2(0, 0), Vector2(3, 7), Vector2(1, 9), (3, 7), (1, 7)),
+    (Vector2(4, 1), Vector2(6, 0), Vector2(5, 10), (6, 1), (5, 1)),
+    (Vector2(9, 4), Vector2(3, 6), Vector2(10, 5), (9, 6), (9, 5)),
     (Vector3(1, 5, 3), Vector3(2, 3, 3), Vector3(4, 4, 0), (2, 5, 3), (2, 4, 0)),
     (Vector3(0, 0, 0), Vector3(3, 7, 5), Vector3(1, 9, 4), (3, 7, 5), (1, 7, 4)),
-], ids=["Vector2", "Vector2 bounds per axis", "Vector3", "Vector3 bounds per axis"])
+    (Vector3(9, 4, 1), Vector3(3, 6, 2), Vector3(10, 5, 0), (9, 6, 2), (9, 5, 0)),
+], ids=["Vector2", "Vector2 bounds per axis", "Vector2 x between its bounds' x and y",
+        "Vector2 y between its bounds' x and y", "Vector3", "Vector3 bounds per axis",
+        "Vector3 y between its bounds' x and y"])
 def test_clamps_raise_or_lower_each_component_on_its_own_in_place(v, low, high, raised, lowered):
     assert v.clampMin(low) is v and values(v) == raised
     assert v.clampMax(high) is v and values(v) == lowered

@@ -482,3 +482,51 @@ nodes.clear()
 del takers, removals
 """)
     assert said["asked and drawn"] == [[5.0], [BLACK] * 4 + [[0, 255, 0]]]
+
+
+# Ways a slot of the first renderable asked takes the second out of the render manager while the second keeps its
+# slots: whatever happened to it, the second is asked and drawn only from the next frame on.
+@pytest.mark.parametrize("take, drawn_first", [
+    ("renderer.disconnect()", BLACK),
+    ("renderer.disconnect()\n    renderer.connect(scene)", BLACK),
+    ("scene.removeNode(later)\n    scene.addNode(later)\n    second.connect(asker)", RED),
+], ids=["render manager disconnected", "render manager connected anew", "taken out and put back with its slot"])
+def test_a_renderable_that_an_earlier_slot_took_out_is_neither_asked_nor_drawn_in_that_frame(run_script, take,
+                                                                                              drawn_first):
+    said = run(run_script, """
+asked = []
+class Asker(Slot):
+    def __call__(self, renderable):
+        asked.append(renderable.getZOrder())
+        return True
+
+class Taker(Slot):
+    def __init__(self, take):
+        Slot.__init__(self)
+        self.take = take
+    def __call__(self, renderable):
+        take, self.take = self.take, None
+        if take:
+            take()
+        return True
+
+def take():
+    %s
+
+first, second = quad((1, 0, 0), z=1), quad((0, 1, 0), z=2)
+place(first, "first", 40, 60)
+later = place(second, "second", 80, 60)
+asker, taker = Asker(), Taker(take)
+for renderable, slot in ((first, taker), (first, asker), (second, asker)):
+    renderable.connect(slot)
+frame()
+say("taken", [asked, at(40, 60), at(80, 60)])
+del asked[:]
+if scene.getRenderManager() is None:
+    renderer.connect(scene)
+frame()
+say("next", [asked, at(40, 60), at(80, 60)])
+del first, second, later, asker, taker
+""" % take)
+    assert said["taken"] == [[1.0], drawn_first, BLACK]
+    assert said["next"] == [[1.0, 2.0], RED, [0, 255, 0]]

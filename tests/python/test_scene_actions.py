@@ -279,6 +279,9 @@ def run(steps, dt, template="Spawner", juggle=(), clear=(), **values):
 counts, scene = run(12, 0.5, rate=2)
 said(counts, str(scene.getEntity("spawned").getWorldPosition()))
 said(run(1, [7, 0.5, 0.5], rate=2)[0])
+# A step whose sum with the time carried over passes the largest number still leaves a finite remainder, from which
+# later steps wave by their own time alone.
+said(run(1, [1e308, 0.5, 0.4e308, 0.2e308, 0.5], rate=1.5e308)[0])
 said(run(4, 1, rate=1, max=3, number=2, clear=(3,))[0], run(2, 1, rate=1, number=0)[0])
 # Leaving and rejoining keeps it spawning, and a count reset on rejoining does not wrap when old spawns leave.
 said(run(4, 1, rate=1, juggle=(2,))[0], run(5, 1, rate=1, max=1, juggle=(2,), clear=(3,))[0])
@@ -301,6 +304,8 @@ for rate in ("0", "-2", "nan", "inf", "x"):
         ([1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4], "<11,20>"),
         # Several intervals in one step give one wave, and the rest carries over.
         ([1, 1, 2],),
+        # After the step that overflowed, a wave only when the steps' own time makes one.
+        ([1, 1, 1, 2, 2],),
         # The cap is tested once per wave; spawnNumber 0 still makes one per wave.
         ([2, 4, 0, 2], [1, 2]),
         ([1, 3, 4, 5], [1, 2, 0, 1, 1]),
