@@ -3,14 +3,15 @@ player, units joining and leaving beacons (beacons written in Python among them,
 beacons switching their units' machines, and sight sensors reporting what comes into and goes out of view."""
 
 import gc
+import math
 import weakref
 
 import pytest
 
 from logfiles import printed, read_log
 from test_root import LEAK_FREE
-from tarnu import (Circle, CollidableListener, Component, EnemySightedEvent, Entity, Event, EventListener,
-                   GamePlayer, GamePlayerManager, GridPhysicsManager, ParameterList, PlayerBeacon, PlayerUnit,
+from tarnu import (Circle, CollidableListener, Complex, Component, EnemySightedEvent, Entity, Event, EventListener,
+                   GamePlayer, GamePlayerManager, GridPhysicsManager, ParameterList, PlayerBeacon, PlayerUnit, Scale,
                    SceneManager, SceneNode, SetVisualTargetActionEvent, SingleStateBeacon, StaticCollidable,
                    UnitFSMControllerActionEvent, UnitSightedEvent, Vector2, VisualReactor, VisualTargetFound,
                    VisualTargetLost, VisualTargetSeeker)
@@ -195,6 +196,40 @@ def test_units_join_one_beacon_of_their_own_scene_and_leave_it_once():
     del post
     gc.collect()
     assert watched() is None
+
+
+# A beacon and a unit, each on a node at a local point, at the top of the scene or under a parent node that is then
+# moved to a point, turned by an angle (degrees) and scaled; the squared distance between the two before the parents
+# move, and after.
+BEACON_PLACES = {
+    "the beacon under a moved parent": (((100, 0), 0, 1), (3, 4), None, (100, 0), 9425, 25),
+    "the unit under a moved parent": (None, (0, 0), ((10, 20), 0, 1), (-4, -12), 160, 100),
+    "both under moved parents": (((50, 50), 0, 1), (1, 1), ((-50, -50), 0, 1), (104, 105), 21425, 25),
+    "the unit under a turned parent": (None, (2, 4), ((10, 0), 90, 1), (0, 5), 5, 25),
+    "the beacon under a scaled parent": (((0, 0), 0, 3), (1, 1), None, (0, -1), 5, 25),
+    "both under turned and scaled parents": (((1, 1), 180, 2), (1, 0), ((0, 0), 90, 0.5), (8, -4), 65, 18),
+}
+
+
+@pytest.mark.parametrize("beacon_parent, beacon_at, unit_parent, unit_at, before, after", BEACON_PLACES.values(),
+                         ids=BEACON_PLACES.keys())
+def test_a_beacon_scores_a_unit_by_where_both_stand_in_the_world(beacon_parent, beacon_at, unit_parent, unit_at,
+                                                                 before, after):
+    scene, beacon, unit = SceneManager.createNew(), PlayerBeacon(1, 1), PlayerUnit(1, 1, "")
+    moves = []
+    for component, parent, at in ((beacon, beacon_parent, beacon_at), (unit, unit_parent, unit_at)):
+        holder = None
+        if parent is not None:
+            holder = place(scene, "holder")
+            moves.append((holder.getSceneNode(), parent))
+        place(scene, "placed", component, at=at, parent=holder)
+    # The first score reads the world transforms, which the parents' moves must then renew.
+    assert beacon.evaluateUnit(unit) == pytest.approx(1.0 / before)
+    for node, (position, angle, scale) in moves:
+        node.setPosition(Vector2(*position))
+        node.setOrientation(Complex(math.radians(angle)))
+        node.setScale(Scale(scale))
+    assert beacon.evaluateUnit(unit) == pytest.approx(1.0 / after)
 
 
 # What unitRemoved does while removeAllUnits tells the first of units 1, 2 and 3; then the departures, the joins
