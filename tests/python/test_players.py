@@ -3,16 +3,18 @@ player, units joining and leaving beacons (beacons written in Python among them,
 beacons switching their units' machines, and sight sensors reporting what comes into and goes out of view."""
 
 import gc
+import math
 import weakref
 
 import pytest
 
 from logfiles import printed, read_log
 from test_root import LEAK_FREE
-from tarnu import (Circle, Component, EnemySightedEvent, Entity, Event, EventListener, GamePlayer, GamePlayerManager,
-                   GridPhysicsManager, ParameterList, PlayerBeacon, PlayerUnit, SceneManager, SceneNode,
-                   SetVisualTargetActionEvent, SingleStateBeacon, StaticCollidable, UnitFSMControllerActionEvent,
-                   UnitSightedEvent, Vector2, VisualReactor, VisualTargetFound, VisualTargetLost, VisualTargetSeeker)
+from tarnu import (Circle, CollidableListener, Complex, Component, EnemySightedEvent, Entity, Event, EventListener,
+                   GamePlayer, GamePlayerManager, GridPhysicsManager, ParameterList, PlayerBeacon, PlayerUnit, Scale,
+                   SceneManager, SceneNode, SetVisualTargetActionEvent, SingleStateBeacon, StaticCollidable,
+                   UnitFSMControllerActionEvent, UnitSightedEvent, Vector2, VisualReactor, VisualTargetFound,
+                   VisualTargetLost, VisualTargetSeeker)
 
 
 def place(scene, name, *components, at=(0, 0), parent=None):
@@ -196,6 +198,40 @@ def test_units_join_one_beacon_of_their_own_scene_and_leave_it_once():
     assert watched() is None
 
 
+# A beacon and a unit, each on a node at a local point, at the top of the scene or under a parent node that is then
+# moved to a point, turned by an angle (degrees) and scaled; the squared distance between the two before the parents
+# move, and after.
+BEACON_PLACES = {
+    "the beacon under a moved parent": (((100, 0), 0, 1), (3, 4), None, (100, 0), 9425, 25),
+    "the unit under a moved parent": (None, (0, 0), ((10, 20), 0, 1), (-4, -12), 160, 100),
+    "both under moved parents": (((50, 50), 0, 1), (1, 1), ((-50, -50), 0, 1), (104, 105), 21425, 25),
+    "the unit under a turned parent": (None, (2, 4), ((10, 0), 90, 1), (0, 5), 5, 25),
+    "the beacon under a scaled parent": (((0, 0), 0, 3), (1, 1), None, (0, -1), 5, 25),
+    "both under turned and scaled parents": (((1, 1), 180, 2), (1, 0), ((0, 0), 90, 0.5), (8, -4), 65, 18),
+}
+
+
+@pytest.mark.parametrize("beacon_parent, beacon_at, unit_parent, unit_at, before, after", BEACON_PLACES.values(),
+                         ids=BEACON_PLACES.keys())
+def test_a_beacon_scores_a_unit_by_where_both_stand_in_the_world(beacon_parent, beacon_at, unit_parent, unit_at,
+                                                                 before, after):
+    scene, beacon, unit = SceneManager.createNew(), PlayerBeacon(1, 1), PlayerUnit(1, 1, "")
+    moves = []
+    for component, parent, at in ((beacon, beacon_parent, beacon_at), (unit, unit_parent, unit_at)):
+        holder = None
+        if parent is not None:
+            holder = place(scene, "holder")
+            moves.append((holder.getSceneNode(), parent))
+        place(scene, "placed", component, at=at, parent=holder)
+    # The first score reads the world transforms, which the parents' moves must then renew.
+    assert beacon.evaluateUnit(unit) == pytest.approx(1.0 / before)
+    for node, (position, angle, scale) in moves:
+        node.setPosition(Vector2(*position))
+        node.setOrientation(Complex(math.radians(angle)))
+        node.setScale(Scale(scale))
+    assert beacon.evaluateUnit(unit) == pytest.approx(1.0 / after)
+
+
 # What unitRemoved does while removeAllUnits tells the first of units 1, 2 and 3; then the departures, the joins
 # and the units in the beacon at the end.
 REMOVE_ALL_REACTIONS = {
@@ -319,9 +355,9 @@ class Sight:
         self.scene, self.lines, self.keep = SceneManager.createNew(), [], []
         GridPhysicsManager.createNew().connect(self.scene)
 
-    def body(self, name, player=None, at=(0, 0)):
+    def body(self, name, player=None, at=(0, 0), parent=None):
         parts = [StaticCollidable(Circle(Vector2(0, 0), 1))] + ([] if player is None else [PlayerUnit(1, player, "")])
-        entity = place(self.scene, name, *parts, at=at)
+        entity = place(self.scene, name, *parts, at=at, parent=parent)
         for kind in (UnitSightedEvent, EnemySightedEvent, VisualTargetFound, VisualTargetLost):
             self.keep.append(Heard(kind.TYPE, self.lines, name))
             entity.addEventListener(self.keep[-1])
@@ -350,8 +386,8 @@ SIGHT_CASES = {
 
 @pytest.mark.parametrize("dies", [False, True], ids=["walks out", "dies in view"])
 @pytest.mark.parametrize("viewer_player, walker_player, sighted", SIGHT_CASES.values(), ids=SIGHT_CASES.keys())
-def test_sight_reports_a_walker_in_view_once_and_its_going_but_not_its_death(viewer_player, walker_player, sighted,
-                                                                             dies):
+def test_sight_reports_a_walker_in_view_once_and_the_seeker_its_going_or_its_death(viewer_player, walker_player,
+                                                                                  sighted, dies):
     sight = Sight()
     sight.sensor(sight.body("viewer", viewer_player), VisualReactor(), VisualTargetSeeker("walker"))
     walker, marker = sight.body("walker", walker_player, at=(30, 0)), Carrier()
@@ -363,13 +399,155 @@ def test_sight_reports_a_walker_in_view_once_and_its_going_but_not_its_death(vie
         walker.kill()
     else:
         walker.getSceneNode().setPosition(Vector2(30, 0))
-    # Only the seeker reports a going; the contact of the dead walker, still held here, ends unreported.
-    assert sight.listen(3) == [("viewer", "VisualTargetLost", "walker", 2.5)] * (not dies)
-    assert (walker.getSceneManager() is None) == dies
+    del walker
+    # Only the seeker reports a going; a killed walker leaves at the end of the next step, and is lost in the one after.
+    assert sight.listen(3) == [("viewer", "VisualTargetLost", "walker", 3.0 if dies else 2.5)]
     watched = weakref.ref(marker)
-    del walker, marker
+    del marker
     gc.collect()
     assert (watched() is None) == dies
+
+
+class Shy(CollidableListener):
+    """Takes a node out of its scene when the entity it listens to touches something."""
+
+    def __init__(self, scene, node):
+        CollidableListener.__init__(self)
+        self.scene, self.node = scene, node
+
+    def entitiesCollided(self, event):
+        self.scene.removeNode(self.node)
+
+
+class Chase(Sight):
+    """A viewer (a unit of player 1) whose sensor has a reactor and a seeker of "target"; a decoy (player 2) in its view
+    from the start; the target (player 2) under a carrier entity that brings it into view in the second step."""
+
+    def __init__(self):
+        Sight.__init__(self)
+        self.seeker = VisualTargetSeeker("target")
+        self.viewer = self.body("viewer", 1)
+        self.sensor(self.viewer, VisualReactor(), self.seeker)
+        self.decoy = self.body("decoy", 2, at=(-5, 0))
+        self.carrier = place(self.scene, "carrier", at=(30, 0)).getSceneNode()
+        self.target, self.marker = self.body("target", 2, parent=self.carrier.getEntity()), Carrier()
+        self.target.addComponent(self.marker)
+        self.watched = weakref.ref(self.marker)
+
+    def act(self, action):
+        """Does one of the things that befall the target (or the viewer) in a story."""
+        node = self.target and self.target.getSceneNode()
+        {"in": lambda: self.carrier.setPosition(Vector2(5, 0)),
+         "out": lambda: self.carrier.setPosition(Vector2(30, 0)),
+         "kill": lambda: self.target.kill(),
+         "remove": lambda: self.scene.removeNode(self.carrier),
+         "add": lambda: self.scene.addNode(self.carrier),
+         "unhook": lambda: self.carrier.removeChild(node),
+         "detach": lambda: node.detachEntity(),
+         "let go": self.let_go,
+         "shy": self.turn_shy,
+         "watch target": lambda: self.seeker.getEntity().postEvent(SetVisualTargetActionEvent(self.target, 0.0)),
+         "watch decoy": lambda: self.seeker.setTarget("decoy"),
+         "decoy out": lambda: self.decoy.getSceneNode().setPosition(Vector2(-30, 0)),
+         "kill viewer": lambda: self.viewer.kill()}[action]()
+
+    def let_go(self):
+        """Drops the script's every reference to the target and what carries it."""
+        self.target = self.marker = self.carrier = None
+        gc.collect()
+
+    def turn_shy(self):
+        """The target's carrier leaves the scene as soon as the target touches something."""
+        self.keep.append(Shy(self.scene, self.carrier))
+        self.target.addEventListener(self.keep[-1])
+
+
+def lost(time):
+    return [("viewer", "VisualTargetLost", "target", time)]
+
+
+def found(time):
+    return [("viewer", kind, "target", time) for kind in ("UnitSightedEvent", "EnemySightedEvent", "VisualTargetFound")]
+
+
+# What befalls the target after the seeker found it at 1.0, step by step (the actions before each step of half a
+# second), and what the viewer hears from then on; steps run on to the fifth.
+SEEKER_STORIES = {
+    "walks out": ([["out"]], lost(1.5)),
+    "walks out, back in and out": ([["out"], ["in"], ["out"]], lost(1.5) + found(2.0) + lost(2.5)),
+    "is killed": ([["kill"]], lost(2.0)),
+    "is killed and let go of": ([["kill", "let go"]], lost(2.0)),
+    "is killed as it walks out": ([["kill", "out"]], lost(1.5)),
+    "is taken out of the scene and let go of": ([["remove", "let go"]], lost(1.5)),
+    "is taken off its parent": ([["unhook"]], lost(1.5)),
+    "is detached from its node": ([["detach"]], lost(1.5)),
+    "leaves and comes back in one step": ([["remove", "add"]], lost(1.5) + found(1.5)),
+    "leaves and comes back a step later": ([["remove"], ["add"]], lost(1.5) + found(2.0)),
+    "leaves as it is seen again": ([["out"], ["shy", "in"]], lost(1.5)),
+    "is named again": ([["watch target"], ["out"]], lost(2.0)),
+    "is watched no more": ([["watch decoy"], ["out"]], []),
+    "gives way to a decoy in view": ([["watch decoy"], ["decoy out"]], []),
+    "dies with the viewer": ([["kill", "kill viewer"]], []),
+    "outlives the viewer": ([["kill viewer"], ["out"]], []),
+}
+
+
+@pytest.mark.parametrize("story, heard", SEEKER_STORIES.values(), ids=SEEKER_STORIES.keys())
+def test_a_seeker_reports_each_target_it_found_lost_once_however_the_target_goes(story, heard):
+    chase = Chase()
+    assert chase.listen(1) == [("viewer", kind, "decoy", 0.5) for kind in ("UnitSightedEvent", "EnemySightedEvent")]
+    chase.act("in")
+    assert chase.listen(1) == found(1.0)
+    lines = []
+    for actions in story:
+        for action in actions:
+            chase.act(action)
+        lines += chase.listen(1)
+    lines += chase.listen(5 - len(story))
+    # A viewer out of the scene keeps what is queued on it: whatever that is shows here.
+    chase.viewer.dispatchEvents(-1.0)
+    assert lines + chase.lines == heard
+    gc.collect()
+    assert (chase.watched() is None) == ("let go" in story[0])
+
+
+def test_a_hunter_stops_chasing_a_prey_that_dies_or_loses_its_body_in_view(run_script):
+    result = run_script("""
+from machines_prelude import *
+GridPhysicsManager.createNew().connect(scene)
+defined("hunt", ["rest", "chase"],
+        [("rest", "chase", VisualTargetFound.TYPE), ("chase", "rest", VisualTargetLost.TYPE)], default="rest")
+hunter = Machine("hunt")
+body = unit("hunter", PlayerUnit(1, 1, ""), StaticCollidable(Circle(Vector2(0, 0), 1)), hunter)
+hunter.connect(body)
+drain()
+eye = Entity.createNew("eye")
+eye.addComponent(StaticCollidable(Circle(Vector2(0, 0), 10)))
+eye.addComponent(VisualTargetSeeker("prey"))
+node = SceneNode.createNew()
+node.attach(eye)
+body.getSceneNode().addChild(node)
+del node
+# Nothing but its node holds a prey, as in a game.
+for ending in ("kill", "remove"):
+    unit("prey", StaticCollidable(Circle(Vector2(0, 0), 1))).getSceneNode().setPosition(Vector2(5, 0))
+    scene.updateProcess(0.5)
+    chased = drain()
+    prey = scene.getEntity("prey")
+    prey.kill() if ending == "kill" else remove(prey, "Collidable")
+    del prey
+    for _ in range(3):
+        scene.updateProcess(0.5)
+    said(ending, chased, drain())
+scene.clear()
+for name in [name for name, value in globals().items() if isinstance(value, (Entity, Component))]:
+    del globals()[name]
+root.shutdown()
+""")
+    assert result.returncode == 0 and result.stdout.rstrip().endswith(LEAK_FREE), result
+    found, lost = VisualTargetFound.TYPE, VisualTargetLost.TYPE
+    assert printed(result) == [("kill", [("hunt", 1, 2, found)], [("hunt", 2, 1, lost)]),
+                               ("remove", [("hunt", 1, 2, found)], [("hunt", 2, 1, lost)])]
 
 
 def test_a_visual_target_seeker_follows_action_events_and_an_empty_target_matches_nobody():

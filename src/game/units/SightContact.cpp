@@ -8,18 +8,22 @@
 namespace Tarnu
 {
 
-bool readSightContact(const Component& sensor, const CollidableEvent& event, SightContact& contact)
+SightContact readSightContact(const Component& sensor, const CollidableEvent& event)
 {
+    SightContact contact;
+    const bool ownFirst = sensor.getOwnerPointer() == event.getEntity1().get();
+    contact.seen = ownFirst ? event.getEntity2() : event.getEntity1();
+    contact.seenId = ownFirst ? event.getId2() : event.getId1();
     const SceneManager* scene = sensor.getSceneManagerPointer();
-    const Entity* own = sensor.getOwnerPointer();
-    contact.seen = event.getOther(sensor);
-    const SceneNode* seenNode = contact.seen ? contact.seen->getSceneNodePointer() : nullptr;
-    if (!scene || !seenNode || seenNode->getManagerPointer() != scene)
-        return false;
-    contact.viewer = own->getParentEntity();
+    if (!scene)
+        return contact;
+    contact.viewer = sensor.getOwnerPointer()->getParentEntity();
     contact.time = sensor.getCurrentTime();
+    const SceneNode* seenNode = contact.seen ? contact.seen->getSceneNodePointer() : nullptr;
     // The sensor hangs on its unit, so it touches the unit's own body: that is not a sighting.
-    return contact.viewer && contact.viewer != contact.seen;
+    contact.sighted = contact.viewer && seenNode && seenNode->getManagerPointer() == scene &&
+                      contact.viewer != contact.seen;
+    return contact;
 }
 
 }

@@ -28,8 +28,8 @@ void VisualReactor::entityChanged(const std::shared_ptr<Entity>& newEntity, cons
 
 void VisualReactor::entitiesCollided(const std::shared_ptr<CollidableEvent>& event)
 {
-    SightContact contact;
-    if (!readSightContact(*this, *event, contact))
+    const SightContact contact = readSightContact(*this, *event);
+    if (!contact.sighted)
         return;
     const std::shared_ptr<PlayerUnit> seen = PlayerUnit::getFor(contact.seen.get());
     if (!seen)

@@ -1,11 +1,13 @@
 #include "game/units/VisualTargetSeeker.h"
 
+#include "core/OwnedReferences.h"
 #include "core/ParameterList.h"
 #include "game/units/SetVisualTargetActionEvent.h"
 #include "game/units/SightContact.h"
 #include "game/units/SightEvents.h"
 #include "scene/Entity.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace Tarnu
@@ -41,6 +43,7 @@ void VisualTargetSeeker::entityChanged(const std::shared_ptr<Entity>& newEntity,
                                        const std::shared_ptr<Entity>& oldEntity)
 {
     CollidableListener* contacts = this;
+    forget();
     if (oldEntity)
     {
         oldEntity->removeEventListener(contacts);
@@ -53,35 +56,72 @@ void VisualTargetSeeker::entityChanged(const std::shared_ptr<Entity>& newEntity,
     }
 }
 
+void VisualTargetSeeker::forEachOwned(ReferenceVisitor& visitor) const
+{
+    for (const Sighting& sighting : sightings)
+        visitor(sighting.target);
+}
+
+void VisualTargetSeeker::setTarget(const std::string& name)
+{
+    watch(name);
+}
+
 void VisualTargetSeeker::setTarget(const std::shared_ptr<Entity>& entity)
 {
     if (!entity)
         throw std::runtime_error("VisualTargetSeeker.setTarget: no entity to watch");
-    targetName = entity->getName();
+    watch(entity->getName());
 }
 
 void VisualTargetSeeker::apply(const SetVisualTargetActionEvent& event)
 {
     if (std::optional<std::string> name = event.getTargetName())
-        targetName = std::move(*name);
+        watch(std::move(*name));
 }
 
-template <class Report>
-void VisualTargetSeeker::report(const CollidableEvent& event)
+void VisualTargetSeeker::watch(std::string name)
 {
-    SightContact contact;
-    if (readSightContact(*this, event, contact) && contact.seen->getName() == targetName)
-        contact.viewer->queueEvent(std::make_shared<Report>(contact.time, contact.seen));
+    if (name != targetName)
+        forget();
+    targetName = std::move(name);
+}
+
+void VisualTargetSeeker::forget()
+{
+    std::vector<Sighting> forgotten;
+    forgotten.swap(sightings);
 }
 
 void VisualTargetSeeker::entitiesCollided(const std::shared_ptr<CollidableEvent>& event)
 {
-    report<VisualTargetFound>(*event);
+    const SightContact contact = readSightContact(*this, *event);
+    if (!contact.sighted || contact.seen->getName() != targetName)
+        return;
+    // Seen anew without the end of the former contact (the sensor's collidable changed, say): that one is over.
+    auto same = std::find_if(sightings.begin(), sightings.end(),
+                             [&contact](const Sighting& sighting) { return sighting.target == contact.seen; });
+    if (same == sightings.end())
+        sightings.push_back({contact.seenId, contact.seen});
+    else
+        same->collidableId = contact.seenId;
+    contact.viewer->queueEvent(std::make_shared<VisualTargetFound>(contact.time, contact.seen));
 }
 
 void VisualTargetSeeker::entitiesSeparated(const std::shared_ptr<CollidableEvent>& event)
 {
-    report<VisualTargetLost>(*event);
+    const SightContact contact = readSightContact(*this, *event);
+    // The seen side is empty when its collidable has left the entity; the number still tells the contact.
+    auto found = std::find_if(sightings.begin(), sightings.end(), [&contact](const Sighting& sighting) {
+        return sighting.collidableId == contact.seenId && (!contact.seen || sighting.target == contact.seen);
+    });
+    if (found == sightings.end())
+        return;
+    const std::shared_ptr<Entity> lost = std::move(found->target);
+    sightings.erase(found);
+    // A unit that left the scene with its sensor hears nothing more of what it saw there.
+    if (contact.viewer && contact.viewer != lost)
+        contact.viewer->queueEvent(std::make_shared<VisualTargetLost>(contact.time, lost));
 }
 
 }

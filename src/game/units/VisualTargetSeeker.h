@@ -1,16 +1,20 @@
 #pragma once
 // Sight of one entity, watched for by name: on a unit's sight sensor, it
-// reports to the unit (the sensor entity's parent) a VisualTargetFound when
-// an entity of that exact name comes into view and a VisualTargetLost when it
-// goes out of view. It hears two kinds of event on its entity: the sensor's
-// contacts, and SetVisualTargetActionEvents, which change the name watched.
+// reports to the unit (the sensor entity's parent) a VisualTargetFound when an
+// entity of that name comes into view, and a VisualTargetLost once when that
+// contact ends, however it ends (walking out, dying, leaving the scene): until
+// then it holds the entity, known by the collidable number the contact began
+// with. SetVisualTargetActionEvents on its entity change the name watched; a
+// new name forgets what was found under the old one.
 
 #include "core/EventListener.h"
 #include "game/physics/CollidableEvent.h"
 #include "scene/ComponentClass.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Tarnu
 {
@@ -27,14 +31,16 @@ public:
     /// "target", plain text, empty when missing.
     std::shared_ptr<Component> createNew(const ParameterList& params) const override;
     std::shared_ptr<Component> createCopy() const override;
-    /// Both listeners follow the seeker from entity to entity.
+    /// Both listeners follow the seeker from entity to entity; what it saw from the old one is forgotten.
     void entityChanged(const std::shared_ptr<Entity>& newEntity, const std::shared_ptr<Entity>& oldEntity) override;
+    /// The entities found and not yet lost.
+    void forEachOwned(ReferenceVisitor& visitor) const override;
 
     void entitiesCollided(const std::shared_ptr<CollidableEvent>& event) override;
     void entitiesSeparated(const std::shared_ptr<CollidableEvent>& event) override;
 
     const std::string& getTargetName() const { return targetName; }
-    void setTarget(const std::string& name) { targetName = name; }
+    void setTarget(const std::string& name);
     /// Watches the entity's name as it is now; refuses an empty entity.
     void setTarget(const std::shared_ptr<Entity>& entity);
     /// Watches what the event names; an event whose entity is gone changes nothing.
@@ -52,10 +58,20 @@ private:
         VisualTargetSeeker& seeker;
     };
 
-    template <class Report>
-    void report(const CollidableEvent& event);
+    /// An entity reported found, until its contact ends: held, so that the loss
+    /// names it though nothing else holds it any more.
+    struct Sighting
+    {
+        std::uint32_t collidableId;
+        std::shared_ptr<Entity> target;
+    };
+
+    void watch(std::string name);
+    /// Lets go of every sighting; what that destroys may call back into the seeker.
+    void forget();
 
     std::string targetName;
+    std::vector<Sighting> sightings;
     ActionListener actions;
 };
 
