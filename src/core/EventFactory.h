@@ -14,6 +14,8 @@ namespace Tarnu
 class EventFactory : public ObjectFactory<std::shared_ptr<FactoryEvent>, std::shared_ptr<FactoryEvent>>,
                      public Singleton<EventFactory>
 {
+public:
+    EventFactory() : ObjectFactory(ParameterTable::EVENT) {}
 };
 
 }

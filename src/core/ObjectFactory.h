@@ -1,8 +1,11 @@
 #pragma once
 // A registry of prototypes by type name that makes new objects by asking a
 // prototype for createNew. The first prototype registered under a name stays.
+// Its products are of one family of parameter tables (events, for the event
+// factory), in whose name it reads the lists.
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 
 #include <map>
 #include <stdexcept>
@@ -15,6 +18,7 @@ template <class Product, class Prototype>
 class ObjectFactory
 {
 public:
+    explicit ObjectFactory(ParameterTable::Family family) : family(family) {}
     virtual ~ObjectFactory() = default;
 
     void registerType(const Prototype& prototype)
@@ -37,13 +41,18 @@ public:
     {
         // Held for the call: a prototype written in a script runs script code.
         const Prototype prototype = getRegistered(name);
-        Product product = prototype->createNew(params);
+        Product product;
+        {
+            const ParameterReading reading(family, name, params);
+            product = prototype->createNew(params);
+        }
         if (!product)
             throw std::runtime_error("Create function returned null for type " + name + ".");
         return product;
     }
 
 private:
+    ParameterTable::Family family;
     std::map<std::string, Prototype> prototypes;
 };
 

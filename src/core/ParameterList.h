@@ -3,7 +3,9 @@
 // names mapped to text values. Values stay text until a reader asks for a type;
 // every typed read converts anew with the type's stream reader, takes the
 // longest leading text that forms a value, and leaves the output untouched
-// when the value does not convert.
+// when the value does not convert. A factory reading a list to make an object
+// hears of every key asked for and every value that does not convert
+// (ParameterReading).
 
 #include "core/TypeName.h"
 
@@ -28,7 +30,7 @@ public:
     void add(const std::string& name, const std::string& value) { values[name] = value; }
     void remove(const std::string& name) { values.erase(name); }
     void clear() { values.clear(); }
-    bool contains(const std::string& name) const { return values.count(name) != 0; }
+    bool contains(const std::string& name) const { return find(name) != values.end(); }
     unsigned size() const { return static_cast<unsigned>(values.size()); }
     bool empty() const { return values.empty(); }
 
@@ -46,15 +48,20 @@ public:
     auto end() const { return values.end(); }
 
 private:
+    using Values = std::map<std::string, std::string>;
+
+    /// The entry of a name, told to the reading under way as asked for.
+    Values::const_iterator find(const std::string& name) const;
+    void unreadable(Values::const_iterator found) const;
     static std::string notFoundMessage(const std::string& name);
 
-    std::map<std::string, std::string> values;
+    Values values;
 };
 
 template <class T>
 ParameterList::QueryResult ParameterList::get(const std::string& name, T& out) const
 {
-    auto found = values.find(name);
+    auto found = find(name);
     if (found == values.end())
         return NO_ELEMENT;
     if constexpr (std::is_same_v<T, std::string>)
@@ -66,7 +73,10 @@ ParameterList::QueryResult ParameterList::get(const std::string& name, T& out) c
         std::istringstream stream(found->second);
         T value{};
         if (!(stream >> value))
+        {
+            unreadable(found);
             return INVALID_TYPE;
+        }
         out = value;
     }
     else
@@ -74,7 +84,10 @@ ParameterList::QueryResult ParameterList::get(const std::string& name, T& out) c
         // Value types keep their old value on a failed read by themselves.
         std::istringstream stream(found->second);
         if (!(stream >> out))
+        {
+            unreadable(found);
             return INVALID_TYPE;
+        }
     }
     return SUCCESS;
 }

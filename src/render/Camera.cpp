@@ -1,6 +1,7 @@
 #include "render/Camera.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "core/VideoManager.h"
 #include "core/math/Scale.h"
 #include "render/RenderManager.h"
@@ -10,6 +11,15 @@
 
 namespace Tarnu
 {
+
+namespace
+{
+
+const ParameterTable PARAMETERS(ParameterTable::COMPONENT, "Camera",
+                                {{"dimensions", ParameterFormat::VECTOR2, ParameterTable::REQUIRED,
+                                  "The width and height of the view in world units; the view fills the window."}});
+
+}
 
 std::shared_ptr<Component> Camera::createNew(const ParameterList& params) const
 {

@@ -1,6 +1,7 @@
 #include "render/DynamicTextDisplay.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "core/math/FiniteCheck.h"
 #include "core/math/Vector3.h"
 #include "render/Font.h"
@@ -18,6 +19,22 @@ namespace Tarnu
 
 namespace
 {
+
+using namespace ParameterFormat;
+
+const ParameterTable PARAMETERS(
+    ParameterTable::COMPONENT, "DynamicTextDisplay",
+    {{"text", TEXT, "empty",
+      "The text, laid out in the box that the box keys below give (without them nothing shows); a line break "
+      "starts a new line and long lines wrap."},
+     {"font", FILE_NAME, ParameterTable::REQUIRED, "A TrueType font file."},
+     {"textSize", NUMBER, ParameterTable::REQUIRED, "The height of a line in world units, above 0."},
+     {"zOrder", NUMBER, "0", "The drawing order: higher z-orders are drawn on top."},
+     {"ha", oneOf({"Left", "Center", "Right"}), "Left", "How the lines sit across the box; another word is Left."},
+     {"va", oneOf({"Top", "Center", "Bottom"}), "Top", "How the lines sit up and down the box; another word is Top."},
+     {"alpha", NUMBER, "1", "The opacity, from 0 (invisible) to 1 (opaque)."},
+     {"color", COLOUR, "(1,1,1), white", "The colour of the letters."}},
+    {{ParameterTable::BOUND, "AxisAlignedBox"}});
 
 // How many units fit a length: none for a unit that is not a positive number, and never more than an int holds.
 int fitting(double length, double unit)

@@ -1,6 +1,7 @@
 #include "render/RenderableGeometry.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 
 #include <cmath>
 #include <numbers>
@@ -10,6 +11,13 @@ namespace Tarnu
 
 namespace
 {
+
+const ParameterDoc Z_ORDER{"zOrder", ParameterFormat::NUMBER, ParameterTable::REQUIRED,
+                           "The drawing order: higher z-orders are drawn on top."};
+const ParameterTable BOX_PARAMETERS(ParameterTable::COMPONENT, "RenderableBox", {Z_ORDER},
+                                    {{ParameterTable::BOUND, "OrientedBox"}});
+const ParameterTable CIRCLE_PARAMETERS(ParameterTable::COMPONENT, "RenderableCircle", {Z_ORDER},
+                                       {{ParameterTable::BOUND, "Circle"}});
 
 // The closing index brings each strip back to its first point.
 constexpr std::uint8_t BOX_INDICES[] = {0, 1, 2, 3, 0};

@@ -1,6 +1,7 @@
 #include "render/RepeatedStaticImage.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "render/Camera.h"
 #include "render/Texture.h"
 #include "scene/Entity.h"
@@ -15,6 +16,14 @@ namespace Tarnu
 
 namespace
 {
+
+const ParameterTable PARAMETERS(
+    ParameterTable::COMPONENT, "RepeatedStaticImage",
+    {{"camera", ParameterFormat::TEXT, ParameterTable::REQUIRED,
+      "The name of the entity with the Camera over whose view the image repeats."},
+     {"repeatX", ParameterFormat::FLAG, ParameterTable::REQUIRED, "Whether the image repeats from side to side."},
+     {"repeatY", ParameterFormat::FLAG, ParameterTable::REQUIRED, "Whether it repeats up and down."}},
+    {{ParameterTable::COMPONENT, "StaticImage"}});
 
 AxisAlignedBox infiniteBox()
 {

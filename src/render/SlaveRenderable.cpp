@@ -2,6 +2,7 @@
 
 #include "core/OwnedReferences.h"
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "core/math/FiniteCheck.h"
 #include "scene/Entity.h"
 
@@ -10,6 +11,11 @@ namespace Tarnu
 
 namespace
 {
+
+const ParameterTable PARAMETERS(ParameterTable::COMPONENT, "SlaveRenderable",
+                                {{"entity", ParameterFormat::TEXT, ParameterTable::REQUIRED,
+                                  "The name of the entity of the same scene whose renderable it draws again, at "
+                                  "its own node."}});
 
 // What a slave answers with nothing to hand on: a record of no vertices and a box that is not filed.
 RenderOperation& emptyRecord()

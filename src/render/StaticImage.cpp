@@ -1,6 +1,7 @@
 #include "render/StaticImage.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "render/TextureManager.h"
 #include "scene/Entity.h"
 #include "scene/SceneNode.h"
@@ -11,8 +12,23 @@ namespace Tarnu
 namespace
 {
 
+using namespace ParameterFormat;
+
 const std::string CONTEXT = "Error creating StaticImage:";
 
+const ParameterTable PARAMETERS(
+    ParameterTable::COMPONENT, "StaticImage",
+    {{"filename", FILE_NAME, ParameterTable::REQUIRED,
+      "The image (32 bits a pixel, sides powers of two); an empty filename draws a plain quad of the colour."},
+     {"texCoord", BOX, ParameterTable::REQUIRED,
+      "The part of the image on the quad, in texture coordinates: <0,0>,<1,1> is the whole image."},
+     {"zOrder", NUMBER, ParameterTable::REQUIRED, "The drawing order: higher z-orders are drawn on top."},
+     {"static", FLAG, "true unless the entity or one above it has a Movable when the image joins it",
+      "true: the quad is placed in the world only when its node changes (scenery); false: it is drawn under its "
+      "node's transform every frame (what moves)."},
+     {"alpha", NUMBER, "1", "The opacity, from 0 (invisible) to 1 (opaque)."},
+     {"color", COLOUR, "(1,1,1), white", "The colour the image is multiplied by, or the colour of the plain quad."}},
+    {{ParameterTable::BOUND, "OrientedBox"}});
 }
 
 StaticImage::Settings StaticImage::Settings::read(const ParameterList& params)

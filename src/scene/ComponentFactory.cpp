@@ -1,5 +1,6 @@
 #include "scene/ComponentFactory.h"
 
+#include "core/ParameterTable.h"
 #include "scene/Component.h"
 
 #include <stdexcept>
@@ -30,7 +31,11 @@ std::shared_ptr<Component> ComponentFactory::create(const std::string& name, con
     const std::shared_ptr<Component> prototype = getRegistered(name);
     if (!prototype)
         throw std::runtime_error("Unregistered factory type '" + name + "'.");
-    std::shared_ptr<Component> made = prototype->createNew(params);
+    std::shared_ptr<Component> made;
+    {
+        const ParameterReading reading(ParameterTable::COMPONENT, name, params);
+        made = prototype->createNew(params);
+    }
     if (!made)
         throw std::runtime_error("Create function returned null for type '" + name + "'.");
     if (made->getType() != prototype->getType())

@@ -3,7 +3,7 @@
 // display lays out for each alignment and size, and the lifetime of fonts and
 // their sheets. The font is DejaVu Sans Mono from fonts-dejavu-core.
 
-#include "SceneFixtures.h"
+#include "WindowFixture.h"
 
 #include "core/LogManager.h"
 #include "core/VideoManager.h"
@@ -21,15 +21,11 @@
 #include <SDL_opengl.h>
 #include <SDL_ttf.h>
 
-#include <unistd.h>
-
 #include <cmath>
-#include <filesystem>
 #include <limits>
 
 using namespace Tarnu;
 using namespace Tarnu::Testing;
-namespace fs = std::filesystem;
 
 namespace
 {
@@ -90,32 +86,14 @@ TEST(TextLayout, EveryCharacterIsOneGlyphAndThoseOutsideTheSheetAreGlyphZero)
 namespace
 {
 
-// A window, the texture and font managers, in a folder of their own for the logs.
-struct Lettering : SceneTest
+// A window with the texture and font managers.
+struct Lettering : InWindow
 {
     void SetUp() override
     {
-        ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        previous = fs::current_path();
-        folder = fs::temp_directory_path() / ("tarnu-text-" + std::to_string(::getpid()));
-        fs::create_directories(folder);
-        fs::current_path(folder);
-        logs = std::make_unique<LogManager>();
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        video = std::make_unique<VideoManager>(VideoMode{64, 64, 0, false});
+        InWindow::SetUp();
         new TextureManager();
         new FontManager();
-    }
-
-    void TearDown() override
-    {
-        // The video manager takes the texture manager, and that the font manager, with it.
-        video.reset();
-        SDL_Quit();
-        logs.reset();
-        fs::current_path(previous);
-        fs::remove_all(folder);
-        SceneTest::TearDown();
     }
 
     using Horz = TextDisplay::HorzAlignment;
@@ -133,10 +111,6 @@ struct Lettering : SceneTest
         font->load();
         return 20.0 * font->getCellAspect();
     }
-
-    fs::path previous, folder;
-    std::unique_ptr<LogManager> logs;
-    std::unique_ptr<VideoManager> video;
 };
 
 // The quads of a record as boxes, relative to the record's origin (the top-left corner of the lines drawn).

@@ -98,3 +98,72 @@ for call in (lambda: UnitFSMComponent("guard"), lambda: Root().run(SceneManager.
     assert result.stderr.splitlines() == [
         "Warning: ComponentFactory.getSingleton() answers None: the engine's managers exist only between "
         "Root.initialize and Root.shutdown; call Root.initialize first."]
+
+
+FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf"
+IMAGE = {"filename": "", "texCoord": "<0,0>,<1,1>", "zOrder": 1, "min": "<-8,-8>", "max": "<8,8>"}
+TEXT = {"font": FONT, "textSize": 10, "min": "<0,0>", "max": "<90,20>", "text": "score"}
+NOT_MADE = "the %s is not made."
+
+# (what a data file makes, its other parameters, the unreadable one, the format told, what becomes of it, the
+# engine's own line in XmlSystemLogFile.txt after "...entity template ship: " when the component is not made)
+UNREADABLE = [
+    ("StaticImage", IMAGE, ("zOrder", "abc"), "number", NOT_MADE,
+     "Error creating StaticImage: Unable to convert parameter 'zOrder' to double"),
+    ("StaticImage", IMAGE, ("alpha", "half"), "number", "its default, 1, is used.", None),
+    ("StaticImage", IMAGE, ("min", "<1,2"), 'Vector2 "<x,y>"', "its default, <0,0>, is used.", None),
+    ("StaticImage", IMAGE, ("texCoord", "whole"), 'AxisAlignedBox as text, "<x,y>,<x,y>" (min, then max)', NOT_MADE,
+     "Error creating StaticImage: Unable to convert parameter 'texCoord' to class Tarnu::AxisAlignedBox"),
+    ("Movable", {}, ("velocity", "<1,2"), 'Vector2 "<x,y>"', NOT_MADE, "Invalid type in Movable ParamList."),
+    ("Movable", {"force": "<0,1>"}, ("forceSpace", "Sideways"),
+     'one of the words "Local", "Parent" or "World"', NOT_MADE,
+     "Unable to convert parameter 'forceSpace' to enum Tarnu::SceneNode::TransformSpace"),
+    ("GamePlayer", {}, ("id", "first"), "whole number, 0 or more", NOT_MADE,
+     "Unable to convert parameter 'id' to unsigned int"),
+    ("DynamicTextDisplay", TEXT, ("color", "red"), 'Vector3 "(r,g,b)", each from 0 to 1',
+     "its default, (1,1,1), white, is used.", None),
+    ("UniformTimeIncrementSTC", {"spawnRate": 1}, ("maxOnScreen", "many"), "whole number", NOT_MADE,
+     "Unable to convert parameter 'maxOnScreen' to int"),
+]
+
+
+@pytest.mark.parametrize("kind, others, unreadable, expected, outcome, logged", UNREADABLE,
+                         ids=["%s.%s" % (case[0], case[2][0]) for case in UNREADABLE])
+def test_an_unreadable_parameter_value_is_named_once_however_many_entities_its_template_makes(
+        run_script, tmp_path, kind, others, unreadable, expected, outcome, logged):
+    params = "".join("<Param name='%s' value='%s'/>" % item for item in {**others, unreadable[0]: unreadable[1]}.items())
+    result = run_script(PRELUDE + """
+ship = template("ship", "<Data><EntityTemplate name='ship'><Component type='%s' cache='false'>%s</Component>"
+                        "</EntityTemplate></Data>")
+ships = [ship.createEntity(ParameterList(), "ship%%d" %% i) for i in range(200)]
+print(">", repr(sorted({Component.getComponent("%s", entity) is not None for entity in ships})))
+del ships
+""" % (kind, params, kind) + "scene.clear()\ndel scene\nroot.shutdown()\n")
+    assert result.returncode == 0, result
+    told = 'Warning: %s parameter %s="%s" cannot be read (format: %s); %s' % (
+        kind, *unreadable, expected, outcome % kind if "%s" in outcome else outcome)
+    assert [line for line in result.stderr.splitlines() if "cannot be read" in line] == [told], result
+    assert printed(result) == [[logged is None]]
+    if logged:
+        assert ("Error instantiating component %s from factory when trying to load entity template ship: %s"
+                % (kind, logged)) in read_log(tmp_path / "XmlSystemLogFile.txt")
+
+
+def test_an_unreadable_event_parameter_is_named_once_and_a_script_reading_a_list_hears_nothing(run_script):
+    events = "".join("<Event type='TemplateInstantiation' time='%d'><Param name='type' value='Entity'/>"
+                     "<Param name='template' value='ship'/><Param name='pos' value='<1,2'/><Param name='scl' "
+                     "value='big'/></Event>" % time for time in range(20))
+    result = run_script(PRELUDE + """
+template("intro", "<Data><EventScript name='intro'>%s</EventScript><EntityTemplate name='intro'/></Data>")
+intro = loaded("intro", "intro.xml", scripts)
+params = ParameterList()
+params.add("pos", "<1,2")
+print(">", repr(int(params.get("pos", Vector2(0, 0)))))
+""" % events + "scene.clear()\ndel scene\nroot.shutdown()\n")
+    assert result.returncode == 0, result
+    assert printed(result) == [1]
+    assert [line for line in result.stderr.splitlines() if "cannot be read" in line] == [
+        'Warning: TemplateInstantiation event parameter pos="<1,2" cannot be read (format: Vector2 "<x,y>"); its '
+        'default, <0,0>, is used.',
+        'Warning: TemplateInstantiation event parameter scl="big" cannot be read (format: Scale "(x,y)", or one '
+        'number for both); its default, (1,1), is used.'], result

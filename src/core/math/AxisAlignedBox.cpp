@@ -1,6 +1,7 @@
 #include "core/math/AxisAlignedBox.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "core/math/FiniteCheck.h"
 #include "core/math/PointTransform.h"
 #include "core/math/Scale.h"
@@ -16,6 +17,21 @@ namespace Tarnu
 
 namespace
 {
+
+using namespace ParameterFormat;
+
+// What setFrom reads; the tables of the components made with a box include it.
+const ParameterTable PARAMETERS(ParameterTable::BOUND, "AxisAlignedBox",
+                                {{"center", VECTOR2, "<0,0>",
+                                  "With dim, the centre of the box: given both, they make the box and min and max "
+                                  "are not read."},
+                                 {"dim", VECTOR2, "<0,0>", "With center, the width and height of the box."},
+                                 {"min", VECTOR2, "<0,0>", "The lower left corner."},
+                                 {"max", VECTOR2, "<0,0>", "The upper right corner."},
+                                 {"extent",
+                                  oneOf({"null", "finite", "infinite", "EX_NULL", "EX_FINITE", "EX_INFINITE"}),
+                                  "finite when a corner or center and dim are given, else null",
+                                  "A null box is empty (nothing shows or collides); an infinite one is everywhere."}});
 
 // The "center" and "dim" form wins over "min" and "max" when both of its keys
 // are present; unreadable values then count as zero.

@@ -1,6 +1,7 @@
 #include "core/math/Circle.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "core/math/AxisAlignedBox.h"
 #include "core/math/FiniteCheck.h"
 #include "core/math/PointTransform.h"
@@ -11,6 +12,16 @@
 
 namespace Tarnu
 {
+
+namespace
+{
+
+// What setFrom reads.
+const ParameterTable PARAMETERS(ParameterTable::BOUND, "Circle",
+                                {{"center", ParameterFormat::VECTOR2, "<0,0>", "The centre of the circle."},
+                                 {"radius", ParameterFormat::NUMBER, "0", "Its radius."}});
+
+}
 
 const std::string Circle::TYPE_NAME = "Circle";
 

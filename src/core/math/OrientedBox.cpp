@@ -1,6 +1,7 @@
 #include "core/math/OrientedBox.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "core/math/FiniteCheck.h"
 #include "core/math/Scale.h"
 #include "scene/SceneNode.h"
@@ -10,6 +11,12 @@ namespace Tarnu
 
 namespace
 {
+
+// What setFrom reads: the box's keys and its turn.
+const ParameterTable
+    PARAMETERS(ParameterTable::BOUND, "OrientedBox",
+               {{"ori", ParameterFormat::ANGLE, "0 (not turned)", "The turn of the box about its centre."}},
+               {{ParameterTable::BOUND, "AxisAlignedBox"}});
 
 // Orientations stay unit length; a zero one has no direction and means none.
 Complex unitOrientation(const Complex& value)

@@ -1,7 +1,42 @@
 #include "core/python/Documentation.h"
 
+#include <stdexcept>
+
 namespace Tarnu
 {
+
+namespace
+{
+
+std::string describe(ParameterTable::Family family, const std::string& type)
+{
+    const ParameterTable* table = ParameterTable::find(family, type);
+    if (!table)
+        throw std::logic_error(type + " has no parameter table");
+    return table->describe();
+}
+
+}
+
+void MoreText::append(boost::python::object& cls) const
+{
+    const boost::python::object own = cls.attr("__doc__");
+    cls.attr("__doc__") = (own.is_none() ? std::string() : boost::python::extract<std::string>(own)() + "\n\n") + text;
+}
+
+MoreText parametersOf(ParameterTable::Family family, const std::string& type)
+{
+    return MoreText(describe(family, type));
+}
+
+MoreText typesWithoutClass(ParameterTable::Family family,
+                           const std::vector<std::pair<std::string, std::string>>& typesAndTexts)
+{
+    std::string text = "The types it makes that have no class of their own:";
+    for (const auto& [type, what] : typesAndTexts)
+        text += "\n\n" + type + ": " + what + "\n" + describe(family, type);
+    return MoreText(text);
+}
 
 std::string callForm(const char* doc)
 {

@@ -5,19 +5,50 @@
 // library adds (the engine's version, or the one that raises for a pure
 // virtual method); it gets a text of its own instead of a copy of the first.
 // Class constants (static properties) get a text, which the library's own
-// static properties cannot carry.
+// static properties cannot carry. What the data files make lists the
+// parameters it reads, from the table beside its createNew.
+
+#include "core/ParameterTable.h"
 
 #include <boost/python.hpp>
 #include <boost/python/object/add_to_namespace.hpp>
 
 #include <string>
 #include <type_traits>
+#include <utility>
+#include <vector>
 
 namespace Tarnu
 {
 
 /// The subclass of the library's static property type whose instances keep a text (their "text"), made once.
 boost::python::object staticPropertyWithText(const boost::python::object& staticPropertyType);
+
+/// A text added to a class's own, after a blank line: cls.def(MoreText(text)).
+class MoreText : public boost::python::def_visitor<MoreText>
+{
+public:
+    explicit MoreText(std::string text) : text(std::move(text)) {}
+
+private:
+    friend class boost::python::def_visitor_access;
+
+    template <class Class>
+    void visit(Class& cls) const
+    {
+        append(cls);
+    }
+    void append(boost::python::object& cls) const;
+
+    std::string text;
+};
+
+/// The parameters a type made by name reads, from its ParameterTable; std::logic_error for a type without one.
+MoreText parametersOf(ParameterTable::Family family, const std::string& type);
+
+/// For a factory: each type given, by name, what it is and its parameters, for types without a class of their own.
+MoreText typesWithoutClass(ParameterTable::Family family,
+                           const std::vector<std::pair<std::string, std::string>>& typesAndTexts);
 
 /// The call form that begins a text: "name(a, b): " of "name(a, b): What it does."
 std::string callForm(const char* doc);

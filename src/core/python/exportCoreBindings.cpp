@@ -294,7 +294,14 @@ void exportFactoryEvents()
         .def("getRegistered", &EventFactory::getRegistered, py::return_value_policy<py::copy_const_reference>(),
              "getRegistered(typeName): The prototype registered under that name; raises RuntimeError if none.")
         .def("create", &EventFactory::create,
-             "create(typeName, params): A new event made by the prototype of that name from a ParameterList.");
+             "create(typeName, params): A new event made by the prototype of that name from a ParameterList.")
+        .def(typesWithoutClass(
+            ParameterTable::EVENT,
+            {{"ComponentAddition", "Queued on a scene, has its ComponentAdder add or remove a component of an entity, "
+                                   "or remove or kill the entity."},
+             {"ScriptRunner", "Queued on a scene, has its ScriptRunner play an event script."},
+             {"TemplateInstantiation",
+              "Queued on a scene, has its TemplateInstantiator make an entity or a scene from a template."}}));
 }
 
 void exportTimers()

@@ -1,6 +1,7 @@
 #include "game/paths/PathfinderActionEvent.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "core/math/FiniteCheck.h"
 #include "scene/Entity.h"
 #include "scene/SceneManager.h"
@@ -10,6 +11,22 @@
 
 namespace Tarnu
 {
+
+namespace
+{
+
+const ParameterTable PARAMETERS(ParameterTable::EVENT, "PathfinderAction",
+                                {{"action",
+                                  ParameterFormat::oneOf({"SetVecDest", "SetEntDest", "ClearDest", "StartPathing",
+                                                          "StopPathing", "SetVecDestAndStart", "SetEntDestAndStart"}),
+                                  ParameterTable::REQUIRED, "What the pathfinder on the entity does."},
+                                 {"position", ParameterFormat::VECTOR2, "<0,0>",
+                                  "The point to walk to (SetVecDest, SetVecDestAndStart)."},
+                                 eventTimeParameter(),
+                                 {"entity", ParameterFormat::TEXT, "empty",
+                                  "The name of the entity to walk to (SetEntDest, SetEntDestAndStart)."}});
+
+}
 
 PathfinderActionEvent::PathfinderActionEvent(Action action, const Vector2& position,
                                              const std::shared_ptr<Entity>& entity, double time)

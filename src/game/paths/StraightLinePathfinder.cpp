@@ -1,5 +1,6 @@
 #include "game/paths/StraightLinePathfinder.h"
 
+#include "core/ParameterTable.h"
 #include "scene/Entity.h"
 #include "scene/SceneNode.h"
 
@@ -8,6 +9,8 @@ namespace Tarnu
 
 namespace
 {
+
+const ParameterTable PARAMETERS(ParameterTable::COMPONENT, "StraightLinePathfinder", {});
 
 std::shared_ptr<const PathNode> pathTo(const std::shared_ptr<Vector2>& point)
 {

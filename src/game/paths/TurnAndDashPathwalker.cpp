@@ -2,6 +2,7 @@
 
 #include "core/EngineWarning.h"
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "game/physics/Movable.h"
 #include "render/animation/AnimationEvents.h"
 #include "scene/Entity.h"
@@ -17,6 +18,12 @@ namespace Tarnu
 
 namespace
 {
+
+const ParameterTable PARAMETERS(ParameterTable::COMPONENT, "TurnAndDashPathwalker",
+                                {{"rotSpeed", ParameterFormat::NUMBER, ParameterTable::REQUIRED,
+                                  "How fast it turns towards the next point, in radians per second, above 0."},
+                                 {"transSpeed", ParameterFormat::NUMBER, ParameterTable::REQUIRED,
+                                  "How fast it walks, in world units per second, above 0."}});
 
 const std::string STANDING = "standing";
 const std::string WALKING = "walking";

@@ -2,6 +2,7 @@
 
 #include "core/EngineWarning.h"
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "core/math/Complex.h"
 #include "core/math/FiniteCheck.h"
 #include "game/physics/MovableActionEvent.h"
@@ -17,6 +18,23 @@
 
 namespace Tarnu
 {
+
+namespace
+{
+
+using namespace ParameterFormat;
+
+const ParameterTable PARAMETERS(
+    ParameterTable::COMPONENT, "Movable",
+    {{"mass", NUMBER, "0 (forces act as on a mass of 1)", "The mass that forces are divided by."},
+     {"velocity", VECTOR2, "<0,0>", "The velocity, in world units per second."},
+     {"rotationalVelocity", NUMBER, "0", "The turning speed, in radians per second."},
+     {"relativeToOrienation", "text, \"true\" for true", "false",
+      "true: the velocity is turned by the entity's orientation once it is in a scene (the key is spelled so)."},
+     {"force", VECTOR2, "none", "With forceSpace, a force applied from the start."},
+     {"forceSpace", oneOf({"Local", "Parent", "World"}), "none", "The space the force is given in."}});
+
+}
 
 Movable::ActionListener::ActionListener(Movable& movable)
     : EventListener(MovableActionEvent::TYPE), movable(movable)

@@ -1,6 +1,7 @@
 #include "game/physics/StaticCollidable.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "core/math/Intersection.h"
 #include "scene/SceneNode.h"
 
@@ -11,6 +12,14 @@ namespace Tarnu
 
 namespace
 {
+
+const ParameterTable
+    PARAMETERS(ParameterTable::COMPONENT, "StaticCollidable",
+               {{"type", ParameterFormat::oneOf({"AxisAlignedBox", "AABB", "OrientedBox", "OBB", "Circle"}),
+                 ParameterTable::REQUIRED,
+                 "The shape: a box reads center and dim, or min and max, then extent (and ori, for an OrientedBox); a "
+                 "Circle reads center and radius."}},
+               {{ParameterTable::BOUND, "OrientedBox"}, {ParameterTable::BOUND, "Circle"}});
 
 std::unique_ptr<Bound> copyOf(const Bound& bound)
 {

@@ -92,6 +92,7 @@ void exportController()
         "UnitFSMController",
         "Runs one of its entity's state machines at a time, by the name of their definitions; add it before them.",
         py::init<>("UnitFSMController(): A controller with no machines yet."))
+        .def(parametersOf(ParameterTable::COMPONENT, "UnitFSMController"))
         .def("registerFSM", &UnitFSMController::registerFSM,
              "registerFSM(machine): Takes a machine under the name of its definition.")
         .def("isRegistered", &UnitFSMController::isRegistered,
@@ -112,6 +113,7 @@ void exportController()
                                                    "fsm, due at time."));
     addEventType(event, &UnitFSMControllerActionEvent::TYPE);
     addFactoryType(event, &UnitFSMControllerActionEvent::FACTORY_TYPE);
+    event.def(parametersOf(ParameterTable::EVENT, "UnitFSMControllerAction"));
 }
 
 }

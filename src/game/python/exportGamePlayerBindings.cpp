@@ -1,5 +1,6 @@
 // Game players, the manager of a scene's players and the tile map, with the look-ups by scene.
 
+#include "core/python/Documentation.h"
 #include "game/python/Bindings.h"
 #include "game/units/GamePlayer.h"
 #include "game/units/GamePlayerManager.h"
@@ -22,12 +23,14 @@ void exportGamePlayerBindings()
         py::init<std::uint32_t, bool>(py::args("id", "active"),
                                       "GamePlayer(id, active): Player number id; active asks to be the player at the "
                                       "keyboard."))
+        .def(parametersOf(ParameterTable::COMPONENT, "GamePlayer"))
         .def("getID", &GamePlayer::getID, "getID(): The player's number.")
         .def("isActive", &GamePlayer::isActive, "isActive(): Whether it asks to be the active player.");
 
     py::class_<GamePlayerManager, py::bases<Component>, std::shared_ptr<GamePlayerManager>, boost::noncopyable>(
         "GamePlayerManager", "Files the GamePlayers that enter its scene by number.",
         py::init<>("GamePlayerManager(): A manager with no players yet."))
+        .def(parametersOf(ParameterTable::COMPONENT, "GamePlayerManager"))
         .def("getGamePlayerManager", &GamePlayerManager::getGamePlayerManager,
              "getGamePlayerManager(scene): The scene's player manager, or None.")
         .staticmethod("getGamePlayerManager")

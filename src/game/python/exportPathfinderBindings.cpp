@@ -1,6 +1,7 @@
 // Pathfinding: pathfinders, their arrival event and their action event. The
 // walkers are not a script's business: data makes them by factory name.
 
+#include "core/python/Documentation.h"
 #include "core/python/EventTypeProperty.h"
 #include "game/paths/PathfinderActionEvent.h"
 #include "game/paths/StraightLinePathfinder.h"
@@ -57,6 +58,7 @@ void exportActionEvent()
         "by name), due at time."));
     addEventType(event, &PathfinderActionEvent::TYPE);
     addFactoryType(event, &PathfinderActionEvent::FACTORY_TYPE);
+    event.def(parametersOf(ParameterTable::EVENT, "PathfinderAction"));
     py::scope inside = event;
     py::enum_<Action>("Action", "What a PathfinderActionEvent tells the pathfinder.")
         .value("SET_VEC_DEST", PathfinderActionEvent::SET_VEC_DEST)
@@ -79,7 +81,8 @@ void exportPathfinderBindings()
                boost::noncopyable>("StraightLinePathfinder",
                                    "A pathfinder that walks straight to its destination (made by ComponentFactory as "
                                    "\"StraightLinePathfinder\").",
-                                   py::no_init);
+                                   py::no_init)
+        .def(parametersOf(ParameterTable::COMPONENT, "StraightLinePathfinder"));
 }
 
 }

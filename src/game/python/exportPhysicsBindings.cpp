@@ -72,6 +72,7 @@ void exportMovement()
         "Moves its entity's node: a velocity in units a second, a rotational velocity in radians a second, a mass "
         "and affectors. The scene needs a physics manager for it to move.",
         py::init<>("Movable(): A movable at rest."))
+        .def(parametersOf(ParameterTable::COMPONENT, "Movable"))
         .def("getVelocity", static_cast<GetVelocity>(&Movable::getVelocity), Reference(),
              "getVelocity(): The velocity itself: changing it changes the movable's.")
         .def("setVelocity", static_cast<SetVelocity>(&Movable::setVelocity),
@@ -219,7 +220,8 @@ void exportFinders()
     py::class_<StaticCollidable, py::bases<Collidable>, boost::noncopyable>(
         "StaticCollidable", "A collidable of one shape that moves with its node.",
         py::init<const Bound&>(py::args("bound"), "StaticCollidable(bound): A collidable of that shape, in its node's "
-                                                  "space."));
+                                                  "space."))
+        .def(parametersOf(ParameterTable::COMPONENT, "StaticCollidable"));
 }
 
 }

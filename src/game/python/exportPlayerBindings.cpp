@@ -36,6 +36,7 @@ void exportUnits()
             py::args("unitType", "player", "templateName"),
             "PlayerUnit(unitType, player, templateName): A unit of that type and player, made from the scene template "
             "of that name (\"\": none)."))
+        .def(parametersOf(ParameterTable::COMPONENT, "PlayerUnit"))
         .def("getUnitType", &PlayerUnit::getUnitType, "getUnitType(): The unit type.")
         .def("getPlayer", &PlayerUnit::getPlayer, "getPlayer(): The player's number.")
         .def("getController", &PlayerUnit::getController,
@@ -55,7 +56,8 @@ void exportBeacons()
         py::init<std::uint32_t, std::uint32_t>(py::args("unitType", "player"),
                                                "PlayerBeacon(unitType, player): A beacon for the units of that type "
                                                "and player."));
-    beacon.def("getUnitType", &PlayerBeacon::getUnitType, "getUnitType(): The unit type it gathers.")
+    beacon.def(parametersOf(ParameterTable::COMPONENT, "PlayerBeacon"))
+        .def("getUnitType", &PlayerBeacon::getUnitType, "getUnitType(): The unit type it gathers.")
         .def("getPlayer", &PlayerBeacon::getPlayer, "getPlayer(): The player's number.")
         .def("addUnit", &PlayerBeacon::addUnit, "addUnit(unit): Takes a unit that is in no beacon.")
         .def("removeUnit", &PlayerBeacon::removeUnit, "removeUnit(unit): Lets a unit go.")
@@ -79,7 +81,8 @@ void exportBeacons()
         "SingleStateBeacon",
         "A beacon that runs its state machine on each unit that joins (made by ComponentFactory as "
         "\"SingleStateBeacon\").",
-        py::no_init);
+        py::no_init)
+        .def(parametersOf(ParameterTable::COMPONENT, "SingleStateBeacon"));
 }
 
 void exportSight()
@@ -88,7 +91,8 @@ void exportSight()
         "VisualReactor",
         "On a unit's sensor entity, queues a UnitSightedEvent (and an EnemySightedEvent for another player's) "
         "on the unit for each unit coming into view.",
-        py::init<>("VisualReactor(): A reactor."));
+        py::init<>("VisualReactor(): A reactor."))
+        .def(parametersOf(ParameterTable::COMPONENT, "VisualReactor"));
 
     using SetByName = void (VisualTargetSeeker::*)(const std::string&);
     using SetByEntity = void (VisualTargetSeeker::*)(const std::shared_ptr<Entity>&);
@@ -96,6 +100,7 @@ void exportSight()
         "VisualTargetSeeker",
         "On a unit's sensor entity, watches for one entity by name: queues VisualTargetFound and VisualTargetLost.",
         py::init<>("VisualTargetSeeker(): A seeker with no target yet."))
+        .def(parametersOf(ParameterTable::COMPONENT, "VisualTargetSeeker"))
         .def(py::init<const std::string&>(py::args("targetName"),
                                           "VisualTargetSeeker(targetName): A seeker of the entity of that name."))
         .def("getTargetName", &VisualTargetSeeker::getTargetName, CopyResult(),
@@ -141,6 +146,7 @@ void exportSightEvents()
                                                                    "the entity (its name when it arrives)."));
     addEventType(event, &SetVisualTargetActionEvent::TYPE);
     addFactoryType(event, &SetVisualTargetActionEvent::FACTORY_TYPE);
+    event.def(parametersOf(ParameterTable::EVENT, "SetVisualTarget"));
     event.add_property("entity", &SetVisualTargetActionEvent::getEntity, "The entity targeted, or None.")
         .add_property("name", py::make_function(&SetVisualTargetActionEvent::getName, CopyResult()),
                       "The name targeted.");

@@ -1,11 +1,24 @@
 #include "game/units/GamePlayer.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "game/units/GamePlayerManager.h"
 #include "game/units/UnsignedParameter.h"
 
 namespace Tarnu
 {
+
+namespace
+{
+
+const ParameterTable PARAMETERS(
+    ParameterTable::COMPONENT, "GamePlayer",
+    {{"id", ParameterFormat::COUNT, ParameterTable::REQUIRED, "The player's number."},
+     {"active", ParameterFormat::FLAG, "false",
+      "Whether it asks to be the scene's active player, whose sight the fog of war shows; a scene keeps the active "
+      "player it has."}});
+
+}
 
 std::shared_ptr<Component> GamePlayer::createNew(const ParameterList& params) const
 {

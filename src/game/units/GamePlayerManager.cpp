@@ -1,6 +1,7 @@
 #include "game/units/GamePlayerManager.h"
 
 #include "core/OwnedReferences.h"
+#include "core/ParameterTable.h"
 #include "game/units/GamePlayer.h"
 #include "scene/Entity.h"
 #include "scene/SceneRegistry.h"
@@ -12,6 +13,8 @@ namespace Tarnu
 
 namespace
 {
+
+const ParameterTable PARAMETERS(ParameterTable::COMPONENT, "GamePlayerManager", {});
 
 SceneRegistry<GamePlayerManager>& sceneRegistry()
 {

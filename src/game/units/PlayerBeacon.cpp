@@ -1,6 +1,7 @@
 #include "game/units/PlayerBeacon.h"
 
 #include "core/OwnedReferences.h"
+#include "core/ParameterTable.h"
 #include "core/SnapshotWalk.h"
 #include "game/units/PlayerUnit.h"
 #include "game/units/UnitFSMController.h"
@@ -12,6 +13,11 @@ namespace Tarnu
 
 namespace
 {
+
+const ParameterTable PARAMETERS(
+    ParameterTable::COMPONENT, "PlayerBeacon",
+    {{"type", ParameterFormat::COUNT, ParameterTable::REQUIRED, "The unit type it gathers."},
+     {"player", ParameterFormat::COUNT, ParameterTable::REQUIRED, "The number of the player it belongs to."}});
 
 /// The component's node when it is in a scene, else null.
 SceneNode* placedNode(const Component& component)

@@ -1,5 +1,6 @@
 #include "game/units/PlayerUnit.h"
 
+#include "core/ParameterTable.h"
 #include "game/units/PlayerBeacon.h"
 #include "game/units/UnitFSMController.h"
 #include "game/units/UnsignedParameter.h"
@@ -10,6 +11,13 @@ namespace Tarnu
 
 namespace
 {
+
+const ParameterTable PARAMETERS(
+    ParameterTable::COMPONENT, "PlayerUnit",
+    {{"type", ParameterFormat::COUNT, ParameterTable::REQUIRED, "The unit's type: beacons gather units by type."},
+     {"player", ParameterFormat::COUNT, ParameterTable::REQUIRED, "The number of the player it belongs to."},
+     {"template", ParameterFormat::TEXT, ParameterTable::REQUIRED,
+      "The scene template the unit is made from; empty names none."}});
 
 std::shared_ptr<SceneTemplate> findTemplate(const std::string& name)
 {

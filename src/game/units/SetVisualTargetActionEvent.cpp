@@ -1,6 +1,7 @@
 #include "game/units/SetVisualTargetActionEvent.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "scene/Entity.h"
 
 #include <stdexcept>
@@ -10,6 +11,11 @@ namespace Tarnu
 
 namespace
 {
+
+const ParameterTable PARAMETERS(ParameterTable::EVENT, "SetVisualTarget",
+                                {eventTimeParameter(),
+                                 {"target", ParameterFormat::TEXT, "empty",
+                                  "The name of the entity that the seeker on the entity watches for from then on."}});
 
 SetVisualTarget watching(const std::shared_ptr<Entity>& entity)
 {

@@ -1,6 +1,7 @@
 #include "game/units/SingleStateBeacon.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "game/units/PlayerUnit.h"
 #include "game/units/UnitFSMControllerActionEvent.h"
 #include "game/units/UnsignedParameter.h"
@@ -11,6 +12,11 @@ namespace Tarnu
 
 namespace
 {
+
+const ParameterTable PARAMETERS(ParameterTable::COMPONENT, "SingleStateBeacon",
+                                {{"fsm", ParameterFormat::TEXT, ParameterTable::REQUIRED,
+                                  "The state machine every unit that joins runs."}},
+                                {{ParameterTable::COMPONENT, "PlayerBeacon"}});
 
 void sendMachine(const std::shared_ptr<PlayerUnit>& unit, const std::string& fsm)
 {

@@ -1,6 +1,7 @@
 #include "game/units/UnitFSMController.h"
 
 #include "core/OwnedReferences.h"
+#include "core/ParameterTable.h"
 #include "game/units/FSMResource.h"
 #include "game/units/UnitFSM.h"
 #include "game/units/UnitFSMControllerActionEvent.h"
@@ -8,6 +9,13 @@
 
 namespace Tarnu
 {
+
+namespace
+{
+
+const ParameterTable PARAMETERS(ParameterTable::COMPONENT, "UnitFSMController", {});
+
+}
 
 UnitFSMController::UnitFSMController() : EventListener(UnitFSMControllerActionEvent::TYPE)
 {

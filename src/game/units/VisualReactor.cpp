@@ -1,5 +1,6 @@
 #include "game/units/VisualReactor.h"
 
+#include "core/ParameterTable.h"
 #include "game/units/PlayerUnit.h"
 #include "game/units/SightContact.h"
 #include "game/units/SightEvents.h"
@@ -7,6 +8,13 @@
 
 namespace Tarnu
 {
+
+namespace
+{
+
+const ParameterTable PARAMETERS(ParameterTable::COMPONENT, "VisualReactor", {});
+
+}
 
 std::shared_ptr<Component> VisualReactor::createNew(const ParameterList&) const
 {

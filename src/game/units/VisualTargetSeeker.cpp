@@ -2,6 +2,7 @@
 
 #include "core/OwnedReferences.h"
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "game/units/SetVisualTargetActionEvent.h"
 #include "game/units/SightContact.h"
 #include "game/units/SightEvents.h"
@@ -12,6 +13,16 @@
 
 namespace Tarnu
 {
+
+namespace
+{
+
+const ParameterTable
+    PARAMETERS(ParameterTable::COMPONENT, "VisualTargetSeeker",
+               {{"target", ParameterFormat::TEXT, "empty",
+                 "The name of the entity it watches for: found as it comes into view, lost as it leaves."}});
+
+}
 
 VisualTargetSeeker::ActionListener::ActionListener(VisualTargetSeeker& seeker)
     : EventListener(SetVisualTargetActionEvent::TYPE), seeker(seeker)

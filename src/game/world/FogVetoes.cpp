@@ -1,12 +1,21 @@
 #include "game/world/FogVetoes.h"
 
 #include "core/OwnedReferences.h"
+#include "core/ParameterTable.h"
 #include "game/units/PlayerUnit.h"
 #include "scene/Entity.h"
 #include "scene/SceneManager.h"
 
 namespace Tarnu
 {
+
+namespace
+{
+
+const ParameterTable NOT_VISIBLE_PARAMETERS(ParameterTable::COMPONENT, "PreventRenderWhenNotVisible", {});
+const ParameterTable UNEXPLORED_PARAMETERS(ParameterTable::COMPONENT, "PreventRenderWhenUnexplored", {});
+
+}
 
 template <class Derived>
 void FogVeto<Derived>::entityChanged(const std::shared_ptr<Entity>& newEntity,

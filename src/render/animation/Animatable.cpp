@@ -2,6 +2,7 @@
 
 #include "core/LogManager.h"
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "core/VideoManager.h"
 #include "core/math/FiniteCheck.h"
 #include "core/math/Vector3.h"
@@ -23,7 +24,25 @@ namespace Tarnu
 namespace
 {
 
+using namespace ParameterFormat;
+
 const std::string CONTEXT = "Error creating Animatable:";
+
+const ParameterTable PARAMETERS(
+    ParameterTable::COMPONENT, "Animatable",
+    {{"zOrder", NUMBER, ParameterTable::REQUIRED, "The drawing order: higher z-orders are drawn on top."},
+     {"sequence<i>", TEXT, "none: the first index missing ends the list",
+      "An AnimationSequence of the data files, for i = 0, 1, 2...; one that does not load leaves the sprite "
+      "unmade (\"Animation not found.\")."},
+     {"name<i>", TEXT, ParameterTable::REQUIRED,
+      "With sequence<i>: the name that animation is played by (setAnimation)."},
+     {"fps<i>", NUMBER, ParameterTable::REQUIRED, "With sequence<i>: its frames per second."},
+     {"loop<i>", FLAG, "false", "Whether it starts again when it ends."},
+     {"animation", TEXT, "None (no animation: nothing shows)",
+      "The animation playing from the start; a name it has no animation of is logged and none plays."},
+     {"frame", NUMBER, "0", "How many seconds into that animation it starts."},
+     {"alpha", NUMBER, "1", "The opacity, from 0 (invisible) to 1 (opaque)."},
+     {"color", COLOUR, "(1,1,1), white", "The colour the frames are multiplied by."}});
 
 void logVideo(const std::string& message)
 {

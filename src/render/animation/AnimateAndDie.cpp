@@ -1,9 +1,17 @@
 #include "render/animation/AnimateAndDie.h"
 
+#include "core/ParameterTable.h"
 #include "scene/Entity.h"
 
 namespace Tarnu
 {
+
+namespace
+{
+
+const ParameterTable PARAMETERS(ParameterTable::COMPONENT, "AnimateAndDie", {});
+
+}
 
 std::shared_ptr<Component> AnimateAndDie::createNew(const ParameterList&) const
 {

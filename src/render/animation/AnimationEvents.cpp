@@ -1,12 +1,27 @@
 #include "render/animation/AnimationEvents.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "core/math/FiniteCheck.h"
 
 #include <stdexcept>
 
 namespace Tarnu
 {
+
+namespace
+{
+
+const ParameterTable PARAMETERS(
+    ParameterTable::EVENT, "AnimationAction",
+    {{"action", ParameterFormat::oneOf({"SetAnimation", "SetPosition"}), ParameterTable::REQUIRED,
+      "SetAnimation plays the animation called name from pos seconds in; SetPosition jumps the animation playing to "
+      "pos seconds in."},
+     eventTimeParameter(),
+     {"name", ParameterFormat::TEXT, ParameterTable::REQUIRED, "The animation to play (SetAnimation reads it)."},
+     {"pos", ParameterFormat::NUMBER, "0 (SetPosition requires it)", "Seconds into the animation."}});
+
+}
 
 void AnimationListener::handleEvent(const std::shared_ptr<Event>& event)
 {

@@ -1,12 +1,27 @@
 #include "render/animation/OccludedAnimatable.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "core/math/FiniteCheck.h"
 
 #include <algorithm>
 
 namespace Tarnu
 {
+
+namespace
+{
+
+const ParameterTable
+    PARAMETERS(ParameterTable::COMPONENT, "OccludedAnimatable",
+               {{"minPos", ParameterFormat::NUMBER, "0", "The fraction of the width shown at occlusion 0."},
+                {"maxPos", ParameterFormat::NUMBER, "1", "The fraction of the width shown at occlusion 1."},
+                {"occlusion", ParameterFormat::NUMBER, "1",
+                 "How much is shown, from 0 to 1 (clamped); the bar is cut from side "
+                 "to side."}},
+               {{ParameterTable::COMPONENT, "Animatable"}});
+
+}
 
 OccludedAnimatable::OccludedAnimatable(Direction direction, double zOrder, double minPos, double maxPos,
                                        double occlusion)

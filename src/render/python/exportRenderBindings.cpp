@@ -5,6 +5,7 @@
 // are made from Python.
 
 #include "core/math/Bound.h"
+#include "core/python/Documentation.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/python/Identity.h"
 #include "render/Camera.h"
@@ -60,6 +61,7 @@ void exportCamera()
         "A view of the scene: a rectangle of \"dimensions\" world units centred on its entity's node, which "
         "fills the window (made by ComponentFactory as \"Camera\").",
         py::no_init)
+        .def(parametersOf(ParameterTable::COMPONENT, "Camera"))
         .def("convertPosition", &Camera::convertPosition,
              "convertPosition(x, y): The world point under a window position in pixels (a mouse event's x and y).")
         .def("getViewport", &Camera::getViewport, "getViewport(): What the camera sees, in world space.");
@@ -85,7 +87,8 @@ void exportRenderables()
         "StaticImage",
         "A quad with an image (32 bits a pixel, sides powers of two) or a colour (made by ComponentFactory as "
         "\"StaticImage\").",
-        py::no_init);
+        py::no_init)
+        .def(parametersOf(ParameterTable::COMPONENT, "StaticImage"));
 }
 
 void exportAnimation()
@@ -102,7 +105,7 @@ void exportAnimation()
         "ComponentFactory as \"Animatable\").",
         py::no_init);
     animatable.setattr("NO_ANIMATION", Animatable::NO_ANIMATION);
-    animatable
+    animatable.def(parametersOf(ParameterTable::COMPONENT, "Animatable"))
         .def("setAnimation", &Animatable::setAnimation, (py::arg("name"), py::arg("time") = 0.0),
              "setAnimation(name[, time]): Plays the named animation from time seconds in; NO_ANIMATION stops and hides "
              "the sprite.")
@@ -143,7 +146,7 @@ void exportAnimation()
                py::no_init);
     addEventType(action, &AnimationActionEvent::TYPE);
     addFactoryType(action, &AnimationActionEvent::FACTORY_TYPE);
-    action
+    action.def(parametersOf(ParameterTable::EVENT, "AnimationAction"))
         .def("setAnimation", &AnimationActionEvent::setAnimation, (py::arg("name"), py::arg("time") = 0.0),
              "setAnimation(name[, time]): An action event that plays the named animation, due at time.")
         .staticmethod("setAnimation")
@@ -185,7 +188,8 @@ void exportOcclusion()
             (py::arg("direction"), py::arg("zOrder"), py::arg("minPos") = 0.0, py::arg("maxPos") = 1.0,
              py::arg("occlusion") = 1.0),
             "OccludedAnimatable(direction, zOrder[, minPos[, maxPos[, occlusion]]]): A bar sprite; give it animations "
-            "through data, or use it as a prototype."));
+            "through data, or use it as a prototype."))
+        .def(parametersOf(ParameterTable::COMPONENT, "OccludedAnimatable"));
     // Either base is reached from the sprite itself, whichever the engine expects.
     py::implicitly_convertible<std::shared_ptr<OccludedAnimatable>, std::shared_ptr<Animatable>>();
     py::implicitly_convertible<std::shared_ptr<OccludedAnimatable>, std::shared_ptr<OccludedQuad>>();
@@ -202,11 +206,13 @@ void exportGeometry()
         .staticmethod("createFromBound");
     py::class_<RenderableBox, py::bases<RenderableGeometry>, std::shared_ptr<RenderableBox>, boost::noncopyable>(
         "RenderableBox", "The outline of a box (made by ComponentFactory as \"RenderableBox\").", py::no_init)
+        .def(parametersOf(ParameterTable::COMPONENT, "RenderableBox"))
         .def("update", &RenderableBox::update, "update(bound): Takes the shape of another box.");
     py::class_<RenderableCircle, py::bases<RenderableGeometry>, std::shared_ptr<RenderableCircle>,
                boost::noncopyable>("RenderableCircle",
                                    "The outline of a circle (made by ComponentFactory as \"RenderableCircle\").",
                                    py::no_init)
+        .def(parametersOf(ParameterTable::COMPONENT, "RenderableCircle"))
         .def("update", &RenderableCircle::update, "update(bound): Takes the shape of another circle.");
 }
 

@@ -2,6 +2,7 @@
 // run time. Fonts are reached through the displays' font file names only.
 
 #include "core/math/AxisAlignedBox.h"
+#include "core/python/Documentation.h"
 #include "render/DynamicTextDisplay.h"
 #include "render/python/Bindings.h"
 
@@ -58,7 +59,8 @@ void exportTextBindings()
         .def(py::init<Box, Text, double, double, Text, Horz, Vert>(
             py::args("box", "fontFileName", "zOrder", "textSize", "text", "horzAlignment", "vertAlignment"),
             "DynamicTextDisplay(box, fontFileName, zOrder, textSize, text, horzAlignment, vertAlignment): The same, "
-            "aligned across and down the box."));
+            "aligned across and down the box."))
+        .def(parametersOf(ParameterTable::COMPONENT, "DynamicTextDisplay"));
 
     // Also reachable from the module, as the alignments a display's constructor takes.
     py::scope().attr("HorzAlignment") = display.attr("HorzAlignment");

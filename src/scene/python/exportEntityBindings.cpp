@@ -342,7 +342,25 @@ void exportComponent()
              "getRegistered(typeName): The prototype of that type name, or None.")
         .def("create", &ComponentFactory::create,
              "create(typeName, params): A new component of that type made from a ParameterList; raises RuntimeError "
-             "naming what is wrong.");
+             "naming what is wrong.")
+        .def(typesWithoutClass(
+            ParameterTable::COMPONENT,
+            {{"AnimateAndDie", "Kills its entity when an animation of its sprite ends (one that does not loop)."},
+             {"ComponentAdder", "Carries out the ComponentAddition events queued on its scene."},
+             {"PreventRenderWhenNotVisible",
+              "Hides another player's unit unless the local player sees its tile now (fog of war)."},
+             {"PreventRenderWhenUnexplored", "Hides its entity until the local player has explored its tile."},
+             {"RepeatedStaticImage", "A StaticImage repeated over a camera's view, such as a background."},
+             {"RunScriptWhenAdded", "Plays an event script each time its entity joins a scene."},
+             {"ScriptRunner", "Carries out the ScriptRunner events queued on its scene."},
+             {"SlaveRenderable", "Draws another entity's renderable again, at its own entity's node."},
+             {"StaticRandomDistributionSTG", "Chooses a spawner's scene template at random, by weight, or none."},
+             {"TemplateInstantiator", "Carries out the TemplateInstantiation events queued on its scene."},
+             {"TurnAndDashPathwalker",
+              "Walks its entity along its pathfinder's path: turns towards each point, then dashes to it."},
+             {"UniformTimeIncrementSTC",
+              "Starts a wave of scenes every spawnRate seconds while its entity is in a scene, through the entity's "
+              "scene template generator and instantiator."}}));
 }
 
 }

@@ -1,6 +1,7 @@
 #include "scene/templates/ActionEvents.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 
 #include <stdexcept>
 
@@ -9,6 +10,41 @@ namespace Tarnu
 
 namespace
 {
+
+using namespace ParameterFormat;
+
+const ParameterDoc TIME = eventTimeParameter();
+const ParameterDoc FILE{"file", TEXT, "empty", "The data file to look for the template or script in first."};
+
+const ParameterTable INSTANTIATION_PARAMETERS(
+    ParameterTable::EVENT, "TemplateInstantiation",
+    {{"type", oneOf({"Entity", "Scene"}), ParameterTable::REQUIRED,
+      "Whether template is an entity or a scene template."},
+     {"template", TEXT, ParameterTable::REQUIRED, "The template to make."},
+     {"name", TEXT, "empty, for a name of the engine's", "The name of the new entity (Entity only)."},
+     TIME,
+     FILE,
+     {"parent", TEXT, "empty: the top of the scene", "The name of the entity under whose node the result goes."},
+     {"pos", VECTOR2, "<0,0>", "The position of the result."},
+     {"ori", ANGLE, "0 (not turned)", "Its orientation."},
+     {"scl", SCALE, "(1,1)", "Its scale."}});
+
+const ParameterTable ADDITION_PARAMETERS(
+    ParameterTable::EVENT, "ComponentAddition",
+    {{"action", oneOf({"AddComponent", "RemoveComponent", "RemoveEntity", "KillEntity"}), ParameterTable::REQUIRED,
+      "What the component adder of the scene does to the entity."},
+     {"entity", TEXT, "empty", "The name of the entity of the scene it acts on."},
+     {"template", TEXT, "empty", "The entity template whose component of that type is added (AddComponent)."},
+     {"type", TEXT, "empty", "The component type added or removed."},
+     FILE,
+     TIME});
+
+const ParameterTable RUN_PARAMETERS(ParameterTable::EVENT, "ScriptRunner",
+                                    {{"script", TEXT, "empty",
+                                      "The event script the script runner of the scene "
+                                      "plays."},
+                                     FILE,
+                                     TIME});
 
 double timeParameter(const ParameterList& params)
 {

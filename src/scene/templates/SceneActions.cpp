@@ -1,6 +1,7 @@
 #include "scene/templates/SceneActions.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "scene/Component.h"
 #include "scene/Entity.h"
 #include "scene/SceneNode.h"
@@ -13,6 +14,15 @@ namespace Tarnu
 
 namespace
 {
+
+const ParameterTable INSTANTIATOR_PARAMETERS(ParameterTable::COMPONENT, "TemplateInstantiator", {});
+const ParameterTable ADDER_PARAMETERS(ParameterTable::COMPONENT, "ComponentAdder", {});
+const ParameterTable RUNNER_PARAMETERS(ParameterTable::COMPONENT, "ScriptRunner", {});
+const ParameterTable RUN_WHEN_ADDED_PARAMETERS(ParameterTable::COMPONENT, "RunScriptWhenAdded",
+                                               {{"script", ParameterFormat::TEXT, ParameterTable::REQUIRED,
+                                                 "The event script played each time the entity joins a scene."},
+                                                {"file", ParameterFormat::TEXT, "empty",
+                                                 "The data file to look for the script in first."}});
 
 /// The node of the named entity of the scene, or empty when there is none.
 std::shared_ptr<SceneNode> parentNode(const std::shared_ptr<SceneManager>& scene, const std::string& parent)

@@ -1,12 +1,26 @@
 #include "scene/templates/StaticRandomDistributionSTG.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "scene/templates/SceneTemplateManager.h"
 
 #include <SDL.h>
 
 namespace Tarnu
 {
+
+namespace
+{
+
+const ParameterTable
+    PARAMETERS(ParameterTable::COMPONENT, "StaticRandomDistributionSTG",
+               {{"seed", ParameterFormat::COUNT, "the milliseconds since start-up", "The seed of its random draws."},
+                {"noSceneRate", ParameterFormat::NUMBER, "0", "The weight of making nothing."},
+                {"scene<i>", ParameterFormat::TEXT, "none: the first index missing or empty ends the list",
+                 "A scene template to choose from, for i = 0, 1, 2..."},
+                {"rate<i>", ParameterFormat::NUMBER, ParameterTable::REQUIRED, "With scene<i>: its weight."}});
+
+}
 
 StaticRandomDistributionSTG::StaticRandomDistributionSTG(std::uint32_t seed, double noSceneRate)
     : noSceneRate(noSceneRate), totalRate(noSceneRate), generator(seed), seed(seed)

@@ -1,6 +1,7 @@
 #include "scene/templates/UniformTimeIncrementSTC.h"
 
 #include "core/ParameterList.h"
+#include "core/ParameterTable.h"
 #include "scene/Entity.h"
 #include "scene/SceneManager.h"
 #include "scene/SceneNode.h"
@@ -12,6 +13,20 @@
 
 namespace Tarnu
 {
+
+namespace
+{
+
+const ParameterTable
+    PARAMETERS(ParameterTable::COMPONENT, "UniformTimeIncrementSTC",
+               {{"spawnRate", ParameterFormat::NUMBER, ParameterTable::REQUIRED,
+                 "Seconds between two waves, above 0; the first wave comes as the entity joins a scene."},
+                {"maxOnScreen", ParameterFormat::WHOLE, ParameterTable::REQUIRED,
+                 "No wave starts while this many of its scenes' entities are in the scene; 0 (or less) for no limit."},
+                {"spawnNumber", ParameterFormat::COUNT, "1", "The scenes made by a wave (at least one)."},
+                {"seed", ParameterFormat::COUNT, "the milliseconds since start-up", "The seed of its random draws."}});
+
+}
 
 /// Forwards its steps to the creator for one visit of a scene.
 class UniformTimeIncrementSTC::Timing : public Process
