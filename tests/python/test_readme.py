@@ -107,7 +107,8 @@ def no_promise(record):
     """A sample that only prepares the others (start.py) or is a module (guard.py): it runs, no more."""
 
 
-def camera_shows_the_window_in_units(record):
+def camera_shows_the_window_in_units_and_steps_every_16_ms(record):
+    assert abs(step_of(record) - 0.016) < 1e-9 and close(record.times(), [0.016 * (n + 1) for n in range(3)])
     assert close(record.end["bottom left"], (0, 0), 1.0) and close(record.end["top right"], (800, 600), 1.0)
     assert record.ink["window"] == 0, "nothing to draw yet: the window is black"
 
@@ -284,7 +285,7 @@ PROMISES = {
     "# start.py\n": ({"steps": 0}, no_promise),
     "# window.py\n": ({"steps": 3, "end": {"bottom left": component("Camera", "camera") + ".convertPosition(0, 600)",
                                            "top right": component("Camera", "camera") + ".convertPosition(800, 0)"},
-                       "ink": {"window": WINDOW}}, camera_shows_the_window_in_units),
+                       "ink": {"window": WINDOW}}, camera_shows_the_window_in_units_and_steps_every_16_ms),
     "# sprite.py\n": ({"steps": 3, "watch": ["ship"],
                        "ink": {"window": WINDOW, "ship": box(400, 300, 40), "tip, turned": box(413, 311, 5),
                                "tip, unturned": box(418, 300, 6)}}, ship_is_drawn_turned_where_its_node_is),
