@@ -18,8 +18,10 @@ from examples/data/beacon.xml. A line of text in the view's corner tells the
 game time, the units alert and the tiles explored now and then. The arrow keys
 fly the ship: left and right turn it while held, up thrusts it forward, down
 brakes; let go and it drifts on. A mouse click drops a new drifter where it was
-clicked, Escape (or closing the window) quits. Run it from the project's top
-folder after building.
+clicked, Escape (or closing the window) quits. The console tells the controls as
+the game starts, then what a player would want to hear of: a scout sighting a
+drifter, a drifter dropped, each further tenth of the world explored, and at the
+end how long the game ran. Run it from the project's top folder after building.
 """
 
 import os
@@ -30,17 +32,17 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "build", "python"))
 
 from build_world import build as build_world  # noqa: E402
-from tarnu import (AxisAlignedBox, Circle, CollidableListener, Complex, Component,  # noqa: E402
-                   ComponentFactory, DynamicTextDisplay, EnemySightedEvent, Entity, EntityTemplateManager,
-                   EventListener, FSMResourceManager, GamePlayer, GamePlayerManager, GridPhysicsManager,
-                   InputManager, KeyEvent, KeyListener, LogManager, MouseListener, ParameterList, PlayerUnit,
-                   Process, QuadtreeRenderManager, RenderableGeometry, Root, SceneEvent, SceneManager, SceneNode,
-                   StaticCollidable, TileMap, Timer, TimerEvent, TimerListener, UnitFSMComponent,
-                   UnitFSMController, Vector2, VisualReactor, WindowListener)
+from tarnu import (AxisAlignedBox, Circle, CollidableListener, Complex, Component, ComponentFactory,  # noqa: E402
+                   DynamicTextDisplay, EnemySightedEvent, Entity, EntityTemplateManager, FSMResourceManager,
+                   GamePlayer, GamePlayerManager, GridPhysicsManager, InputManager, KeyEvent, KeyListener, LogManager,
+                   MouseListener, ParameterList, PlayerUnit, Process, QuadtreeRenderManager, RenderableGeometry, Root,
+                   SceneManager, SceneNode, StaticCollidable, TileMap, Timer, TimerEvent, TimerListener,
+                   UnitFSMComponent, UnitFSMController, Vector2, VisualReactor)
 
 WIDTH, HEIGHT = 800, 600
 WORLD = AxisAlignedBox(Vector2(0, 0), Vector2(1600, 1200))
 TILE = 40                     # the world is 40 x 30 tiles
+TILES = int(WORLD.getWidth() // TILE) * int(WORLD.getHeight() // TILE)
 SIGHT = 110                   # how far a unit sees
 SCOUTS, DRIFTERS = 1, 2       # the two players' numbers
 # From fonts-dejavu-core, which tools/install-deps installs.
@@ -161,6 +163,7 @@ class Sentry(UnitFSMComponent):
         node = self.getSceneNode()
         if new == self.ALERT:
             if self.glow is not None:
+                print("%s sights a drifter" % self.getEntity().getName())
                 self.shown = SceneNode.createNew()
                 self.shown.attach(self.glow.createEntity(ParameterList(), self.getEntity().getName() + " glow"))
                 node.addChild(self.shown)
@@ -200,7 +203,6 @@ class Helm(KeyListener):
         self.held = set()
 
     def keyPressed(self, event):
-        print("pressed", KeyEvent.getKeyName(event.key))
         self.held.add(event.key)
 
     def keyReleased(self, event):
@@ -228,28 +230,13 @@ class Spawner(MouseListener):
 
     def mousePressed(self, event):
         where = self.camera.convertPosition(event.x, event.y)
+        print("a drifter dropped at (%.0f, %.0f)" % (where.x, where.y))
         self.game.drifter(Vector2(event.x % 50 - 25, event.y % 50 - 25), "", where)
 
 
-class Focus(WindowListener):
-    def windowInputFocusGained(self, event):
-        print("window has the keyboard")
-
-    def windowInputFocusLost(self, event):
-        print("window lost the keyboard")
-
-
-class Arrivals(EventListener):
-    def __init__(self):
-        EventListener.__init__(self, SceneEvent.TYPE)
-
-    def handleEvent(self, event):
-        if event.type == SceneEvent.ENTITY_ADDED:
-            print("entered the scene:", repr(event.entity.getName()))
-
-
 class Clock(TimerListener):
-    """Reports every two seconds of game time, on the console and in the view."""
+    """Reports every two seconds of game time in the view; on the console, each further tenth of the world
+    explored."""
 
     def __init__(self, scene, entities, caption, tiles):
         TimerListener.__init__(self)
@@ -257,6 +244,7 @@ class Clock(TimerListener):
         self.entities = entities
         self.caption = caption
         self.tiles = tiles
+        self.tenths = 0
 
     def explored(self):
         """The tiles the first player has seen, asked of the map at each tile's centre."""
@@ -266,12 +254,13 @@ class Clock(TimerListener):
                    TileMap.INVISIBLE)
 
     def timeUp(self, event):
-        player = self.scene.getEntity("player")
         alert = [entity for entity in self.entities
                  if Component.getComponent("Sentry", entity) and Component.getComponent("Sentry", entity).shown]
         explored = self.explored()
-        print("%.0f s: %d entities, %d units alert, %d tiles explored, player at %s" % (
-            event.eventTime, self.scene.getNumEntities(), len(alert), explored, player.getWorldPosition()))
+        tenths = explored * 10 // TILES
+        if tenths > self.tenths:
+            self.tenths = tenths
+            print("%d%% of the world explored" % (10 * tenths))
         self.caption.setText("%.0f s of game time, %d units alert, %d tiles explored" % (
             event.eventTime, len(alert), explored))
         self.scene.addProcess(Timer(2.0, self.scene, "tick"))
@@ -288,8 +277,6 @@ class Game:
         self.renderer.connect(self.scene)
         self.physics = GridPhysicsManager.createNew()
         self.physics.connect(self.scene)
-        self.arrivals = Arrivals()
-        self.scene.addEventListener(self.arrivals)
 
         camera = Entity.createEntity(build("Camera", dimensions="<%d,%d>" % (WIDTH, HEIGHT)), "camera",
                                      WORLD.getCenter())
@@ -365,7 +352,7 @@ class Game:
         self.scene.addEventListener(self.clock)
         self.scene.addProcess(Timer(2.0, self.scene, "tick"))
 
-        self.listeners = [self.helm, Focus(), Spawner(self, Component.getComponent("Camera", camera.getEntity()))]
+        self.listeners = [self.helm, Spawner(self, Component.getComponent("Camera", camera.getEntity()))]
         for listener in self.listeners:
             InputManager.getSingleton().addEventListener(listener)
 
@@ -386,8 +373,10 @@ class Game:
         self.root.run(self.scene, self.renderer, 60)
 
     def close(self):
-        LogManager.getSingleton().logMessageToDefault(
-            "The game ran for %.1f s of game time." % self.scene.getCurrentTime())
+        ending = "The game ran for %.1f s of game time; %d of the world's %d tiles were explored." % (
+            self.scene.getCurrentTime(), self.clock.explored(), TILES)
+        print(ending)
+        LogManager.getSingleton().logMessageToDefault(ending)
         # Processes and timers hold the scene they work on: end them, then empty the scene.
         del self.listeners, self.helm, self.entities, self.bumpers, self.clock, self.beacons, self.tiles
         self.scene.terminateAll()
@@ -398,6 +387,7 @@ class Game:
 
 def main():
     game = Game()
+    print("Arrow keys: left and right turn the ship, up thrusts, down brakes. A click drops a drifter; Escape quits.")
     game.run()
     game.close()
 

@@ -21,7 +21,7 @@ void exportKeys()
 {
     py::class_<KeyEvent, py::bases<Event>, std::shared_ptr<KeyEvent>, boost::noncopyable> keyEvent(
         "KeyEvent",
-        "A key pressed or released: key is one of KeyEvent's KEY_ names (KEY_LEFT, KEY_SPACE, KEY_a, ...), "
+        "A key pressed or released: key is one of KeyEvent's KEY_ names (KEY_LEFT, KEY_SPACE, KEY_A, ...), "
         "state KEY_PRESSED or KEY_RELEASED.",
         py::no_init);
     addEventType(keyEvent, &KeyEvent::TYPE);
