@@ -339,6 +339,67 @@ lonely.clear()
     assert log.count("unit without valid player found!") == 2
 
 
+# Names a script may hold for an archive, each with the bytes the log names it by: a name that is not UTF-8 as Python
+# lists it (a str with a surrogate escape) and as bytes, a UTF-8 one, and names Python's own open() refuses (a NUL, a
+# surrogate that stands for no byte; None: no file written).
+FILE_NAMES = [("karte-\udcff.tar.bz2", b"karte-\xff.tar.bz2"), (b"karte-\xfe.tar.bz2", b"karte-\xfe.tar.bz2"),
+              ("karte-\u00e9.tar.bz2", b"karte-\xc3\xa9.tar.bz2"), ("nul\0.tar.bz2", None), ("\ud800.tar.bz2", None)]
+
+
+def test_an_archive_opens_by_any_name_pythons_open_takes_and_the_log_names_it_by_its_bytes(run_script, tmp_path):
+    said = run(run_script, WORLD + """
+import os
+def outcome(call):
+    try:
+        call()
+        return "done"
+    except Exception as error:
+        return type(error).__name__
+def fresh():
+    made = TileMap(Vector2(10, 10), 0, 0, 0)
+    return made, place(made, "map", 0, 0)
+def let_go(holder):
+    scene.removeNode(holder)
+    scene.updateProcess(0.01)
+results = []
+for name, logged in %r:
+    if logged:
+        archives.write(name, [["", "", "", 2, 3, 0, 1], [1, 0, 0, 1, 1]])
+    tiles, holder = fresh()
+    results.append([outcome(lambda: open(name, "rb").close()), outcome(lambda: tiles.loadFromFile(name))])
+    tiles.initialize()
+    results[-1].append(str(tiles.getBoundingBox()))
+    let_go(holder)
+say("loaded", results)
+# Errors name the archive as Python does: by the script's own str, or by its repr in a message.
+tiles, holder = fresh()
+missing = os.fsdecode(b"nirgends-\\xff.tar.bz2")
+try:
+    tiles.loadFromFile(missing)
+except FileNotFoundError as error:
+    say("missing", error.filename == missing)
+folder = os.fsdecode(b"ordner-\\xff.tar.bz2")
+open(folder, "wb").write(archives.pack({"map": None, "entity": b""}))
+try:
+    tiles.loadFromFile(folder)
+except KeyError as error:
+    say("folder", [error.args[0], "member 'map' of %%r is not a file" %% folder])
+archives.write(b"kopf-\\xff.tar.bz2", [["", "", "", 0, 2, 0, 1]])
+tiles.loadFromFile(os.fsdecode(b"kopf-\\xff.tar.bz2"))
+let_go(holder)
+""" % FILE_NAMES)
+    built, unbuilt = ["done", "done", "<-10,-15>,<10,15>"], "<0,0>,<0,0>"
+    assert said["loaded"] == [built] * 3 + [["ValueError"] * 2 + [unbuilt], ["UnicodeEncodeError"] * 2 + [unbuilt]]
+    assert said["missing"] is True
+    assert said["folder"][0] == said["folder"][1]
+    # Log files are bytes: the names are written as the bytes they are, as the names an archive holds are.
+    log = [line[len(b"00:00:00: "):] for line in (tmp_path / "TarnuLog.txt").read_bytes().splitlines()[1:]]
+    bad = b"Error: Loading tile map kopf-\xff.tar.bz2"
+    assert {b"Loaded tile map %s: 2 x 3 tiles of 1 terrain types." % logged for _, logged in FILE_NAMES if logged} | {
+        bad + b": the header's columns and rows must be positive, not 0 and 2.",
+        bad + b" failed: no usable header; nothing changes."} <= set(log)
+
+
 def test_archives_garbled_byte_by_byte_and_cell_by_cell_raise_or_load_and_never_crash(run_script, data_file):
     data_file("rock.xml", '<Data><EntityTemplate name="Rock"/></Data>')
     said = run(run_script, WORLD + """

@@ -109,7 +109,8 @@ public:
 
     /// Reads the grid, the texture and the terrain from a tile-map archive, replacing the
     /// whole terrain; an archive that cannot be read raises and changes nothing. Refused
-    /// (raises) once the map is initialized.
+    /// (raises) once the map is initialized. The path is the file's name as the file system
+    /// has it, bytes that need not be UTF-8 (a script's str arrives as os.fsencode makes it).
     void loadFromFile(const std::string& path);
     /// The terrain, grid and texture an archive held, replacing the map's whole; nothing
     /// for an archive without a header. Refused (raises) once the map is initialized.

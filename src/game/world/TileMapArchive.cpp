@@ -67,12 +67,13 @@ private:
 };
 
 // A member as lines of text: bytes pass through to the engine as they are, whatever their encoding.
-py::object textMember(const py::object& archive, const char* name, const std::string& path)
+py::object textMember(const py::object& archive, const char* name, const py::object& path)
 {
     py::object file = archive.attr("extractfile")(name);
     if (file.is_none())
     {
-        PyErr_Format(PyExc_KeyError, "member '%s' of %s is not a file", name, path.c_str());
+        // Named as Python names files in its errors: by the repr, which any console can print.
+        PyErr_Format(PyExc_KeyError, "member '%s' of %R is not a file", name, path.ptr());
         py::throw_error_already_set();
     }
     return py::import("io").attr("TextIOWrapper")(file, "utf-8", "surrogateescape", "");
@@ -281,11 +282,13 @@ TileMapArchive TerrainReader::finish()
 
 void readTileMapArchive(const std::string& path, TerrainReader& reader)
 {
-    py::object archive = py::import("tarfile").attr("open")(path, "r:bz2");
+    const py::object name(
+        py::handle<>(PyUnicode_DecodeFSDefaultAndSize(path.data(), static_cast<Py_ssize_t>(path.size()))));
+    py::object archive = py::import("tarfile").attr("open")(name, "r:bz2");
     const ArchiveCloser closer(archive);
     const py::object csvReader = py::import("csv").attr("reader");
-    const py::object map = csvReader(textMember(archive, "map", path));
-    const py::object entity = csvReader(textMember(archive, "entity", path));
+    const py::object map = csvReader(textMember(archive, "map", name));
+    const py::object entity = csvReader(textMember(archive, "entity", name));
     feedRecords(map, [&reader](const std::vector<std::string>& cells) { reader.mapRow(cells); });
     feedRecords(entity, [&reader](const std::vector<std::string>& cells) { reader.entityRow(cells); });
 }

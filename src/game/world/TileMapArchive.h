@@ -76,8 +76,10 @@ private:
 void logTileMapMessage(const std::string& message, LogFile::MessageLevel level);
 
 /// Opens the archive and feeds its members to the reader, "map" first; both are looked up
-/// before any row is read. Python's errors (no such file, not a bzip2 tar, a member missing,
-/// text csv cannot read) are raised as they are (boost::python::error_already_set).
+/// before any row is read. The path is the bytes the file system names the file by; tarfile is
+/// given the str Python makes of them (surrogate escapes for bytes that are not UTF-8), so it
+/// opens every file Python's own open() does. Python's errors (no such file, not a bzip2 tar, a
+/// member missing, text csv cannot read) are raised as they are (boost::python::error_already_set).
 void readTileMapArchive(const std::string& path, TerrainReader& reader);
 
 }
