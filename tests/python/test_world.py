@@ -288,7 +288,6 @@ BAD = [
     ("a cell past csv's limit", archives.pack({"map": b"x" * 200000, "entity": b""}), "Error"),
     ("a billion tiles", header(100000, 10000, 64, 1), None),
     ("-1 columns", header(-1, 2, 4, 1), None),
-    ("a negative batch", header(3, 2, -4, 1), None),
     ("no header", packed([ten[1], [0]], [[0, 0, "Rock"]]), None),
 ]
 def load(data):
@@ -328,15 +327,15 @@ lonely.clear()
     prefix = "Error: Loading tile map bad.tar.bz2: "
     assert [line for line in log if line.startswith(prefix)] == [prefix + reason for reason in (
         "100000 x 10000 tiles are more than the 1048576 a map may have.",
-        "the header's columns and rows must be positive, not -1 and 2.",
-        "the header's batch size must be 0 (the engine's choice) to 536870911, not -4.")]
-    assert log.count("Error: Loading tile map bad.tar.bz2 failed: no usable header; nothing changes.") == 4
+        "the header's columns and rows must be positive, not -1 and 2.")]
+    assert log.count("Error: Loading tile map bad.tar.bz2 failed: no usable header; nothing changes.") == 3
     assert "Warning: Loading tile map bad.tar.bz2: entity row 1 comes before any header; ignored." in log
     # Once for terrain set before any archive, once for the tile row of the archive without a header.
     assert log.count("Attempted to modify terrain of a locked tile map") == 2
     assert log.count("Attempted to initialize terrainless tile map") == 1
     # Heard as its sight touches the tile, and as it leaves it.
     assert log.count("unit without valid player found!") == 2
+
 
 
 # Names a script may hold for an archive, each with the bytes the log names it by: a name that is not UTF-8 as Python
@@ -398,6 +397,41 @@ let_go(holder)
     assert {b"Loaded tile map %s: 2 x 3 tiles of 1 terrain types." % logged for _, logged in FILE_NAMES if logged} | {
         bad + b": the header's columns and rows must be positive, not 0 and 2.",
         bad + b" failed: no usable header; nothing changes."} <= set(log)
+
+
+# The header's batch size for a map of 10 x 7 tiles (70, all drawn), and the batches it makes: the cell is read as an
+# unsigned number (-1 is 4294967295, a number past 32 bits is the largest), and any size from the map's tiles up makes
+# one batch of them all; 0 is the engine's 64. Each draws what batches of 8 draw, fog included.
+BATCH_SIZES = [("8", 9), ("4294967295", 1), ("-1", 1), ("1000000000", 1), ("70", 1), ("71", 1), ("0", 2),
+               ("99999999999999999999", 1)]
+
+
+def test_a_batch_size_past_the_maps_tiles_draws_them_all_in_one_batch(run_script):
+    said = run(run_script, WORLD + """
+quarters = [(255, 0, 0, 255), (0, 255, 0, 255), (0, 0, 255, 255), (255, 255, 255, 255)]
+images.write_png("sheet.png", 64, 16, lambda x, y: quarters[x // 16])
+types = [[1, q / 4, 0, (q + 1) / 4, 1] for q in range(4)]
+rows = [[(x + 2 * y) %% 4 for x in range(10)] for y in range(7)]
+for size, _ in %r:
+    made = TileMap(Vector2(10, 10), 0, 0, 0)
+    holder = place(made, "map", W / 2, H / 2)
+    made.loadFromFile(archives.write("map.tar.bz2", [["sheet.png", "", "", 10, 7, size, 4]] + types + rows))
+    batches = Arrivals(made.initialize).entities
+    # Player 1 sees the tiles around (55, 60); the rest stay black.
+    sight = unit(1, 55, 60, 20)
+    frame()
+    say(size, [len(batches), [at(35 + 10 * x, 30 + 10 * y) for x in range(10) for y in range(7)]])
+    del made, batches
+    for node in (holder, sight):
+        scene.removeNode(node)
+    scene.updateProcess(0.01)
+""" % BATCH_SIZES)
+    drawn = said["8"][1]
+    # Seen tiles of each colour, and dark ones.
+    assert [sum(near(pixel, colour, 8) for pixel in drawn) > 0 for colour in (RED, GREEN, BLUE, WHITE, BLACK)] == [
+        True] * 5
+    assert [(size, said[size][0], said[size][1] == drawn) for size, _ in BATCH_SIZES] == [
+        (size, count, True) for size, count in BATCH_SIZES]
 
 
 def test_archives_garbled_byte_by_byte_and_cell_by_cell_raise_or_load_and_never_crash(run_script, data_file):

@@ -43,7 +43,7 @@ public:
     static inline const std::string FACTORY_TYPE = "TileMap";
     /// The most tiles a map may have (1024 × 1024, say): more is refused before anything is allocated.
     static constexpr std::uint64_t MAX_TILES = 1u << 20;
-    /// The tiles of a batch when the batch size is 0.
+    /// The tiles of a batch when the batch size is 0; a batch size past the map's tiles makes one batch.
     static constexpr std::uint32_t DEFAULT_BATCH_SIZE = 64;
 
     enum Visibility

@@ -127,6 +127,16 @@ std::int64_t TerrainReader::readInteger(std::string_view cell)
     return error == std::errc() ? value : 0;
 }
 
+std::uint32_t TerrainReader::readUnsigned(std::string_view cell)
+{
+    constexpr std::int64_t LARGEST = std::numeric_limits<std::uint32_t>::max();
+    const std::int64_t value = readInteger(cell);
+    if (value > LARGEST || value < -LARGEST)
+        return static_cast<std::uint32_t>(LARGEST);
+    // Converting to unsigned counts a negative number down from 2^32.
+    return static_cast<std::uint32_t>(value);
+}
+
 double TerrainReader::readReal(std::string_view cell)
 {
     // Decimal only: "nan", "inf" and hexadecimal are not numbers here.
@@ -172,9 +182,8 @@ void TerrainReader::mapRow(const std::vector<std::string>& cells)
 
 void TerrainReader::header(const std::vector<std::string>& cells)
 {
-    const std::int64_t columns = readInteger(cells[3]), rows = readInteger(cells[4]),
-                       batchSize = readInteger(cells[5]), count = readInteger(cells[6]);
-    if (!acceptHeader(columns, rows, batchSize, count))
+    const std::int64_t columns = readInteger(cells[3]), rows = readInteger(cells[4]), count = readInteger(cells[6]);
+    if (!acceptHeader(columns, rows, count))
     {
         refused = true;
         return;
@@ -182,13 +191,12 @@ void TerrainReader::header(const std::vector<std::string>& cells)
     archive.textureName = cells[0];
     archive.columns = static_cast<std::uint32_t>(columns);
     archive.rows = static_cast<std::uint32_t>(rows);
-    archive.batchSize = static_cast<std::uint32_t>(batchSize);
+    archive.batchSize = readUnsigned(cells[5]);
     typeCount = count;
     archive.terrain.assign(static_cast<std::size_t>(columns * rows), TileMap::TerrainCell());
 }
 
-bool TerrainReader::acceptHeader(std::int64_t columns, std::int64_t rows, std::int64_t batchSize,
-                                 std::int64_t types)
+bool TerrainReader::acceptHeader(std::int64_t columns, std::int64_t rows, std::int64_t types)
 {
     const std::string prefix = "Error: Loading tile map " + archiveName + ": ";
     std::string problem;
@@ -200,9 +208,6 @@ bool TerrainReader::acceptHeader(std::int64_t columns, std::int64_t rows, std::i
              static_cast<std::uint64_t>(columns * rows) > TileMap::MAX_TILES)
         problem = std::to_string(columns) + " x " + std::to_string(rows) + " tiles are more than the " +
                   std::to_string(TileMap::MAX_TILES) + " a map may have.";
-    else if (batchSize < 0 || batchSize > MAX_BATCH_SIZE)
-        problem = "the header's batch size must be 0 (the engine's choice) to " + std::to_string(MAX_BATCH_SIZE) +
-                  ", not " + std::to_string(batchSize) + ".";
     else if (types < 0)
         problem = "the header's count of terrain types must not be negative, not " + std::to_string(types) + ".";
     if (!problem.empty())
