@@ -104,8 +104,12 @@ void exportGamePlayerBindings()
         .def("getBoundingBox", &TileMap::getBoundingBox,
              "getBoundingBox(): The map's world rectangle; a null box before initialize.")
         .def("getInvisibleTile", &TileMap::getInvisibleTile,
-             "getInvisibleTile(position, radius, player, borderOnly, out): Writes into out the centre of an "
-             "unexplored tile around the position; False when none.");
+             "getInvisibleTile(position, radius, player, borderOnly, out): Writes into out the centre of the first "
+             "tile the player has not explored around the position's tile (cx, cy), column by column; False when "
+             "none. The square is lopsided: from radius tiles before the centre to radius - 1 after it, both ways "
+             "(radius 0 finds nothing). With borderOnly, the rows cy - radius and cy + radius, then the columns "
+             "cx - radius and cx + radius, each over that span: the corner (cx + radius, cy + radius) is never "
+             "tested.");
 }
 
 }

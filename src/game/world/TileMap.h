@@ -126,8 +126,12 @@ public:
     Visibility getVisibility(const Vector2& position, std::uint32_t player) const;
     /// The map's world rectangle; a null box before initialize.
     AxisAlignedBox getBoundingBox() const;
-    /// The centre of the first tile the player has not explored in the square of the radius
-    /// around the position (only its border with borderOnly); false when there is none.
+    /// The centre of the first tile the player has not explored around the position's tile
+    /// (cx, cy), tested column by column; false when there is none. The square is lopsided: x
+    /// from cx - radius to cx + radius - 1, and y likewise, so radius tiles before the centre and
+    /// radius - 1 after it (radius 0 finds nothing). With borderOnly, the rows cy - radius and
+    /// cy + radius over those x, then the columns cx - radius and cx + radius over those y: the
+    /// far corner (cx + radius, cy + radius) is never tested. Clipped at the map's edges.
     bool getInvisibleTile(const Vector2& position, int radius, std::uint32_t player, bool borderOnly,
                           Vector2& out) const;
     /// The player's record of the tile; a shared record (count 0, not explored) off the
