@@ -434,6 +434,35 @@ for size, _ in %r:
         (size, count, True) for size, count in BATCH_SIZES]
 
 
+# A row of 20-unit tiles of a red texture over a blue floor, a batch each, given an alpha: a faint batch blends over
+# what lies under it, a seen tile and an unexplored (black) one alike, and an opaque one hides it. Each: the alpha,
+# whether player 1 sees the tile, the colour expected.
+FAINT_BATCHES = [(0.25, True, [64, 0, 191]), (0.75, True, [191, 0, 64]), (1.0, True, RED), (0.0, True, BLUE),
+                 (0.25, False, [0, 0, 191])]
+
+
+def test_a_faint_tile_batch_blends_over_what_lies_under_it(run_script):
+    said = run(run_script, WORLD + """
+cases = %r
+images.write_png("red.png", 16, 16, images.solid((255, 0, 0, 255)))
+place(quad((0, 0, 1), half=80, z=-1), "floor", W / 2, H / 2)
+arrived = Arrivals(lambda: tile_map([["red.png", "", "", len(cases), 1, 1, 1], [1, 0, 0, 1, 1], [0] * len(cases)]))
+batches = [renderable for renderable in (Component.getComponent("Renderable", entity) for entity in arrived.entities)
+           if renderable]
+for (alpha, _, _), batch in zip(cases, batches):
+    Renderable.setAlpha(batch, alpha)
+# The map runs from x = 30; the sight covers the seen tiles, which come first.
+seen = sum(lit for _, lit, _ in cases)
+unit(1, 30 + 10 * seen, 60, 10 * seen - 2)
+frame()
+say("drawn", [len(batches)] + [at(40 + 20 * x, 60) for x in range(len(cases))])
+del arrived, batches
+""" % FAINT_BATCHES)
+    count, *drawn = said["drawn"]
+    assert count == len(FAINT_BATCHES)
+    assert [(alpha, lit) for (alpha, lit, colour), pixel in zip(FAINT_BATCHES, drawn) if not near(pixel, colour, 8)] == []
+
+
 def test_archives_garbled_byte_by_byte_and_cell_by_cell_raise_or_load_and_never_crash(run_script, data_file):
     data_file("rock.xml", '<Data><EntityTemplate name="Rock"/></Data>')
     said = run(run_script, WORLD + """
