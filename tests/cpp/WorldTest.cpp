@@ -72,6 +72,12 @@ TEST(TileMapArchive, CellsReadAsNumbersFromTheirStart)
              {"0.25", 0.25}, {" .5", 0.5}, {"5.", 5.0}, {"-1.5e2", -150.0}, {"+2e", 2.0}, {"1e400", 0.0},
              {"nan", 0.0}, {"0x10", 0.0}, {".", 0.0}, {"3,5", 3.0}})
         EXPECT_EQ(TerrainReader::readReal(cell), value) << "'" << cell << "'";
+    // The batch size's reading: negative numbers count down from 2^32, larger ones than 32 bits are the largest.
+    const std::uint32_t LARGEST = std::numeric_limits<std::uint32_t>::max();
+    for (const auto& [cell, value] : std::vector<std::pair<std::string, std::uint32_t>>{
+             {"64", 64}, {"-1", LARGEST}, {" -64x", LARGEST - 63}, {"-4294967295", 1}, {"4294967295", LARGEST},
+             {"4294967296", LARGEST}, {"-4294967296", LARGEST}, {"99999999999999999999", LARGEST}, {"x", 0}})
+        EXPECT_EQ(TerrainReader::readUnsigned(cell), value) << "'" << cell << "'";
 }
 
 TEST(TileMapArchive, RowsOutOfPlaceAreIgnoredAndHeadersThatDoNotFitAreRefusedBeforeAnythingIsSized)
@@ -80,28 +86,35 @@ TEST(TileMapArchive, RowsOutOfPlaceAreIgnoredAndHeadersThatDoNotFitAreRefusedBef
     const TileMapArchive shortRow = archiveOf({"1", "1", "1", "5"}, {{"1"}, {"0"}, {"1"}});
     ASSERT_EQ(shortRow.terrain.size(), 1u);
     EXPECT_EQ(shortRow.terrain[0].texBox, AxisAlignedBox(Vector2(0, 0), Vector2(0.25, 1)));
-    // A header a cell short is a type row. Sizes that do not fit: one that wraps in 32 bits, one past each limit, a
+    // A header a cell short is a type row. Sizes that do not fit: one that wraps in 32 bits, one past the limit, a
     // negative count.
     const std::vector<std::string> refused[] = {
-        {"1", "1", "5"}, {"4294967297", "1", "1", "0"}, {"1048577", "1", "1", "0"}, {"2", "2", "536870912", "0"},
-        {"2", "2", "1", "-3"}};
+        {"1", "1", "5"}, {"4294967297", "1", "1", "0"}, {"1048577", "1", "1", "0"}, {"2", "2", "1", "-3"}};
     for (const auto& sizes : refused)
         EXPECT_TRUE(archiveOf(sizes, {{"0", "0"}}).terrain.empty()) << sizes[0] << " " << sizes[2];
-    const TileMapArchive largest = archiveOf({"1024", "1024", "536870911", "0"}, {});
+    // The largest map, with a batch size past any map's tiles.
+    const TileMapArchive largest = archiveOf({"1024", "1024", "-1", "0"}, {});
     EXPECT_EQ(largest.terrain.size(), TileMap::MAX_TILES);
+    EXPECT_EQ(largest.batchSize, std::numeric_limits<std::uint32_t>::max());
 }
 
 TEST_F(WorldTest, BatchesHoldRunsOfDrawnTilesAndCoverTheirUnion)
 {
-    // Ten drawn tiles in batches of 4, the last tile of the map not drawn: 4, 4 and 2.
-    World world(archiveOf({"11", "1", "4", "4"}, {{"0", "1", "2", "0", "1", "2", "1", "1", "2", "0", "3"}}));
-    // Their vertex counts, and the union of their tiles (min x, max x): the map is centred on its node.
-    std::vector<std::vector<double>> batches;
-    for (const auto& child : world.map->getSceneNode()->getChildren())
-        if (auto batch = TileMap::BatchedRenderable::getFor(child->getEntity().get()))
-            batches.push_back({double(batch->getRenderOperation(false).count), batch->getWorldBox().getMin().x,
-                               batch->getWorldBox().getMax().x});
-    EXPECT_EQ(batches, (std::vector<std::vector<double>>{{16, -55, -15}, {16, -15, 25}, {8, 25, 45}}));
+    // Ten drawn tiles, the last tile of the map not drawn: in batches of 4, 4 and 2; in one batch for a batch size of
+    // the map's tiles or more. Each batch's vertex count, and the union of its tiles (min x, max x): the map is
+    // centred on its node.
+    const std::pair<std::string, std::vector<std::vector<double>>> sizes[] = {
+        {"4", {{16, -55, -15}, {16, -15, 25}, {8, 25, 45}}}, {"11", {{40, -55, 45}}}, {"-1", {{40, -55, 45}}}};
+    for (const auto& [size, expected] : sizes)
+    {
+        World world(archiveOf({"11", "1", size, "4"}, {{"0", "1", "2", "0", "1", "2", "1", "1", "2", "0", "3"}}));
+        std::vector<std::vector<double>> batches;
+        for (const auto& child : world.map->getSceneNode()->getChildren())
+            if (auto batch = TileMap::BatchedRenderable::getFor(child->getEntity().get()))
+                batches.push_back({double(batch->getRenderOperation(false).count), batch->getWorldBox().getMin().x,
+                                   batch->getWorldBox().getMax().x});
+        EXPECT_EQ(batches, expected) << size;
+    }
 }
 
 TEST_F(WorldTest, AUnitLeavesEachTileItTouchedAsItsContactWithThatTileEnds)

@@ -288,7 +288,6 @@ BAD = [
     ("a cell past csv's limit", archives.pack({"map": b"x" * 200000, "entity": b""}), "Error"),
     ("a billion tiles", header(100000, 10000, 64, 1), None),
     ("-1 columns", header(-1, 2, 4, 1), None),
-    ("a negative batch", header(3, 2, -4, 1), None),
     ("no header", packed([ten[1], [0]], [[0, 0, "Rock"]]), None),
 ]
 def load(data):
@@ -328,15 +327,140 @@ lonely.clear()
     prefix = "Error: Loading tile map bad.tar.bz2: "
     assert [line for line in log if line.startswith(prefix)] == [prefix + reason for reason in (
         "100000 x 10000 tiles are more than the 1048576 a map may have.",
-        "the header's columns and rows must be positive, not -1 and 2.",
-        "the header's batch size must be 0 (the engine's choice) to 536870911, not -4.")]
-    assert log.count("Error: Loading tile map bad.tar.bz2 failed: no usable header; nothing changes.") == 4
+        "the header's columns and rows must be positive, not -1 and 2.")]
+    assert log.count("Error: Loading tile map bad.tar.bz2 failed: no usable header; nothing changes.") == 3
     assert "Warning: Loading tile map bad.tar.bz2: entity row 1 comes before any header; ignored." in log
     # Once for terrain set before any archive, once for the tile row of the archive without a header.
     assert log.count("Attempted to modify terrain of a locked tile map") == 2
     assert log.count("Attempted to initialize terrainless tile map") == 1
     # Heard as its sight touches the tile, and as it leaves it.
     assert log.count("unit without valid player found!") == 2
+
+
+
+# Names a script may hold for an archive, each with the bytes the log names it by: a name that is not UTF-8 as Python
+# lists it (a str with a surrogate escape) and as bytes, a UTF-8 one, and names Python's own open() refuses (a NUL, a
+# surrogate that stands for no byte; None: no file written).
+FILE_NAMES = [("karte-\udcff.tar.bz2", b"karte-\xff.tar.bz2"), (b"karte-\xfe.tar.bz2", b"karte-\xfe.tar.bz2"),
+              ("karte-\u00e9.tar.bz2", b"karte-\xc3\xa9.tar.bz2"), ("nul\0.tar.bz2", None), ("\ud800.tar.bz2", None)]
+
+
+def test_an_archive_opens_by_any_name_pythons_open_takes_and_the_log_names_it_by_its_bytes(run_script, tmp_path):
+    said = run(run_script, WORLD + """
+import os
+def outcome(call):
+    try:
+        call()
+        return "done"
+    except Exception as error:
+        return type(error).__name__
+def fresh():
+    made = TileMap(Vector2(10, 10), 0, 0, 0)
+    return made, place(made, "map", 0, 0)
+def let_go(holder):
+    scene.removeNode(holder)
+    scene.updateProcess(0.01)
+results = []
+for name, logged in %r:
+    if logged:
+        archives.write(name, [["", "", "", 2, 3, 0, 1], [1, 0, 0, 1, 1]])
+    tiles, holder = fresh()
+    results.append([outcome(lambda: open(name, "rb").close()), outcome(lambda: tiles.loadFromFile(name))])
+    tiles.initialize()
+    results[-1].append(str(tiles.getBoundingBox()))
+    let_go(holder)
+say("loaded", results)
+# Errors name the archive as Python does: by the script's own str, or by its repr in a message.
+tiles, holder = fresh()
+missing = os.fsdecode(b"nirgends-\\xff.tar.bz2")
+try:
+    tiles.loadFromFile(missing)
+except FileNotFoundError as error:
+    say("missing", error.filename == missing)
+folder = os.fsdecode(b"ordner-\\xff.tar.bz2")
+open(folder, "wb").write(archives.pack({"map": None, "entity": b""}))
+try:
+    tiles.loadFromFile(folder)
+except KeyError as error:
+    say("folder", [error.args[0], "member 'map' of %%r is not a file" %% folder])
+archives.write(b"kopf-\\xff.tar.bz2", [["", "", "", 0, 2, 0, 1]])
+tiles.loadFromFile(os.fsdecode(b"kopf-\\xff.tar.bz2"))
+let_go(holder)
+""" % FILE_NAMES)
+    built, unbuilt = ["done", "done", "<-10,-15>,<10,15>"], "<0,0>,<0,0>"
+    assert said["loaded"] == [built] * 3 + [["ValueError"] * 2 + [unbuilt], ["UnicodeEncodeError"] * 2 + [unbuilt]]
+    assert said["missing"] is True
+    assert said["folder"][0] == said["folder"][1]
+    # Log files are bytes: the names are written as the bytes they are, as the names an archive holds are.
+    log = [line[len(b"00:00:00: "):] for line in (tmp_path / "TarnuLog.txt").read_bytes().splitlines()[1:]]
+    bad = b"Error: Loading tile map kopf-\xff.tar.bz2"
+    assert {b"Loaded tile map %s: 2 x 3 tiles of 1 terrain types." % logged for _, logged in FILE_NAMES if logged} | {
+        bad + b": the header's columns and rows must be positive, not 0 and 2.",
+        bad + b" failed: no usable header; nothing changes."} <= set(log)
+
+
+# The header's batch size for a map of 10 x 7 tiles (70, all drawn), and the batches it makes: the cell is read as an
+# unsigned number (-1 is 4294967295, a number past 32 bits is the largest), and any size from the map's tiles up makes
+# one batch of them all; 0 is the engine's 64. Each draws what batches of 8 draw, fog included.
+BATCH_SIZES = [("8", 9), ("4294967295", 1), ("-1", 1), ("1000000000", 1), ("70", 1), ("71", 1), ("0", 2),
+               ("99999999999999999999", 1)]
+
+
+def test_a_batch_size_past_the_maps_tiles_draws_them_all_in_one_batch(run_script):
+    said = run(run_script, WORLD + """
+quarters = [(255, 0, 0, 255), (0, 255, 0, 255), (0, 0, 255, 255), (255, 255, 255, 255)]
+images.write_png("sheet.png", 64, 16, lambda x, y: quarters[x // 16])
+types = [[1, q / 4, 0, (q + 1) / 4, 1] for q in range(4)]
+rows = [[(x + 2 * y) %% 4 for x in range(10)] for y in range(7)]
+for size, _ in %r:
+    made = TileMap(Vector2(10, 10), 0, 0, 0)
+    holder = place(made, "map", W / 2, H / 2)
+    made.loadFromFile(archives.write("map.tar.bz2", [["sheet.png", "", "", 10, 7, size, 4]] + types + rows))
+    batches = Arrivals(made.initialize).entities
+    # Player 1 sees the tiles around (55, 60); the rest stay black.
+    sight = unit(1, 55, 60, 20)
+    frame()
+    say(size, [len(batches), [at(35 + 10 * x, 30 + 10 * y) for x in range(10) for y in range(7)]])
+    del made, batches
+    for node in (holder, sight):
+        scene.removeNode(node)
+    scene.updateProcess(0.01)
+""" % BATCH_SIZES)
+    drawn = said["8"][1]
+    # Seen tiles of each colour, and dark ones.
+    assert [sum(near(pixel, colour, 8) for pixel in drawn) > 0 for colour in (RED, GREEN, BLUE, WHITE, BLACK)] == [
+        True] * 5
+    assert [(size, said[size][0], said[size][1] == drawn) for size, _ in BATCH_SIZES] == [
+        (size, count, True) for size, count in BATCH_SIZES]
+
+
+# A row of 20-unit tiles of a red texture over a blue floor, a batch each, given an alpha: a faint batch blends over
+# what lies under it, a seen tile and an unexplored (black) one alike, and an opaque one hides it. Each: the alpha,
+# whether player 1 sees the tile, the colour expected.
+FAINT_BATCHES = [(0.25, True, [64, 0, 191]), (0.75, True, [191, 0, 64]), (1.0, True, RED), (0.0, True, BLUE),
+                 (0.25, False, [0, 0, 191])]
+
+
+def test_a_faint_tile_batch_blends_over_what_lies_under_it(run_script):
+    said = run(run_script, WORLD + """
+cases = %r
+images.write_png("red.png", 16, 16, images.solid((255, 0, 0, 255)))
+place(quad((0, 0, 1), half=80, z=-1), "floor", W / 2, H / 2)
+arrived = Arrivals(lambda: tile_map([["red.png", "", "", len(cases), 1, 1, 1], [1, 0, 0, 1, 1], [0] * len(cases)]))
+batches = [renderable for renderable in (Component.getComponent("Renderable", entity) for entity in arrived.entities)
+           if renderable]
+for (alpha, _, _), batch in zip(cases, batches):
+    Renderable.setAlpha(batch, alpha)
+# The map runs from x = 30; the sight covers the seen tiles, which come first.
+seen = sum(lit for _, lit, _ in cases)
+unit(1, 30 + 10 * seen, 60, 10 * seen - 2)
+frame()
+say("drawn", [len(batches)] + [at(40 + 20 * x, 60) for x in range(len(cases))])
+del arrived, batches
+""" % FAINT_BATCHES)
+    count, *drawn = said["drawn"]
+    assert count == len(FAINT_BATCHES)
+    assert [(alpha, lit) for (alpha, lit, colour), pixel in zip(FAINT_BATCHES, drawn) if not near(pixel, colour, 8)] == []
 
 
 def test_archives_garbled_byte_by_byte_and_cell_by_cell_raise_or_load_and_never_crash(run_script, data_file):

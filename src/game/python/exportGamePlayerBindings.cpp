@@ -16,8 +16,45 @@ namespace py = boost::python;
 namespace Tarnu
 {
 
+namespace
+{
+
+// A file's name as the file system has it. Python hands scripts a name that is not UTF-8 as a str
+// with surrogate escapes, which the std::string converter refuses; this one takes a str as
+// os.fsencode makes it, and bytes as they are, the two kinds of name Python's own open() takes.
+struct FileSystemName
+{
+    std::string bytes;
+};
+
+void* isFileSystemName(PyObject* object)
+{
+    return PyUnicode_Check(object) || PyBytes_Check(object) ? object : nullptr;
+}
+
+void makeFileSystemName(PyObject* object, py::converter::rvalue_from_python_stage1_data* data)
+{
+    PyObject* encoded = nullptr;
+    if (!PyUnicode_FSConverter(object, &encoded))
+        py::throw_error_already_set();
+    const py::handle<> bytes(encoded);
+    void* storage = reinterpret_cast<py::converter::rvalue_from_python_storage<FileSystemName>*>(data)->storage.bytes;
+    new (storage) FileSystemName{
+        std::string(PyBytes_AS_STRING(encoded), static_cast<std::size_t>(PyBytes_GET_SIZE(encoded)))};
+    data->convertible = storage;
+}
+
+void loadFromFile(TileMap& map, const FileSystemName& path)
+{
+    map.loadFromFile(path.bytes);
+}
+
+}
+
 void exportGamePlayerBindings()
 {
+    py::converter::registry::push_back(&isFileSystemName, &makeFileSystemName, py::type_id<FileSystemName>());
+
     py::class_<GamePlayer, py::bases<Component>, std::shared_ptr<GamePlayer>, boost::noncopyable>(
         "GamePlayer", "One side of the game, by number, filed by the scene's GamePlayerManager.",
         py::init<std::uint32_t, bool>(py::args("id", "active"),
@@ -57,9 +94,9 @@ void exportGamePlayerBindings()
     }
     tileMap.def("getTileMap", &TileMap::getTileMap, "getTileMap(scene): The scene's tile map, or None.")
         .staticmethod("getTileMap")
-        .def("loadFromFile", &TileMap::loadFromFile,
+        .def("loadFromFile", &loadFromFile,
              "loadFromFile(path): Reads the grid, texture and terrain from a tile-map archive, replacing the whole "
-             "terrain.")
+             "terrain. The path is a str or bytes, as for open().")
         .def("initialize", &TileMap::initialize,
              "initialize(): Builds the tiles' collidables, batches and entities, once.")
         .def("setTerrainData", &TileMap::setTerrainData,
@@ -70,8 +107,12 @@ void exportGamePlayerBindings()
         .def("getBoundingBox", &TileMap::getBoundingBox,
              "getBoundingBox(): The map's world rectangle; a null box before initialize.")
         .def("getInvisibleTile", &TileMap::getInvisibleTile,
-             "getInvisibleTile(position, radius, player, borderOnly, out): Writes into out the centre of an "
-             "unexplored tile around the position; False when none.");
+             "getInvisibleTile(position, radius, player, borderOnly, out): Writes into out the centre of the first "
+             "tile the player has not explored around the position's tile (cx, cy), column by column; False when "
+             "none. The square is lopsided: from radius tiles before the centre to radius - 1 after it, both ways "
+             "(radius 0 finds nothing). With borderOnly, the rows cy - radius and cy + radius, then the columns "
+             "cx - radius and cx + radius, each over that span: the corner (cx + radius, cy + radius) is never "
+             "tested.");
 }
 
 }

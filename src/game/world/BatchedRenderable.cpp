@@ -12,6 +12,9 @@ namespace Tarnu
 namespace
 {
 
+// A batch holds at most the map's tiles, and its record counts their vertices in a signed 32-bit number.
+static_assert(4 * TileMap::MAX_TILES <= 0x7FFFFFFF);
+
 // The grey level of each visibility, in its order.
 constexpr float GREY_LEVELS[] = {1.0f, 0.5f, 0.0f};
 constexpr std::size_t COMPONENTS = 3;

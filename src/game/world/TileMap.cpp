@@ -183,7 +183,9 @@ void TileMap::initialize()
     localPlayer = playerManager->getActivePlayer();
     origin = corner;
     buildFog(playerManager->getPlayerNumbers());
-    builtBatchSize = batchSize != 0 ? batchSize : DEFAULT_BATCH_SIZE;
+    // A batch larger than the map holds all of it: nothing is sized or counted by a larger number.
+    builtBatchSize = static_cast<std::uint32_t>(
+        std::min<std::size_t>(batchSize != 0 ? batchSize : DEFAULT_BATCH_SIZE, terrain.size()));
     // What calls no script comes first; placing batches and entities may call scripts
     // (the scene's listeners, the templates' components), which find the map built.
     if (const std::shared_ptr<PhysicsManager>& physics = scene->getPhysicsManager())
@@ -224,7 +226,7 @@ void TileMap::buildBatches(const std::shared_ptr<SceneNode>& mapNode)
     // Made before any is placed: placing one may call a script, which may recolour tiles.
     std::vector<std::shared_ptr<BatchedRenderable>> made;
     std::vector<std::uint32_t> pending;
-    pending.reserve(std::min<std::size_t>(builtBatchSize, terrain.size()));
+    pending.reserve(builtBatchSize);
     for (std::uint32_t tile = 0; tile < drawnOrder.size(); ++tile)
     {
         if (drawnOrder[tile] == NONE)

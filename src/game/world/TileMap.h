@@ -43,7 +43,7 @@ public:
     static inline const std::string FACTORY_TYPE = "TileMap";
     /// The most tiles a map may have (1024 × 1024, say): more is refused before anything is allocated.
     static constexpr std::uint64_t MAX_TILES = 1u << 20;
-    /// The tiles of a batch when the batch size is 0.
+    /// The tiles of a batch when the batch size is 0; a batch size past the map's tiles makes one batch.
     static constexpr std::uint32_t DEFAULT_BATCH_SIZE = 64;
 
     enum Visibility
@@ -109,7 +109,8 @@ public:
 
     /// Reads the grid, the texture and the terrain from a tile-map archive, replacing the
     /// whole terrain; an archive that cannot be read raises and changes nothing. Refused
-    /// (raises) once the map is initialized.
+    /// (raises) once the map is initialized. The path is the file's name as the file system
+    /// has it, bytes that need not be UTF-8 (a script's str arrives as os.fsencode makes it).
     void loadFromFile(const std::string& path);
     /// The terrain, grid and texture an archive held, replacing the map's whole; nothing
     /// for an archive without a header. Refused (raises) once the map is initialized.
@@ -125,8 +126,12 @@ public:
     Visibility getVisibility(const Vector2& position, std::uint32_t player) const;
     /// The map's world rectangle; a null box before initialize.
     AxisAlignedBox getBoundingBox() const;
-    /// The centre of the first tile the player has not explored in the square of the radius
-    /// around the position (only its border with borderOnly); false when there is none.
+    /// The centre of the first tile the player has not explored around the position's tile
+    /// (cx, cy), tested column by column; false when there is none. The square is lopsided: x
+    /// from cx - radius to cx + radius - 1, and y likewise, so radius tiles before the centre and
+    /// radius - 1 after it (radius 0 finds nothing). With borderOnly, the rows cy - radius and
+    /// cy + radius over those x, then the columns cx - radius and cx + radius over those y: the
+    /// far corner (cx + radius, cy + radius) is never tested. Clipped at the map's edges.
     bool getInvisibleTile(const Vector2& position, int radius, std::uint32_t player, bool borderOnly,
                           Vector2& out) const;
     /// The player's record of the tile; a shared record (count 0, not explored) off the

@@ -67,12 +67,13 @@ private:
 };
 
 // A member as lines of text: bytes pass through to the engine as they are, whatever their encoding.
-py::object textMember(const py::object& archive, const char* name, const std::string& path)
+py::object textMember(const py::object& archive, const char* name, const py::object& path)
 {
     py::object file = archive.attr("extractfile")(name);
     if (file.is_none())
     {
-        PyErr_Format(PyExc_KeyError, "member '%s' of %s is not a file", name, path.c_str());
+        // Named as Python names files in its errors: by the repr, which any console can print.
+        PyErr_Format(PyExc_KeyError, "member '%s' of %R is not a file", name, path.ptr());
         py::throw_error_already_set();
     }
     return py::import("io").attr("TextIOWrapper")(file, "utf-8", "surrogateescape", "");
@@ -126,6 +127,16 @@ std::int64_t TerrainReader::readInteger(std::string_view cell)
     return error == std::errc() ? value : 0;
 }
 
+std::uint32_t TerrainReader::readUnsigned(std::string_view cell)
+{
+    constexpr std::int64_t LARGEST = std::numeric_limits<std::uint32_t>::max();
+    const std::int64_t value = readInteger(cell);
+    if (value > LARGEST || value < -LARGEST)
+        return static_cast<std::uint32_t>(LARGEST);
+    // Converting to unsigned counts a negative number down from 2^32.
+    return static_cast<std::uint32_t>(value);
+}
+
 double TerrainReader::readReal(std::string_view cell)
 {
     // Decimal only: "nan", "inf" and hexadecimal are not numbers here.
@@ -171,9 +182,8 @@ void TerrainReader::mapRow(const std::vector<std::string>& cells)
 
 void TerrainReader::header(const std::vector<std::string>& cells)
 {
-    const std::int64_t columns = readInteger(cells[3]), rows = readInteger(cells[4]),
-                       batchSize = readInteger(cells[5]), count = readInteger(cells[6]);
-    if (!acceptHeader(columns, rows, batchSize, count))
+    const std::int64_t columns = readInteger(cells[3]), rows = readInteger(cells[4]), count = readInteger(cells[6]);
+    if (!acceptHeader(columns, rows, count))
     {
         refused = true;
         return;
@@ -181,13 +191,12 @@ void TerrainReader::header(const std::vector<std::string>& cells)
     archive.textureName = cells[0];
     archive.columns = static_cast<std::uint32_t>(columns);
     archive.rows = static_cast<std::uint32_t>(rows);
-    archive.batchSize = static_cast<std::uint32_t>(batchSize);
+    archive.batchSize = readUnsigned(cells[5]);
     typeCount = count;
     archive.terrain.assign(static_cast<std::size_t>(columns * rows), TileMap::TerrainCell());
 }
 
-bool TerrainReader::acceptHeader(std::int64_t columns, std::int64_t rows, std::int64_t batchSize,
-                                 std::int64_t types)
+bool TerrainReader::acceptHeader(std::int64_t columns, std::int64_t rows, std::int64_t types)
 {
     const std::string prefix = "Error: Loading tile map " + archiveName + ": ";
     std::string problem;
@@ -199,9 +208,6 @@ bool TerrainReader::acceptHeader(std::int64_t columns, std::int64_t rows, std::i
              static_cast<std::uint64_t>(columns * rows) > TileMap::MAX_TILES)
         problem = std::to_string(columns) + " x " + std::to_string(rows) + " tiles are more than the " +
                   std::to_string(TileMap::MAX_TILES) + " a map may have.";
-    else if (batchSize < 0 || batchSize > MAX_BATCH_SIZE)
-        problem = "the header's batch size must be 0 (the engine's choice) to " + std::to_string(MAX_BATCH_SIZE) +
-                  ", not " + std::to_string(batchSize) + ".";
     else if (types < 0)
         problem = "the header's count of terrain types must not be negative, not " + std::to_string(types) + ".";
     if (!problem.empty())
@@ -281,11 +287,13 @@ TileMapArchive TerrainReader::finish()
 
 void readTileMapArchive(const std::string& path, TerrainReader& reader)
 {
-    py::object archive = py::import("tarfile").attr("open")(path, "r:bz2");
+    const py::object name(
+        py::handle<>(PyUnicode_DecodeFSDefaultAndSize(path.data(), static_cast<Py_ssize_t>(path.size()))));
+    py::object archive = py::import("tarfile").attr("open")(name, "r:bz2");
     const ArchiveCloser closer(archive);
     const py::object csvReader = py::import("csv").attr("reader");
-    const py::object map = csvReader(textMember(archive, "map", path));
-    const py::object entity = csvReader(textMember(archive, "entity", path));
+    const py::object map = csvReader(textMember(archive, "map", name));
+    const py::object entity = csvReader(textMember(archive, "entity", name));
     feedRecords(map, [&reader](const std::vector<std::string>& cells) { reader.mapRow(cells); });
     feedRecords(entity, [&reader](const std::vector<std::string>& cells) { reader.entityRow(cells); });
 }

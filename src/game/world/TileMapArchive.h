@@ -8,7 +8,8 @@
 // Everything an archive says is bounded before it is believed: a header whose
 // grid is not positive or larger than a map may be is refused before anything
 // is sized by it, and a number is read as a 64-bit integer (saturating) or a
-// double, then range-checked where it is used.
+// double, then range-checked where it is used. The batch size is the one
+// number never refused: any count of tiles a batch may hold can be built.
 
 #include "core/LogFile.h"
 #include "game/world/TileMap.h"
@@ -37,9 +38,6 @@ struct TileMapArchive
 class TerrainReader
 {
 public:
-    /// The most tiles a batch may hold: its vertices are counted in a signed 32-bit number.
-    static constexpr std::int64_t MAX_BATCH_SIZE = 0x7FFFFFFF / 4;
-
     explicit TerrainReader(std::string archiveName);
 
     /// One record of "map"; an empty one is skipped and not counted as a row.
@@ -54,13 +52,16 @@ public:
     static std::int64_t readInteger(std::string_view cell);
     /// A cell's decimal number, likewise; one past the range of a double reads as 0.
     static double readReal(std::string_view cell);
+    /// A cell's decimal integer as an unsigned 32-bit number, as C's strtoul reads one: a minus
+    /// sign counts down from 2^32 (-1 is 4294967295), and one past 32 bits either way is the largest.
+    static std::uint32_t readUnsigned(std::string_view cell);
 
 private:
     void header(const std::vector<std::string>& cells);
     void typeRow(const std::vector<std::string>& cells);
     void tileRow(const std::vector<std::string>& cells, std::int64_t y);
     /// Whether the header may be believed; each refusal is logged.
-    bool acceptHeader(std::int64_t columns, std::int64_t rows, std::int64_t batchSize, std::int64_t types);
+    bool acceptHeader(std::int64_t columns, std::int64_t rows, std::int64_t types);
 
     std::string archiveName;
     TileMapArchive archive;
@@ -76,8 +77,10 @@ private:
 void logTileMapMessage(const std::string& message, LogFile::MessageLevel level);
 
 /// Opens the archive and feeds its members to the reader, "map" first; both are looked up
-/// before any row is read. Python's errors (no such file, not a bzip2 tar, a member missing,
-/// text csv cannot read) are raised as they are (boost::python::error_already_set).
+/// before any row is read. The path is the bytes the file system names the file by; tarfile is
+/// given the str Python makes of them (surrogate escapes for bytes that are not UTF-8), so it
+/// opens every file Python's own open() does. Python's errors (no such file, not a bzip2 tar, a
+/// member missing, text csv cannot read) are raised as they are (boost::python::error_already_set).
 void readTileMapArchive(const std::string& path, TerrainReader& reader);
 
 }
