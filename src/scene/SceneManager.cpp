@@ -81,19 +81,6 @@ void SceneManager::clear()
         });
 }
 
-bool SceneManager::releaseAll()
-{
-    // Processes first: timers aimed at the scene or its entities hold them.
-    const bool held = hasProcesses() || hasNodes() || !garbage.empty();
-    terminateAll();
-    clear();
-    // The killed nodes have left with the others, and no step will come to collect them (one that a
-    // callback added back meanwhile stays in the scene for the next call).
-    const std::vector<std::shared_ptr<SceneNode>> killed = std::move(garbage);
-    garbage.clear();
-    return held;
-}
-
 void SceneManager::addToGarbage(const std::shared_ptr<SceneNode>& node)
 {
     if (node)

@@ -52,9 +52,6 @@ public:
     void addNode(const std::shared_ptr<SceneNode>& node);
     void removeNode(const std::shared_ptr<SceneNode>& node);
     void clear();
-    /// What its destruction would let go of, for an owner that cannot end it (a script at its exit):
-    /// ends its processes, clears it and forgets its killed nodes; answers whether it held any.
-    bool releaseAll();
     void addToGarbage(const std::shared_ptr<SceneNode>& node);
 
     std::shared_ptr<Entity> getEntity(const std::string& name) const;

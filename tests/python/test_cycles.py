@@ -168,11 +168,11 @@ class Beacon(PlayerBeacon):
 class Note(FactoryEvent):
     def __init__(self, time):
         FactoryEvent.__init__(self, 9300, time)
-class KeepLast(EventListener):
+class Keep(EventListener):
     def handleEvent(self, event):
-        global LAST
-        LAST = event
+        HEARD.append(event)
         print(">", ["heard", str(event.type), event.entity.getName()])
+HEARD = []
 class Spawner(Component):
     super = Component
     def __init__(self, label, spawns=None):
@@ -187,7 +187,7 @@ class Spawner(Component):
 class Ender(Watcher):
     def processTerminated(self):
         print(">", ["ended"])
-def heard_at_exit(component, kill=True, keep=KeepLast):
+def heard_at_exit(component, kill=True, keep=Keep):
     placed(scene, component, "post")
     if kill:
         component.getEntity().kill()       # removed at the scene's next step, which never comes
@@ -195,12 +195,12 @@ def heard_at_exit(component, kill=True, keep=KeepLast):
     global listener
     listener = keep(SceneEvent.TYPE)
     other.addEventListener(listener)
-def pinned():
-    # A kept event holds the scene too: the scene's Python object is no longer its only owner.
-    pin = KeepLast(SceneEvent.TYPE)
-    scene.addEventListener(pin)
-    placed(scene, Component(), "pin")
-    scene.removeEventListener(pin)
+def kept_in_events(component, name):
+    # The kept events hold the entity and the scene: their Python objects are not their only owners.
+    global listener
+    listener = Keep(SceneEvent.TYPE)
+    scene.addEventListener(listener)
+    placed(scene, component, name)
 """
 
 # Each ends with no cleanup, keeping what it names; then what the callbacks printed at exit, in order, and whether the
@@ -246,24 +246,19 @@ heard_at_exit(Beacon(), kill=False)
 heard_at_exit(PlayerBeacon(1, 2))
 """, [["heard", "ENTITY_REMOVED", "other"]], False),
     ("a killed beacon, and a listener that keeps nothing", """
-class Hear(KeepLast):
+class Hear(Keep):
     def handleEvent(self, event):
         print(">", ["heard", str(event.type), event.entity.getName()])
 heard_at_exit(Beacon(), keep=Hear)
 """, [["heard", "ENTITY_REMOVED", "other"]], False),
-    ("an event of the script's queued on a scene that a kept event holds too", """
-pinned()
+    ("an event of the script's queued on a scene that kept events hold too", """
+kept_in_events(Component(), "pin")
 scene.queueEvent(Note(5.0))
-""", [["heard", "ENTITY_ADDED", "pin"]], False),
-    ("an entity only a kept event holds, its controller keeping a machine", """
-pinned()
-unit = scene.getEntity("pin")
-controller = UnitFSMController()
-unit.addComponent(controller)
-controller.registerFSM(Guard("idle"))
-unit.getSceneNode().detachEntity()
-del unit, controller
-""", [["heard", "ENTITY_ADDED", "pin"]], False),
+""", [["heard", "ENTITY_ADDED", "pin"], ["heard", "ENTITY_REMOVED", "pin"]], False),
+    ("an entity that only kept events hold, its component of the script's", """
+kept_in_events(Spawner("kept"), "kept")
+scene.getEntity("kept").getSceneNode().detachEntity()
+""", [["heard", "ENTITY_ADDED", "kept"], ["heard", "ENTITY_REMOVED", "kept"], ["left", "kept", "kept"]], False),
     ("a process manager held twice, its process keeping it", """
 manager = ProcessManager.createNew(0.0)
 ender = Ender()

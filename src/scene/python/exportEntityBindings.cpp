@@ -87,6 +87,15 @@ bool releaseNodes(SceneManager& scene)
     return holding;
 }
 
+// A scene at the script's exit ends its processes (timers aimed at it or its entities hold them), then
+// lets its nodes go.
+bool endScene(SceneManager& scene)
+{
+    const bool ran = scene.hasProcesses();
+    scene.terminateAll();
+    return releaseNodes(scene) || ran;
+}
+
 std::shared_ptr<SceneManager> newScene()
 {
     return SceneManager::createNew();
@@ -242,7 +251,7 @@ void exportSceneManager()
         .def("getNumEntities", &SceneManager::getNumEntities, "getNumEntities(): How many entities the scene holds.");
     defineIdentity(cls);
     collectCyclesThrough<SceneManager, &releaseNodes>(cls);
-    releaseAtScriptExit<SceneManager, &SceneManager::releaseAll>(ExitStage::SCENES);
+    releaseAtScriptExit<SceneManager, &endScene>(ExitStage::SCENES);
 
     py::class_<SceneEvent, py::bases<Event>, std::shared_ptr<SceneEvent>, boost::noncopyable> event(
         "SceneEvent", "Posted on a scene when an entity enters it or leaves it.", py::no_init);
