@@ -265,6 +265,16 @@ ender = Ender()
 manager.addProcess(ender)
 ender.scene = ender.getProcessManager()
 """, [["ended"]], False),
+    ("a component asks to exit as it leaves at exit: the others still hear it", """
+class Quitter(Spawner):
+    def entityChanged(self, newEntity, oldEntity):
+        Spawner.entityChanged(self, newEntity, oldEntity)
+        if newEntity is None:
+            raise SystemExit(3)
+unit = Entity.createNew("unit")
+for component in (Quitter("quitter"), Spawner("after")):
+    unit.addComponent(component)
+""", [["left", "quitter", "unit"], ["left", "after", "unit"]], False),
     ("a controller never given back", """
 import ctypes
 controller = UnitFSMController()

@@ -123,49 +123,44 @@ private:
 };
 
 /// One round; answers whether it let anything go.
-bool releaseRound()
+bool releaseRound() noexcept
 {
-    // The live objects are held for the round: callbacks may drop the script's references.
-    std::vector<py::object> instances;
+    try
     {
-        const py::object objects = py::import("gc").attr("get_objects")();
-        PyTypeObject* const instanceType = py::objects::class_type().get();
-        for (Py_ssize_t i = 0; i < PyList_GET_SIZE(objects.ptr()); ++i)
-            if (PyObject* object = PyList_GET_ITEM(objects.ptr(), i); PyObject_TypeCheck(object, instanceType))
-                instances.emplace_back(py::handle<>(py::borrowed(object)));
+        // The live objects are held for the round: callbacks may drop the script's references.
+        std::vector<py::object> instances;
+        {
+            const py::object objects = py::import("gc").attr("get_objects")();
+            PyTypeObject* const instanceType = py::objects::class_type().get();
+            for (Py_ssize_t i = 0; i < PyList_GET_SIZE(objects.ptr()); ++i)
+                if (PyObject* object = PyList_GET_ITEM(objects.ptr(), i); PyObject_TypeCheck(object, instanceType))
+                    instances.emplace_back(py::handle<>(py::borrowed(object)));
+        }
+        Reach reach;
+        for (const py::object& instance : instances)
+            reach.enter(instance.ptr());
+        reach.walk();
+        return reach.letGo();
     }
-    Reach reach;
-    for (const py::object& instance : instances)
-        reach.enter(instance.ptr());
-    reach.walk();
-    return reach.letGo();
+    catch (const py::error_already_set&)
+    {
+        printPythonException();
+    }
+    catch (...)
+    {
+        // Out of memory: what is left is reported.
+    }
+    return false;
 }
 
 void endOfScript()
 {
+    dropExitsFromNowOn();
     // Mid-run or mid-callback the engine's state is in the hands of the call under way.
     if (!Root::isRunning() && !CallbackScope::isOpen())
         for (int round = 0; round < MAX_ROUNDS; ++round)
-        {
-            bool letGoOfAny = false;
-            try
-            {
-                letGoOfAny = releaseRound();
-            }
-            catch (const py::error_already_set&)
-            {
-                printPythonException();
-            }
-            catch (...)
-            {
-                // Out of memory: what is left is reported.
-            }
-            // An exit that a callback asked for has no script left to end: the teardown goes on.
-            if (!raiseDeferredExits())
-                PyErr_Clear();
-            if (!letGoOfAny)
+            if (!releaseRound())
                 break;
-        }
     Root::shutdownAtExit();
 }
 }
