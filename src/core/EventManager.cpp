@@ -51,6 +51,11 @@ bool EventManager::hasQueuedEvents() const
     return impl->hasQueuedEvents();
 }
 
+bool EventManager::dropQueuedEvents()
+{
+    return impl->dropQueuedEvents();
+}
+
 bool EventManager::hasListeners(std::uint32_t eventType) const
 {
     return impl->hasListeners(eventType);

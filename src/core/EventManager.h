@@ -34,6 +34,9 @@ public:
     void queueEvent(const std::shared_ptr<Event>& event);
     void dispatchEvents(double time);
     bool hasQueuedEvents() const;
+    /// Forgets the queued events undelivered, as the manager's destruction would; answers whether
+    /// there were any.
+    bool dropQueuedEvents();
     /// Whether a listener for the event type is registered: without one, posting
     /// an event of that type reaches nobody.
     bool hasListeners(std::uint32_t eventType) const;

@@ -109,6 +109,17 @@ void EventManagerImpl::forEachQueued(ReferenceVisitor& visitor) const
         visitor(queued.event);
 }
 
+bool EventManagerImpl::dropQueuedEvents()
+{
+    std::vector<QueuedEvent> dropped;
+    {
+        std::lock_guard lock(mutex);
+        dropped.swap(queue);
+    }
+    // They die once the queue is whole again: a dying event may run script code that queues anew.
+    return !dropped.empty();
+}
+
 void EventManagerImpl::queueEvent(const std::shared_ptr<Event>& event)
 {
     if (!event)

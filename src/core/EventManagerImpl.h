@@ -41,6 +41,8 @@ public:
     void dispatchEvent(const std::shared_ptr<Event>& event);
 
     bool hasQueuedEvents() const { return !queue.empty() || delivering != 0; }
+    /// Forgets the queued events undelivered; answers whether there were any.
+    bool dropQueuedEvents();
     std::uint32_t getID() const { return id; }
     void forEachQueued(ReferenceVisitor& visitor) const;
 

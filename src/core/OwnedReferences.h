@@ -1,13 +1,15 @@
 #pragma once
 // An engine object lists the shared pointers it owns to a ReferenceVisitor, so
 // that the Python bindings can show Python's cycle collector the cycles that
-// run through the engine (a Python component that keeps its entity). The rule
+// run through the engine (a Python component that keeps its entity), and reach
+// at the script's exit everything the script's objects hold. The rule
 // that keeps this safe: list only members that hold strongly, each copy once.
 // A reference left out keeps its cycle alive (a leak); a reference listed that
 // the object does not hold could let the collector free a live object.
 
 #include <memory>
 #include <type_traits>
+#include <typeinfo>
 
 namespace Tarnu
 {
@@ -25,6 +27,7 @@ public:
             return;
         // Read before the copy below adds itself to the count.
         const long useCount = reference.use_count();
+        declared = &typeid(T);
         visit(std::shared_ptr<const void>(reference, static_cast<const void*>(reference.get())),
               mostDerived(reference.get()), useCount, explorerOf<T>());
     }
@@ -47,7 +50,13 @@ protected:
     virtual void visit(const std::shared_ptr<const void>& shared, const void* object, long useCount,
                        Explore explore) = 0;
 
+    /// The class the reference being visited was declared with (`shared` points to one), for a
+    /// visitor that acts on what it reaches; read it inside visit.
+    const std::type_info& declaredType() const { return *declared; }
+
 private:
+    const std::type_info* declared = &typeid(void);
+
     template <class T>
     static const void* mostDerived(const T* object)
     {

@@ -34,6 +34,7 @@ public:
     void addProcess(const std::shared_ptr<Process>& process);
     double getCurrentTime() const { return currentTime; }
     void terminateAll();
+    bool hasProcesses() const { return !processes.empty(); }
     void updateProcess(double time) override;
     void forEachOwned(ReferenceVisitor& visitor) const override;
 

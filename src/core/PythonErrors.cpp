@@ -15,6 +15,7 @@ namespace
 PyObject* exitType = nullptr;
 PyObject* exitValue = nullptr;
 PyObject* exitTraceback = nullptr;
+bool exitsDropped = false;
 
 int raiseExit(void*)
 {
@@ -35,9 +36,9 @@ bool deferredExit() noexcept
 {
     if (!PyErr_Occurred() || !isExit())
         return false;
-    if (exitType)
+    if (exitType || exitsDropped)
     {
-        // One exit is on its way already; a second changes nothing.
+        // One exit is on its way already, or the script has ended: this one changes nothing.
         PyErr_Clear();
         return true;
     }
@@ -98,5 +99,12 @@ bool raiseDeferredExits() noexcept
     return Py_MakePendingCalls() == 0;
 }
 
+void dropExitsFromNowOn() noexcept
+{
+    exitsDropped = true;
+    Py_CLEAR(exitType);
+    Py_CLEAR(exitValue);
+    Py_CLEAR(exitTraceback);
+}
 
 }

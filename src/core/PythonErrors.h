@@ -28,5 +28,9 @@ void printPythonExceptionKeepingIt() noexcept;
 /// callback raised, and any signal that arrived; answers false when one is raised.
 bool raiseDeferredExits() noexcept;
 
+/// From the script's end on, an exit that a callback asks for has no script left
+/// to end: it is dropped as it is raised (as Python drops one raised in an exit
+/// handler), and so is one still on its way.
+void dropExitsFromNowOn() noexcept;
 
 }

@@ -161,6 +161,30 @@ TEST(EventQueue, EventsQueuedByListenersAreReleasedInTheSameCallWhenDue)
     EXPECT_EQ(bus.heard.back(), "l:notDue");
 }
 
+// An event that runs code as it dies, as a script's event may: it queues another on its manager.
+struct QueuesAsItDies : LabelledEvent
+{
+    explicit QueuesAsItDies(EventManager& manager) : LabelledEvent("dying", 1.0, PING), manager(manager) {}
+    ~QueuesAsItDies() override { manager.queueEvent(labelled("queued as it died", 2.0)); }
+    EventManager& manager;
+};
+
+TEST(EventQueue, DroppedEventsDieUndeliveredAndOneQueuedAsTheyDieWaitsForItsTime)
+{
+    Bus bus;
+    bus.listen("l");
+    const std::shared_ptr<Event> plain = labelled("plain", 0.5);
+    const std::weak_ptr<Event> dropped = plain;
+    bus.manager.queueEvent(plain);
+    bus.manager.queueEvent(std::make_shared<QueuesAsItDies>(bus.manager));
+    EXPECT_TRUE(bus.manager.dropQueuedEvents());
+    EXPECT_EQ(dropped.use_count(), 1) << "only the test's own reference is left";
+    ASSERT_TRUE(bus.manager.hasQueuedEvents());
+    bus.manager.dispatchEvents(-1);
+    EXPECT_EQ(bus.heard, (Strings{"l:queued as it died"}));
+    EXPECT_FALSE(bus.manager.dropQueuedEvents());
+}
+
 TEST(EventDispatch, ListenersAddedMeanwhileWaitRemovedOnesStillHearAndDestroyedOnesNever)
 {
     Bus bus;

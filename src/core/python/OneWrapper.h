@@ -15,7 +15,6 @@
 
 #include <memory>
 #include <unordered_map>
-#include <vector>
 
 namespace Tarnu
 {
@@ -60,19 +59,6 @@ public:
     static const PyTypeObject* get_pytype()
     {
         return boost::python::converter::registered<T>::converters.get_class_object();
-    }
-
-    /// The wrappers alive now, each held for the caller, which may run scripts that make others.
-    static std::vector<boost::python::object> live()
-    {
-        std::vector<boost::python::object> found;
-        for (const auto& [object, known] : wrappers())
-        {
-            PyObject* wrapper = known ? PyWeakref_GetObject(known) : Py_None;
-            if (wrapper != Py_None && wraps(wrapper) == object)
-                found.emplace_back(boost::python::handle<>(boost::python::borrowed(wrapper)));
-        }
-        return found;
     }
 
 private:

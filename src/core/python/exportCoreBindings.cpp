@@ -19,6 +19,7 @@
 #include "core/python/EventTypeProperty.h"
 #include "core/python/Identity.h"
 #include "core/python/LiveSingleton.h"
+#include "core/python/ScriptExit.h"
 #include "core/python/ValueCopies.h"
 
 #include <boost/python.hpp>
@@ -43,6 +44,14 @@ bool releaseTimersManager(Process& process)
         return false;
     timer->releaseManager();
     return true;
+}
+
+// A process manager that a script still holds as it ends ends its processes.
+bool endProcesses(ProcessManager& manager)
+{
+    const bool held = manager.hasProcesses();
+    manager.terminateAll();
+    return held;
 }
 
 // The typed getters of scripts: a default stands in for a missing or unreadable value.
@@ -175,6 +184,7 @@ void exportEvents()
             .add_property("eventTime", &Event::getEventTime, "When the event is due, in seconds.")
             .def("getEventType", &Event::getEventType, "getEventType(): The event's type number.")
             .def("getEventTime", &Event::getEventTime, "getEventTime(): When the event is due, in seconds."));
+    reachAtScriptExit<Event>();
 
     py::class_<EventListener, PythonEventListener, boost::noncopyable>(
         "EventListener",
@@ -204,6 +214,7 @@ void exportEvents()
             .def("removeEventListener", &EventManager::removeEventListener,
                  "removeEventListener(listener): Removes a listener.")
             .def("getID", &EventManager::getID, "getID(): The manager's number, unique in the run."));
+    releaseAtScriptExit<EventManager, &EventManager::dropQueuedEvents>();
 
     py::class_<ProtectedEventManager, boost::noncopyable>(
         "ProtectedEventManager", "An event manager that scripts may only add listeners to and remove them from.",
@@ -250,6 +261,7 @@ void exportProcesses()
         .def("processTerminated", overridable(&Process::processTerminated, &PythonProcess::defaultProcessTerminated),
              "processTerminated(): Called when the process ends; does nothing unless a subclass defines it.");
     collectCyclesThrough<Process, &releaseTimersManager>(process);
+    reachAtScriptExit<Process>();
     py::register_ptr_to_python<std::shared_ptr<Process>>();
 
     py::class_<ProcessManager, py::bases<Process>, std::shared_ptr<ProcessManager>, boost::noncopyable> manager(
@@ -266,6 +278,7 @@ void exportProcesses()
     // still compares equal to the script's own reference.
     defineIdentity(manager);
     collectCyclesThrough<ProcessManager>(manager);
+    releaseAtScriptExit<ProcessManager, &endProcesses>();
 }
 
 void exportFactoryEvents()

@@ -6,6 +6,7 @@
 #include "core/python/Documentation.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/python/ResourceManagerBindings.h"
+#include "core/python/ScriptExit.h"
 #include "game/python/Bindings.h"
 #include "game/python/FSMBridges.h"
 #include "game/units/FSMResource.h"
@@ -102,6 +103,7 @@ void exportController()
         .def("getActiveFSM", &UnitFSMController::getActiveFSM, "getActiveFSM(): The running machine, or None.")
         .def("setFSM", &UnitFSMController::setFSM,
              "setFSM(name): Stops the running machine and starts the one of that name (an empty name: none).");
+    releaseAtScriptExit<UnitFSMController, &UnitFSMController::unregisterAll>();
 
     py::class_<UnitFSMControllerActionEvent, py::bases<FactoryEvent>, std::shared_ptr<UnitFSMControllerActionEvent>,
                boost::noncopyable>

@@ -36,9 +36,7 @@ void UnitFSMController::entityChanged(const std::shared_ptr<Entity>& newEntity,
 {
     if (oldEntity)
     {
-        // Let go of after the table is empty: a script's machine may run script code as it dies.
-        const auto forgotten = std::move(machines);
-        machines.clear();
+        unregisterAll();
         oldEntity->removeEventListener(this);
     }
     if (newEntity)
@@ -103,6 +101,15 @@ void UnitFSMController::unregisterFSM(UnitFSM* machine)
     const auto found = registered();
     const Registration leaving = std::move(found->second);
     machines.erase(found);
+}
+
+bool UnitFSMController::unregisterAll()
+{
+    stopActive();
+    // Let go of after the table is empty: a script's machine may run script code as it dies.
+    const auto forgotten = std::move(machines);
+    machines.clear();
+    return !forgotten.empty();
 }
 
 std::shared_ptr<UnitFSM> UnitFSMController::getRegistered(const std::string& name) const

@@ -43,6 +43,8 @@ public:
     void registerFSM(const std::shared_ptr<UnitFSM>& machine);
     /// Stops the machine first when it is the running one.
     void unregisterFSM(UnitFSM* machine);
+    /// Stops the running machine and lets go of every machine; answers whether it had any.
+    bool unregisterAll();
     bool isRegistered(const std::string& name) const { return machines.count(name) != 0; }
     std::shared_ptr<UnitFSM> getRegistered(const std::string& name) const;
     std::shared_ptr<UnitFSM> getActiveFSM() const { return active.lock(); }

@@ -48,7 +48,8 @@ std::shared_ptr<SceneNode> deepCopyNode(const std::shared_ptr<SceneNode>& node, 
     return SceneNode::createCopy(node, true);
 }
 
-// What the deleters do first, done by the cycle collector while the scripts' objects are still whole.
+// What the deleters do first, done by the cycle collector and at the script's exit while the scripts'
+// objects are still whole.
 bool releaseComponents(Entity& entity)
 {
     const bool holding = !entity.getComponents().empty();
@@ -86,44 +87,18 @@ bool releaseNodes(SceneManager& scene)
     return holding;
 }
 
-std::shared_ptr<SceneManager> newScene()
-{
-    return SceneManager::createNew();
-}
-
-template <class T, bool (*LetGo)(T&)>
-void letGoOfLive() noexcept
-{
-    try
-    {
-        for (const py::object& wrapper : OneWrapper<T>::live())
-            LetGo(py::extract<T&>(wrapper));
-    }
-    catch (const py::error_already_set&)
-    {
-        PyErr_Clear();
-    }
-    catch (...)
-    {
-        // What could not be let go stays, and the leak report counts it.
-    }
-}
-
 // A scene at the script's exit ends its processes (timers aimed at it or its entities hold them), then
 // lets its nodes go.
 bool endScene(SceneManager& scene)
 {
+    const bool ran = scene.hasProcesses();
     scene.terminateAll();
-    return releaseNodes(scene);
+    return releaseNodes(scene) || ran;
 }
 
-// At the script's exit, what its live scenes, nodes and entities hold, let go as their destruction
-// would: scenes first, so that entities leave their scene before they lose their components.
-void letGoAtScriptExit() noexcept
+std::shared_ptr<SceneManager> newScene()
 {
-    letGoOfLive<SceneManager, &endScene>();
-    letGoOfLive<SceneNode, &releaseEntityAndChildren>();
-    letGoOfLive<Entity, &releaseComponents>();
+    return SceneManager::createNew();
 }
 
 void exportEntity()
@@ -163,6 +138,7 @@ void exportEntity()
              "kill(): Takes the entity out of its scene at the end of the scene's current update.");
     defineIdentity(cls);
     collectCyclesThrough<Entity, &releaseComponents>(cls);
+    releaseAtScriptExit<Entity, &releaseComponents>(ExitStage::ENTITIES);
 
     py::class_<EventRouter, py::bases<EventListener>, boost::noncopyable>(
         "EventRouter", "A listener that queues every event it hears on another entity.",
@@ -237,6 +213,7 @@ void exportSceneNode()
              "getWorldScale(): The node's scale in the world.");
     defineIdentity(cls);
     collectCyclesThrough<SceneNode, &releaseEntityAndChildren>(cls);
+    releaseAtScriptExit<SceneNode, &releaseEntityAndChildren>(ExitStage::NODES);
     // The enumeration comes after the methods, so the class lists them first.
     {
         py::scope inside = cls;
@@ -274,6 +251,7 @@ void exportSceneManager()
         .def("getNumEntities", &SceneManager::getNumEntities, "getNumEntities(): How many entities the scene holds.");
     defineIdentity(cls);
     collectCyclesThrough<SceneManager, &releaseNodes>(cls);
+    releaseAtScriptExit<SceneManager, &endScene>(ExitStage::SCENES);
 
     py::class_<SceneEvent, py::bases<Event>, std::shared_ptr<SceneEvent>, boost::noncopyable> event(
         "SceneEvent", "Posted on a scene when an entity enters it or leaves it.", py::no_init);
@@ -326,6 +304,7 @@ void exportComponent()
         .staticmethod("checkDiffEntityRef");
     defineIdentity(cls);
     collectCyclesThrough<Component, &releaseFromEntity>(cls);
+    reachAtScriptExit<Component>();
     py::register_ptr_to_python<std::shared_ptr<Component>>();
 
     py::class_<ComponentFactory, boost::noncopyable>(
@@ -371,7 +350,6 @@ void exportEntityBindings()
     exportSceneNode();
     exportSceneManager();
     exportComponent();
-    atScriptExit(&letGoAtScriptExit);
 }
 
 }
