@@ -1,6 +1,7 @@
 #include "game/paths/TurnAndDashPathwalker.h"
 
 #include "core/EngineWarning.h"
+#include "core/OwnedReferences.h"
 #include "core/ParameterList.h"
 #include "game/physics/Movable.h"
 #include "render/animation/AnimationEvents.h"
@@ -184,6 +185,11 @@ void TurnAndDashPathwalker::updateProcess(double dt)
         if (const std::shared_ptr<Entity> entity = getEntity())
             entity->postEvent(done);
     }
+}
+
+void TurnAndDashPathwalker::forEachOwned(ReferenceVisitor& visitor) const
+{
+    visitor(movable);
 }
 
 }

@@ -273,7 +273,7 @@ void exportSceneManager()
              "getEntity(name): The entity of that name in the scene, or None.")
         .def("getNumEntities", &SceneManager::getNumEntities, "getNumEntities(): How many entities the scene holds.");
     defineIdentity(cls);
-    collectCyclesThrough<SceneManager, &releaseNodes>(cls);
+    collectCyclesThrough<SceneManager, &releaseNodes, Reach::THROUGH_CAPTIVES>(cls);
 
     py::class_<SceneEvent, py::bases<Event>, std::shared_ptr<SceneEvent>, boost::noncopyable> event(
         "SceneEvent", "Posted on a scene when an entity enters it or leaves it.", py::no_init);
