@@ -200,6 +200,15 @@ SCENE_KEPT = {
     top.addChild(middle)
     watched = [keeps(scene, Keeper("deep"), "deep", middle), middle, top]
 """, ["deep", "top"]),
+    "components two nodes down keep themselves, each other and the scene": ("""
+    top = Entity.createEntity(Sentinel("top"), "top")
+    scene.addNode(top)
+    middle = SceneNode.createNew()
+    top.addChild(middle)
+    watched = [keeps(scene, Keeper("self"), "self", middle), Keeper("other")]
+    keeps(scene, watched[1], "other", middle)
+    watched[0].me, watched[0].other, watched[1].other = watched[0], watched[1], watched[0]
+""", ["other", "self", "top"]),
     "scene with render and physics managers, stepped": ("""
     QuadtreeRenderManager.createNew().connect(scene)
     GridPhysicsManager.createNew().connect(scene)
@@ -255,7 +264,8 @@ heard.clear()
     assert said[results] == {name: [0, sorted((label, label) for label in labels)]
                              for name, (_, labels) in SCENE_KEPT.items()}
     # Keepers print as they leave, Sentinels note it: each once, with its label still there, none at the exit.
-    assert sorted(said[:results]) == [["left", label, label] for label in sorted(["a", "l", "deep", "p", "k"])]
+    keepers = ["a", "l", "deep", "self", "other", "p", "k"]
+    assert sorted(said[:results]) == [["left", label, label] for label in sorted(keepers)]
     assert said[results + 1:] == []
     assert result.stdout.splitlines()[-1] == LEAK_FREE
 

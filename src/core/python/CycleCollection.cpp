@@ -154,22 +154,18 @@ bool OwnershipWalk::enterCaptives()
     groupOf.clear();
     for (const Reference& reference : references)
     {
-        std::size_t group = groupOf.find(reference.python);
-        if (group == PointerTable::NONE)
-        {
-            group = groups.size();
-            groupOf.insert(reference.python, group);
-            groups.push_back({reference.python, 0, true, INSTANCE});
-        }
+        Group& group = groups[groupFor(reference.python)];
         // Each block must be held only by what the walk found.
         const Node& holder = nodes[reference.holder];
-        groups[group].references += 1;
-        groups[group].complete = groups[group].complete && (!reference.block || holder.copiesFound == holder.useCount);
+        group.references += 1;
+        group.complete = group.complete && (!reference.block || holder.copiesFound == holder.useCount);
     }
-    // Captive: every reference to it is one of these.
+    if (used + groups.size() > MAX_NODES)
+        return false;
+    findCaptiveGroups();
     bool enteredAny = false;
     for (Group& group : groups)
-        if (group.python != self && group.complete && Py_REFCNT(group.python) == group.references && used < MAX_NODES)
+        if (!group.dropped)
         {
             group.captive = used;
             entered.insert(group.python, used);
@@ -185,14 +181,83 @@ bool OwnershipWalk::enterCaptives()
         nodes[reference.holder].pythonEntered = nodes[reference.holder].pythonEntered || reference.block;
     }
     for (const Group& group : groups)
+        for (std::size_t next = group.firstHeld; group.captive != INSTANCE && next < group.endHeld; ++next)
+        {
+            const Group& held = groups[heldByGroups[next]];
+            if (held.captive != INSTANCE)
+                own(group.captive, held.captive);
+            else
+                attributes.push_back({held.python, group.captive, false});
+        }
+    for (const Group& group : groups)
         if (group.captive != INSTANCE)
         {
             current = group.captive;
             enterEnginePart(group.python);
             current = INSTANCE;
-            noteAttributes(group.python, group.captive);
         }
     return enteredAny;
+}
+
+std::size_t OwnershipWalk::groupFor(PyObject* python)
+{
+    std::size_t group = groupOf.find(python);
+    if (group == PointerTable::NONE)
+    {
+        group = groups.size();
+        groupOf.insert(python, group);
+        groups.push_back({python, 0, 0, true, false, INSTANCE, 0, 0});
+    }
+    return group;
+}
+
+void OwnershipWalk::findCaptiveGroups()
+{
+    // The objects that may be captive hold one another through their attributes (a
+    // component that keeps itself, or two that keep each other): the captive ones are
+    // the largest set of them whose every reference is one the walk found or an
+    // attribute of another of the set. Each first counts the attributes of all of them.
+    static PyTypeObject* const instanceType = py::objects::class_type().get();
+    heldByGroups.clear();
+    for (std::size_t index = 0; index < groups.size(); ++index)
+    {
+        groups[index].firstHeld = heldByGroups.size();
+        PyObject* dict = groups[index].complete && groups[index].python != self &&
+                                 PyObject_TypeCheck(groups[index].python, instanceType)
+                             ? asInstance(groups[index].python)->dict
+                             : nullptr;
+        // Only a __dict__ that its object alone holds is the object's to count.
+        Py_ssize_t position = 0;
+        PyObject* key = nullptr;
+        PyObject* value = nullptr;
+        while (dict && Py_REFCNT(dict) == 1 && PyDict_Check(dict) && PyDict_Next(dict, &position, &key, &value))
+            if (PyObject_TypeCheck(value, instanceType))
+            {
+                const std::size_t held = groupFor(value);
+                heldByGroups.push_back(held);
+                groups[held].held += 1;
+            }
+        groups[index].endHeld = heldByGroups.size();
+    }
+    // Then each that something else holds too leaves the set, and its attributes no longer count.
+    std::vector<std::size_t>& pending = captiveCore;
+    pending.clear();
+    for (std::size_t index = 0; index < groups.size(); ++index)
+        pending.push_back(index);
+    while (!pending.empty())
+    {
+        Group& group = groups[pending.back()];
+        pending.pop_back();
+        if (group.dropped || (group.python != self && group.complete &&
+                              Py_REFCNT(group.python) == group.references + group.held))
+            continue;
+        group.dropped = true;
+        for (std::size_t next = group.firstHeld; next < group.endHeld; ++next)
+        {
+            groups[heldByGroups[next]].held -= 1;
+            pending.push_back(heldByGroups[next]);
+        }
+    }
 }
 
 void OwnershipWalk::enterEnginePart(PyObject* python)
@@ -211,24 +276,6 @@ void OwnershipWalk::enterEnginePart(PyObject* python)
     while (fits < extenders.size() && !extenders[fits](python, *this))
         ++fits;
     extenderOf.insert(Py_TYPE(python), fits);
-}
-
-void OwnershipWalk::noteAttributes(PyObject* python, std::size_t captive)
-{
-    // A component's `self.owner = entity`: the attribute is the entity wrapper's one
-    // reference when the wrapper, like the component, is the engine's alone.
-    static PyTypeObject* const instanceType = py::objects::class_type().get();
-    if (!PyObject_TypeCheck(python, instanceType))
-        return;
-    PyObject* dict = asInstance(python)->dict;
-    if (!dict || Py_REFCNT(dict) != 1 || !PyDict_Check(dict))
-        return;
-    Py_ssize_t position = 0;
-    PyObject* key = nullptr;
-    PyObject* value = nullptr;
-    while (PyDict_Next(dict, &position, &key, &value))
-        if (PyObject_TypeCheck(value, instanceType))
-            attributes.push_back({value, captive, false});
 }
 
 void OwnershipWalk::markHeldFromOutside()

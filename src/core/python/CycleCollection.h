@@ -163,8 +163,10 @@ private:
     bool enterCaptives();
     /// Enters the engine part of a captive object through the extender that fits its class, if any.
     void enterEnginePart(PyObject* python);
-    /// Notes the engine objects among a captive object's attributes as references held by it.
-    void noteAttributes(PyObject* python, std::size_t captive);
+    /// The group of the references to the object, made when there is none yet.
+    std::size_t groupFor(PyObject* python);
+    /// Drops from the groups each object that is not captive, with the attributes it held.
+    void findCaptiveGroups();
     void markHeldFromOutside();
     void markCore();
     /// Marks what the own walk of some captive object may claim, which a walk that sees through leaves to it.
@@ -201,15 +203,19 @@ private:
     PointerTable extenderOf;  // by class: the first extender that fits, or past the end
     std::vector<Reference> attributes;
     std::vector<Reference> references;
-    // The objects those keep alive, each with how many of them there are.
+    // The objects those keep alive, or that the attributes of such objects do.
     struct Group
     {
         PyObject* python;
-        Py_ssize_t references;
-        bool complete;
-        std::size_t captive;  // its node once entered, else INSTANCE
+        Py_ssize_t references;  // found
+        Py_ssize_t held;        // as attributes of the groups still in the set
+        bool complete;          // each of its blocks is held only by what the walk found
+        bool dropped;           // not captive
+        std::size_t captive;    // its node once entered, else INSTANCE
+        std::size_t firstHeld, endHeld;  // the groups its attributes hold, in heldByGroups
     };
     std::vector<Group> groups;
+    std::vector<std::size_t> heldByGroups;
     PointerTable groupOf;
     std::vector<std::size_t> unexplored;  // first in, first out: what lies nearest the instance first
     std::vector<std::size_t> captiveCore;
