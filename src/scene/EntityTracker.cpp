@@ -1,5 +1,6 @@
 #include "scene/EntityTracker.h"
 
+#include "core/OwnedReferences.h"
 #include "scene/Entity.h"
 #include "scene/SceneManager.h"
 #include "scene/SceneNode.h"
@@ -127,6 +128,12 @@ void EntityTracker::post(std::uint32_t eventType)
     SceneManager* scene = node ? node->getManagerPointer() : nullptr;
     if (scene)
         receiver->postEvent(std::make_shared<Event>(eventType, scene->getCurrentTime()));
+}
+
+void EntityTracker::forEachOwned(ReferenceVisitor& visitor) const
+{
+    visitor(tracked);
+    visitor(target);
 }
 
 }

@@ -15,6 +15,7 @@ namespace Tarnu
 {
 
 class Entity;
+class ReferenceVisitor;
 class SceneManager;
 
 class EntityTracker : public SceneListener
@@ -35,6 +36,9 @@ public:
 
     void entityAdded(const std::shared_ptr<SceneEvent>& event) override;
     void entityRemoved(const std::shared_ptr<SceneEvent>& event) override;
+
+    /// The tracked entity and the target.
+    void forEachOwned(ReferenceVisitor& visitor) const;
 
 protected:
     virtual void entityFound(const std::shared_ptr<Entity>& entity);

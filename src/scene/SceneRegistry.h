@@ -10,6 +10,7 @@
 // A component that leaves the table is let go of after its entry is gone: the
 // table may hold its last reference, and its destruction may come back here.
 
+#include "core/OwnedReferences.h"
 #include "scene/Component.h"
 
 #include <memory>
@@ -19,6 +20,7 @@
 namespace Tarnu
 {
 
+class Entity;
 class SceneManager;
 
 template <class T>
@@ -72,6 +74,17 @@ public:
 
     /// Files the component for a scene that has none (find answered empty).
     void file(const SceneManager& scene, const std::shared_ptr<T>& component) { entries[&scene] = component; }
+
+    /// Lists, as held by the entity, the entry of the scene the entity's component is in when it is
+    /// that component's: the component leaves the table as it leaves the scene, which it does
+    /// before its entity lets it go.
+    void visitEntry(const Entity& entity, const T& component, ReferenceVisitor& visitor) const
+    {
+        const SceneManager* scene = component.getSceneManagerPointer();
+        auto found = scene && component.getOwnerPointer() == &entity ? entries.find(scene) : entries.end();
+        if (found != entries.end() && found->second.get() == &component)
+            visitor(found->second);
+    }
 
 private:
     std::unordered_map<const SceneManager*, std::shared_ptr<T>> entries;

@@ -297,3 +297,161 @@ def test_the_exit_lets_go_of_whatever_the_script_holds_and_reports_only_what_it_
     assert printed(result) == said
     last = result.stdout.splitlines()[-1]
     assert last == ("WARNING: MEMORY LEAK DETECTED IN SCENE GRAPH!" if leaks else LEAK_FREE), result
+
+
+# Something in the scene keeps the scene itself, and the script never clears it. Each builds its cycle and answers
+# what must be freed with the scene; every Sentinel must hear once that it left its entity, its state whole.
+SCENE_PRELUDE = PRELUDE + """
+heard = []
+class Sentinel(Keeper):
+    def entityChanged(self, newEntity, oldEntity):
+        if newEntity is None:
+            heard.append((self.label, oldEntity.getName()))
+        self.owner = newEntity
+def make(kind, **values):
+    params = ParameterList()
+    for key, value in values.items():
+        params.add(key, str(value))
+    return ComponentFactory.getSingleton().create(kind, params)
+def keeps(scene, component, name, parent=None):
+    node = Entity.createEntity(component, name, Vector2(1, 2))
+    (parent.addChild(node) if parent else scene.addNode(node))
+    node.getEntity().addComponent(Sentinel(name))
+    component.scene = scene
+    return component
+"""
+
+BUILT_IN = {
+    "StaticCollidable": "StaticCollidable(Circle(Vector2(0, 0), 1))",
+    "TileMap": "TileMap(Vector2(2, 2), 0, 0, 0)",
+    "Movable": "Movable()",
+    "RenderableBox": 'make("RenderableBox", zOrder=0, min="<-1,-1>", max="<1,1>")',
+    "StaticImage": 'make("StaticImage", filename="", texCoord="<0,0>,<1,1>", zOrder=0, min="<-1,-1>", max="<1,1>")',
+}
+
+SCENE_KEPT = {
+    "Python component keeps its scene": ("""
+    watched = [keeps(scene, Keeper("a"), "a")]
+""", ["a"]),
+    "component keeps its entity's scene in a list": ("""
+    watched = [placed(scene, Keeper("l"), "l")]
+    watched[0].held = [watched[0].getEntity().getSceneManager()]
+""", []),
+    "beacon keeps its scene and a unit": ("""
+    watched = [keeps(scene, Post(1, 1), "post")]
+    watched[0].addUnit(placed(scene, PlayerUnit(1, 1, ""), "unit"))
+    watched.append(watched[0].last)
+""", ["post"]),
+    "component two nodes down keeps its scene": ("""
+    top = Entity.createEntity(Sentinel("top"), "top")
+    scene.addNode(top)
+    middle = SceneNode.createNew()
+    top.addChild(middle)
+    watched = [keeps(scene, Keeper("deep"), "deep", middle), middle, top]
+""", ["deep", "top"]),
+    "components two nodes down keep themselves, each other and the scene": ("""
+    top = Entity.createEntity(Sentinel("top"), "top")
+    scene.addNode(top)
+    middle = SceneNode.createNew()
+    top.addChild(middle)
+    watched = [keeps(scene, Keeper("self"), "self", middle), Keeper("other")]
+    keeps(scene, watched[1], "other", middle)
+    watched[0].me, watched[0].other, watched[1].other = watched[0], watched[1], watched[0]
+""", ["other", "self", "top"]),
+    "scene with render and physics managers, stepped": ("""
+    QuadtreeRenderManager.createNew().connect(scene)
+    GridPhysicsManager.createNew().connect(scene)
+    watched = [keeps(scene, StaticCollidable(Circle(Vector2(0, 0), 1)), "hit")]
+    placed(scene, Movable(), "mover").getEntity().addComponent(StaticCollidable(Circle(Vector2(0, 0), 1)))
+    watched.append(placed(scene, make("Camera", dimensions="<64,48>"), "camera"))
+    scene.updateProcess(0.1)
+""", ["hit"]),
+    "process and component keep the scene": ("""
+    watched = [Watcher(), keeps(scene, Keeper("p"), "p")]
+    watched[0].scene = scene
+    scene.addProcess(watched[0])
+    scene.updateProcess(0.1)
+""", ["p"]),
+    "timer aimed at the scene": ("""
+    watched = [Timer(5.0, scene, "later"), placed(scene, Sentinel("t"), "t")]
+    scene.addProcess(watched[0])
+""", ["t"]),
+    "tracker a component keeps follows an entity of the scene": ("""
+    watched = [keeps(scene, Keeper("k"), "k"), EntityTracker("k")]
+    watched[0].tracker = watched[1]
+    watched[1].connect(scene, watched[0].getEntity())
+""", ["k"]),
+    "force on a movable keeps the scene": ("""
+    watched = [Force(Vector2(1, 0), SceneNode.WORLD), placed(scene, Movable(), "pushed")]
+    watched[1].apply(watched[0])
+    watched[0].scene = scene
+    watched[1].getEntity().addComponent(Sentinel("pushed"))
+""", ["pushed"]),
+}
+SCENE_KEPT.update({"%s keeps its scene" % kind: ("""
+    watched = [keeps(scene, %s, "%s")]
+""" % (make, kind), [kind]) for kind, make in BUILT_IN.items()})
+
+
+def test_a_scene_that_something_in_it_keeps_is_freed_with_everything_in_it(run_script):
+    source = SCENE_PRELUDE + "results = {}\n"
+    for name, (build, _) in SCENE_KEPT.items():
+        source += """
+def build():
+    scene = SceneManager.createNew()
+%s
+    return [weakref.ref(item) for item in [scene] + watched]
+refs = build()
+gc.collect()
+results[%r] = [sum(ref() is not None for ref in refs), sorted(heard)]
+heard.clear()
+""" % (build, name)
+    result = run_script(source + "print('>', results)\n")
+    assert result.returncode == 0 and "Traceback" not in result.stderr, result
+    said = printed(result)
+    results = next(index for index, line in enumerate(said) if isinstance(line, dict))
+    assert said[results] == {name: [0, sorted((label, label) for label in labels)]
+                             for name, (_, labels) in SCENE_KEPT.items()}
+    # Keepers print as they leave, Sentinels note it: each once, with its label still there, none at the exit.
+    keepers = ["a", "l", "deep", "self", "other", "p", "k"]
+    assert sorted(said[:results]) == [["left", label, label] for label in sorted(keepers)]
+    assert said[results + 1:] == []
+    assert result.stdout.splitlines()[-1] == LEAK_FREE
+
+
+# The script keeps one thing of a scene that a component two nodes down keeps: the scene stays alive and works,
+# and goes once the script lets go.
+def test_what_the_script_still_holds_keeps_the_scene_alive_and_working(run_script):
+    result = run_script(SCENE_PRELUDE + """
+for held in ("component", "entity", "deep node", "middle node", "top node"):
+    def build():
+        scene = SceneManager.createNew()
+        top = Entity.createEntity(Sentinel("top"), "top")
+        scene.addNode(top)
+        middle = SceneNode.createNew()
+        top.addChild(middle)
+        keeper = keeps(scene, Keeper(held), "deep", middle)
+        kept = {"component": keeper, "entity": keeper.getEntity(), "deep node": keeper.getSceneNode(),
+                "middle node": middle, "top node": top}[held]
+        return weakref.ref(scene), kept
+    ref, kept = build()
+    for _ in range(3):
+        gc.collect()
+    scene = ref()
+    scene.updateProcess(0.1)
+    keeper = Component.getComponent("Keeper", scene.getEntity("deep"))
+    print(">", [held, scene.getNumEntities(), keeper.label, keeper.scene is scene, keeper.node.getParent() is not None,
+                sorted(heard)])
+    del scene, keeper, kept
+    gc.collect()
+    print(">", [held, ref() is None, sorted(heard)])
+    heard.clear()
+""")
+    assert result.returncode == 0 and "Traceback" not in result.stderr, result
+    said = [line for line in printed(result) if line[0] != "left"]
+    assert len(said) == 10, result
+    for held, (alive, freed) in zip(("component", "entity", "deep node", "middle node", "top node"),
+                                    zip(said[::2], said[1::2])):
+        assert alive == [held, 2, held, True, True, []]
+        assert freed == [held, True, [("deep", "deep"), ("top", "top")]]
+    assert result.stdout.splitlines()[-1] == LEAK_FREE

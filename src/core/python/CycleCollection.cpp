@@ -5,6 +5,7 @@
 #include <boost/python/object/instance.hpp>
 
 #include <algorithm>
+#include <limits>
 #include <string>
 #include <unordered_map>
 
@@ -29,18 +30,17 @@ const py::converter::shared_ptr_deleter* pythonDeleter(const std::shared_ptr<con
 
 }
 
-OwnershipWalk& OwnershipWalk::begin(PyObject* self)
+OwnershipWalk& OwnershipWalk::begin(PyObject* self, Reach reach)
 {
     static OwnershipWalk walk;
     walk.self = self;
-    // Clearing costs the table's size, not its contents': after a large walk the next starts afresh.
-    if (walk.byBlock.bucket_count() > 256)
-        decltype(walk.byBlock)().swap(walk.byBlock);
-    else
-        walk.byBlock.clear();
-    walk.used = 0;
-    walk.heldByInstance.clear();
+    walk.seesThrough = reach == Reach::THROUGH_CAPTIVES;
+    walk.byBlock.clear();
     walk.entered.clear();
+    walk.extenderOf.clear();
+    walk.used = 0;
+    walk.edges.clear();
+    walk.heldByInstance.clear();
     walk.attributes.clear();
     walk.unexplored.clear();
     walk.nextToExplore = 0;
@@ -52,22 +52,16 @@ void OwnershipWalk::visit(const std::shared_ptr<const void>& shared, const void*
                           Explore explore)
 {
     const py::converter::shared_ptr_deleter* deleter = pythonDeleter(shared);
-    const auto [found, added] = byBlock.try_emplace(deleter ? static_cast<const void*>(deleter) : object, used);
-    if (added)
+    const void* const block = deleter ? static_cast<const void*>(deleter) : object;
+    std::size_t index = byBlock.find(block);
+    if (index == PointerTable::NONE)
     {
         if (used == MAX_NODES)
-        {
-            byBlock.erase(found);
             return;
-        }
-        if (used == nodes.size())
-            nodes.emplace_back();
-        Node& node = nodes[used++];
-        node = {shared.get(), nullptr, useCount, 0, 0, deleter ? deleter->owner.get() : nullptr,
-                false, false, false, false, false, std::move(node.owned)};
-        node.owned.clear();
+        index = used;
+        byBlock.insert(block, index);
+        add(shared.get(), deleter ? deleter->owner.get() : nullptr, useCount, false);
     }
-    const std::size_t index = found->second;
     Node& node = nodes[index];
     ++node.copiesFound;
     // A block first met through a base that lists nothing is explored through the first that does.
@@ -76,14 +70,49 @@ void OwnershipWalk::visit(const std::shared_ptr<const void>& shared, const void*
         node.object = shared.get();
         node.explore = explore;
     }
-    if (current == INSTANCE || !nodes[current].captive)
-        node.heldBeyondCaptives = true;
-    if (node.explore && node.heldBeyondCaptives && !node.queued)
+    if (current == INSTANCE || !nodes[current].captive || nodes[current].transparent)
+        node.explorable = true;
+    if (node.explore && node.explorable && !node.queued)
     {
         node.queued = true;
         unexplored.push_back(index);
     }
-    (current == INSTANCE ? heldByInstance : nodes[current].owned).push_back(index);
+    own(current, index);
+}
+
+OwnershipWalk::Node& OwnershipWalk::add(const void* object, PyObject* python, long useCount, bool captive)
+{
+    if (used == nodes.size())
+        nodes.emplace_back();
+    Node& node = nodes[used++];
+    node = {};
+    node.object = object;
+    node.python = python;
+    node.lastOwned = NO_EDGE;
+    // No object has that many owners; a count cut down to it is never matched by copies found.
+    node.useCount = static_cast<Count>(std::min<long>(useCount, std::numeric_limits<Count>::max()));
+    node.captive = captive;
+    node.transparent = captive && seesThrough;
+    return node;
+}
+
+void OwnershipWalk::own(std::size_t holder, std::size_t owned)
+{
+    if (holder == INSTANCE)
+    {
+        heldByInstance.push_back(owned);
+        return;
+    }
+    edges.push_back({static_cast<std::uint32_t>(owned), nodes[holder].lastOwned});
+    nodes[holder].lastOwned = static_cast<std::uint32_t>(edges.size() - 1);
+}
+
+void OwnershipWalk::seeThroughCurrent(Reach reach)
+{
+    // A captive object whose own walk sees through captives claims what lies beyond it: were it
+    // explored here too, both walks could claim the same references.
+    if (reach == Reach::THROUGH_CAPTIVES && current != INSTANCE)
+        nodes[current].transparent = false;
 }
 
 void OwnershipWalk::complete()
@@ -92,7 +121,10 @@ void OwnershipWalk::complete()
         exploreAll();
     while (enterCaptives());
     markHeldFromOutside();
-    markCore();
+    if (seesThrough)
+        markClaimableByCaptives();
+    else
+        markCore();
 }
 
 void OwnershipWalk::exploreAll()
@@ -108,71 +140,142 @@ void OwnershipWalk::exploreAll()
 
 bool OwnershipWalk::enterCaptives()
 {
-    // The references the walk knows of, by the object they keep alive: Python-made
-    // blocks (held by the block's node) and the attributes of captive objects whose
-    // __dict__ nothing else holds (held by the captive object's node).
-    byPython.clear();
+    // The references the walk knows of to objects not entered yet, by the object they keep
+    // alive: Python-made blocks (held by the block's node) and the attributes of captive
+    // objects whose __dict__ nothing else holds (held by the captive object's node).
+    references.clear();
     for (std::size_t index = 0; index < used; ++index)
-        if (nodes[index].python && !nodes[index].captive)
-            byPython.push_back({nodes[index].python, index, true});
-    byPython.insert(byPython.end(), attributes.begin(), attributes.end());
-    std::sort(byPython.begin(), byPython.end(),
-              [](const Reference& a, const Reference& b) { return a.python < b.python; });
-    bool enteredAny = false;
-    for (auto group = byPython.begin(); group != byPython.end();)
+        if (nodes[index].python && !nodes[index].captive && !nodes[index].pythonEntered)
+            references.push_back({nodes[index].python, index, true});
+    for (const Reference& attribute : attributes)
+        if (entered.find(attribute.python) == PointerTable::NONE)
+            references.push_back(attribute);
+    groups.clear();
+    groupOf.clear();
+    for (const Reference& reference : references)
     {
-        PyObject* const python = group->python;
-        const auto end =
-            std::find_if(group, byPython.end(), [python](const Reference& reference) { return reference.python != python; });
-        const auto references = std::ranges::subrange(group, end);
-        group = end;
-        if (python == self || used == MAX_NODES ||
-            std::find(entered.begin(), entered.end(), python) != entered.end())
-            continue;
-        // Captive: every reference to it is one of these, and each block is held only by what the walk found.
-        if (Py_REFCNT(python) != std::ranges::distance(references))
-            continue;
-        const bool complete = std::ranges::all_of(references, [this](const Reference& reference) {
-            return !reference.block || nodes[reference.holder].copiesFound == nodes[reference.holder].useCount;
-        });
-        if (!complete)
-            continue;
-        entered.push_back(python);
-        if (used == nodes.size())
-            nodes.emplace_back();
-        const std::size_t index = used++;
-        nodes[index] = {nullptr, nullptr, 0, 0, 0, python, true, false, false, false, false,
-                        std::move(nodes[index].owned)};
-        nodes[index].owned.clear();
-        for (const Reference& reference : references)
-            nodes[reference.holder].owned.push_back(index);
-        current = index;
-        for (const cycles::Extender extend : cycles::extenders())
-            if (extend(python, *this))
-                break;
-        current = INSTANCE;
-        noteAttributes(python, index);
-        enteredAny = true;
+        Group& group = groups[groupFor(reference.python)];
+        // Each block must be held only by what the walk found.
+        const Node& holder = nodes[reference.holder];
+        group.references += 1;
+        group.complete = group.complete && (!reference.block || holder.copiesFound == holder.useCount);
     }
+    if (used + groups.size() > MAX_NODES)
+        return false;
+    findCaptiveGroups();
+    bool enteredAny = false;
+    for (Group& group : groups)
+        if (!group.dropped)
+        {
+            group.captive = used;
+            entered.insert(group.python, used);
+            add(nullptr, group.python, 0, true);
+            enteredAny = true;
+        }
+    for (const Reference& reference : references)
+    {
+        const std::size_t captive = groups[groupOf.find(reference.python)].captive;
+        if (captive == INSTANCE)
+            continue;
+        own(reference.holder, captive);
+        nodes[reference.holder].pythonEntered = nodes[reference.holder].pythonEntered || reference.block;
+    }
+    for (const Group& group : groups)
+        for (std::size_t next = group.firstHeld; group.captive != INSTANCE && next < group.endHeld; ++next)
+        {
+            const Group& held = groups[heldByGroups[next]];
+            if (held.captive != INSTANCE)
+                own(group.captive, held.captive);
+            else
+                attributes.push_back({held.python, group.captive, false});
+        }
+    for (const Group& group : groups)
+        if (group.captive != INSTANCE)
+        {
+            current = group.captive;
+            enterEnginePart(group.python);
+            current = INSTANCE;
+        }
     return enteredAny;
 }
 
-void OwnershipWalk::noteAttributes(PyObject* python, std::size_t captive)
+std::size_t OwnershipWalk::groupFor(PyObject* python)
 {
-    // A component's `self.owner = entity`: the attribute is the entity wrapper's one
-    // reference when the wrapper, like the component, is the engine's alone.
+    std::size_t group = groupOf.find(python);
+    if (group == PointerTable::NONE)
+    {
+        group = groups.size();
+        groupOf.insert(python, group);
+        groups.push_back({python, 0, 0, true, false, INSTANCE, 0, 0});
+    }
+    return group;
+}
+
+void OwnershipWalk::findCaptiveGroups()
+{
+    // The objects that may be captive hold one another through their attributes (a
+    // component that keeps itself, or two that keep each other): the captive ones are
+    // the largest set of them whose every reference is one the walk found or an
+    // attribute of another of the set. Each first counts the attributes of all of them.
     static PyTypeObject* const instanceType = py::objects::class_type().get();
-    if (!PyObject_TypeCheck(python, instanceType))
+    heldByGroups.clear();
+    for (std::size_t index = 0; index < groups.size(); ++index)
+    {
+        groups[index].firstHeld = heldByGroups.size();
+        PyObject* dict = groups[index].complete && groups[index].python != self &&
+                                 PyObject_TypeCheck(groups[index].python, instanceType)
+                             ? asInstance(groups[index].python)->dict
+                             : nullptr;
+        // Only a __dict__ that its object alone holds is the object's to count.
+        Py_ssize_t position = 0;
+        PyObject* key = nullptr;
+        PyObject* value = nullptr;
+        while (dict && Py_REFCNT(dict) == 1 && PyDict_Check(dict) && PyDict_Next(dict, &position, &key, &value))
+            if (PyObject_TypeCheck(value, instanceType))
+            {
+                const std::size_t held = groupFor(value);
+                heldByGroups.push_back(held);
+                groups[held].held += 1;
+            }
+        groups[index].endHeld = heldByGroups.size();
+    }
+    // Then each that something else holds too leaves the set, and its attributes no longer count.
+    std::vector<std::size_t>& pending = captiveCore;
+    pending.clear();
+    for (std::size_t index = 0; index < groups.size(); ++index)
+        pending.push_back(index);
+    while (!pending.empty())
+    {
+        Group& group = groups[pending.back()];
+        pending.pop_back();
+        if (group.dropped || (group.python != self && group.complete &&
+                              Py_REFCNT(group.python) == group.references + group.held))
+            continue;
+        group.dropped = true;
+        for (std::size_t next = group.firstHeld; next < group.endHeld; ++next)
+        {
+            groups[heldByGroups[next]].held -= 1;
+            pending.push_back(heldByGroups[next]);
+        }
+    }
+}
+
+void OwnershipWalk::enterEnginePart(PyObject* python)
+{
+    // The classes a walk meets are few: the extender that fits a class is looked for once per walk
+    // (not longer: a class that dies may leave its place to another).
+    const std::vector<cycles::Extender>& extenders = cycles::extenders();
+    const std::size_t known = extenderOf.find(Py_TYPE(python));
+    if (known != PointerTable::NONE)
+    {
+        if (known != extenders.size())
+            extenders[known](python, *this);
         return;
-    PyObject* dict = asInstance(python)->dict;
-    if (!dict || Py_REFCNT(dict) != 1 || !PyDict_Check(dict))
-        return;
-    Py_ssize_t position = 0;
-    PyObject* key = nullptr;
-    PyObject* value = nullptr;
-    while (PyDict_Next(dict, &position, &key, &value))
-        if (PyObject_TypeCheck(value, instanceType))
-            attributes.push_back({value, captive, false});
+    }
+    std::size_t fits = 0;
+    while (fits < extenders.size() && !extenders[fits](python, *this))
+        ++fits;
+    extenderOf.insert(Py_TYPE(python), fits);
 }
 
 void OwnershipWalk::markHeldFromOutside()
@@ -191,12 +294,13 @@ void OwnershipWalk::markHeldFromOutside()
     {
         const std::size_t index = outside.back();
         outside.pop_back();
-        for (const std::size_t owned : nodes[index].owned)
+        forEachHeldBy(index, [this, &outside](std::size_t owned) {
             if (!nodes[owned].heldFromOutside)
             {
                 nodes[owned].heldFromOutside = true;
                 outside.push_back(owned);
             }
+        });
     }
 }
 
@@ -221,18 +325,106 @@ void OwnershipWalk::markCore()
     {
         const std::size_t index = reached.back();
         reached.pop_back();
-        for (const std::size_t owned : nodes[index].owned)
-            hold(owned);
+        forEachHeldBy(index, hold);
+    }
+}
+
+void OwnershipWalk::markClaimableByCaptives()
+{
+    // A reference some captive object's own walk may claim is left to it. That walk
+    // claims a reference only when every copy of its block is held from the captive's
+    // core (what its engine part reaches without passing another Python object), and
+    // sees a copy of an object in its core only when the holder is in that core or is
+    // a captive there too: an object with a copy held from anywhere else is outside
+    // for it, and so is everything that object holds.
+    coreCounts.assign(used, {INSTANCE, 0, 0, 0, false});
+    // The instance may be a captive in that walk: what it holds counts as seen there.
+    for (const std::size_t owned : heldByInstance)
+        ++coreCounts[owned].copiesFromCaptives;
+    for (std::size_t index = 0; index < used; ++index)
+        if (nodes[index].captive)
+            forEachHeldBy(index, [this](std::size_t owned) { ++coreCounts[owned].copiesFromCaptives; });
+    for (std::size_t captive = 0; captive < used; ++captive)
+    {
+        if (!nodes[captive].captive)
+            continue;
+        findCaptiveCore(captive);
+        markBlockedInCore(captive);
+        for (const std::size_t index : captiveCore)
+        {
+            const CoreCount& count = coreCounts[index];
+            if (nodes[index].python && !count.blocked && count.copiesFromStamp == nodes[index].copiesFound)
+                nodes[index].claimableByCaptive = true;
+        }
+    }
+}
+
+void OwnershipWalk::findCaptiveCore(std::size_t captive)
+{
+    captiveCore.clear();
+    const auto count = [this, captive](std::size_t holder) {
+        forEachHeldBy(holder, [this, captive, holder](std::size_t owned) {
+            if (nodes[owned].captive)
+                return;
+            CoreCount& count = coreCounts[owned];
+            if (count.stamp != captive)
+            {
+                count.stamp = captive;
+                count.copiesFromStamp = 0;
+                count.copiesFromStampItself = 0;
+                count.blocked = false;
+                captiveCore.push_back(owned);
+            }
+            ++count.copiesFromStamp;
+            if (holder == captive)
+                ++count.copiesFromStampItself;
+        });
+    };
+    count(captive);
+    for (std::size_t next = 0; next < captiveCore.size(); ++next)
+        count(captiveCore[next]);
+}
+
+void OwnershipWalk::markBlockedInCore(std::size_t captive)
+{
+    std::vector<std::size_t>& blocked = unexplored;
+    blocked.clear();
+    for (const std::size_t index : captiveCore)
+    {
+        CoreCount& count = coreCounts[index];
+        const Count fromOtherCaptives = count.copiesFromCaptives - count.copiesFromStampItself;
+        if (nodes[index].copiesFound > count.copiesFromStamp + fromOtherCaptives)
+        {
+            count.blocked = true;
+            blocked.push_back(index);
+        }
+    }
+    while (!blocked.empty())
+    {
+        const std::size_t index = blocked.back();
+        blocked.pop_back();
+        forEachHeldBy(index, [this, captive, &blocked](std::size_t owned) {
+            CoreCount& count = coreCounts[owned];
+            if (!nodes[owned].captive && count.stamp == captive && !count.blocked)
+            {
+                count.blocked = true;
+                blocked.push_back(owned);
+            }
+        });
     }
 }
 
 int OwnershipWalk::visitClaimed(visitproc visit, void* arg)
 {
-    // One reference per block: each Python-made block holds its object once.
+    // One reference per block: each Python-made block holds its object once. A walk that sees
+    // through captives claims every reference only the instance keeps alive that no captive's
+    // walk may claim; any other, the references its own core alone holds.
     for (std::size_t index = 0; index < used; ++index)
     {
         const Node& node = nodes[index];
-        if (node.python && !node.captive && !node.heldFromOutside && node.copiesFromCore == node.useCount)
+        if (!node.python || node.captive || node.heldFromOutside)
+            continue;
+        if (seesThrough ? !node.claimableByCaptive : node.copiesFromCore == node.useCount)
             Py_VISIT(node.python);
     }
     return 0;

@@ -13,6 +13,13 @@
 // the instance alone keeps alive. Whatever is also held from outside the walk
 // is left alone, so a doubtful case leaks rather than frees a live object.
 //
+// Each reference must be claimed by one instance only. Most walks claim what
+// their own engine object holds and stop at the Python objects they meet; a
+// scene's walk also looks into the nodes, entities and components it holds
+// through their Python objects, since what it holds is often held there too
+// (an entity by the scene and by its node). It claims what none of those
+// objects' own walks could claim, and stops at other scenes.
+//
 // When the collector finds an entity's, node's or scene's only owner
 // unreachable, its finaliser first lets the object's contents go the way its
 // destruction would (components leave the entity, nodes the scene), so that
@@ -22,10 +29,12 @@
 // alias the object inside) must stay whole for as long as Python keeps it.
 
 #include "core/OwnedReferences.h"
+#include "core/python/PointerTable.h"
 
 #include <boost/python.hpp>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <typeinfo>
 #include <unordered_map>
@@ -37,6 +46,14 @@ namespace Tarnu
 /// Shows every Boost.Python instance's __dict__ to the collector; called before any class is made.
 void collectCyclesThroughDicts();
 
+/// How far the walk of a class's instance looks: into its own engine object only, or also
+/// through the captive Python objects it meets (but not into those of a class that does too).
+enum class Reach
+{
+    OWN,
+    THROUGH_CAPTIVES
+};
+
 /// What an instance keeps alive of the engine, counted from one root. One walk
 /// runs at a time (the collector's walks never nest), reusing its storage.
 class OwnershipWalk final : public ReferenceVisitor
@@ -44,9 +61,9 @@ class OwnershipWalk final : public ReferenceVisitor
 public:
     /// From the instance's own shared pointer.
     template <class Root>
-    static OwnershipWalk& from(PyObject* self, const std::shared_ptr<Root>& held)
+    static OwnershipWalk& from(PyObject* self, const std::shared_ptr<Root>& held, Reach reach)
     {
-        OwnershipWalk& walk = begin(self);
+        OwnershipWalk& walk = begin(self, reach);
         walk(held);
         walk.complete();
         return walk;
@@ -54,9 +71,9 @@ public:
 
     /// From an object that lives inside the instance.
     template <class Root>
-    static OwnershipWalk& from(PyObject* self, const Root& inside)
+    static OwnershipWalk& from(PyObject* self, const Root& inside, Reach reach)
     {
-        OwnershipWalk& walk = begin(self);
+        OwnershipWalk& walk = begin(self, reach);
         inside.forEachOwned(walk);
         walk.complete();
         return walk;
@@ -65,15 +82,17 @@ public:
     /// Visits each Python object reached only through what the instance alone keeps alive.
     int visitClaimed(visitproc visit, void* arg);
 
-    // How an extender enters the engine part of a captive Python object.
+    // How an extender enters the engine part of a captive Python object, whose class's walk reaches so far.
     template <class Root>
-    void enter(const std::shared_ptr<Root>& held)
+    void enter(const std::shared_ptr<Root>& held, Reach reach)
     {
+        seeThroughCurrent(reach);
         (*this)(held);
     }
     template <class Root>
-    void enter(const Root& inside)
+    void enter(const Root& inside, Reach reach)
     {
+        seeThroughCurrent(reach);
         inside.forEachOwned(*this);
     }
 
@@ -86,44 +105,91 @@ private:
     // one that nothing but references found by this walk keep alive (Python-made
     // blocks, and attributes of other captive objects). A captive object lives
     // exactly as long as those, so the references its engine part holds count as
-    // found; what lies beyond them is its own walk's to claim, and is not explored.
+    // found; what lies beyond them is its own walk's to claim, and is explored
+    // only when the walk sees through captive objects. Kept small: a walk over a
+    // large scene touches each node a few times, at random.
+    using Count = std::int32_t;
+    static constexpr std::uint32_t NO_EDGE = static_cast<std::uint32_t>(-1);
     struct Node
     {
         const void* object;
         Explore explore;
-        long useCount;
-        long copiesFound;
-        long copiesFromCore;
-        PyObject* python;  // what a Python-made reference keeps alive, or the captive object
+        PyObject* python;        // what a Python-made reference keeps alive, or the captive object
+        std::uint32_t lastOwned;  // the last of the edges to what it holds, each linked to the one before
+        Count useCount;
+        Count copiesFound;
+        Count copiesFromCore;
         bool captive;
-        bool heldBeyondCaptives;
+        bool transparent;  // a captive object whose engine part the walk explores
+        bool explorable;   // held by the instance, an engine object or a transparent captive
         bool queued;
         bool heldFromOutside;
         bool core;
-        std::vector<std::size_t> owned;
+        bool claimableByCaptive;  // a captive object's own walk may claim it
+        bool pythonEntered;       // a Python-made block whose object was entered as a captive
+    };
+    struct Edge
+    {
+        std::uint32_t owned;
+        std::uint32_t previous;
+    };
+    // While finding a captive object's core, per node: the captive it was last counted for,
+    // the copies held from that core, and whether a copy held elsewhere hides it.
+    struct CoreCount
+    {
+        std::size_t stamp;
+        Count copiesFromStamp;
+        Count copiesFromCaptives;
+        Count copiesFromStampItself;
+        bool blocked;
     };
 
     OwnershipWalk() = default;
-    static OwnershipWalk& begin(PyObject* self);
+    static OwnershipWalk& begin(PyObject* self, Reach reach);
+    Node& add(const void* object, PyObject* python, long useCount, bool captive);
+    /// Notes that the holder (a node, or the instance) holds a copy of the owned node.
+    void own(std::size_t holder, std::size_t owned);
+    /// Calls visit with each node the holder holds a copy of, once per copy.
+    template <class Visit>
+    void forEachHeldBy(std::size_t holder, const Visit& visit) const
+    {
+        for (std::uint32_t edge = nodes[holder].lastOwned; edge != NO_EDGE; edge = edges[edge].previous)
+            visit(edges[edge].owned);
+    }
+    void seeThroughCurrent(Reach reach);
     void complete();
     void exploreAll();
     /// Enters the captive Python objects not entered yet; false when there were none.
     bool enterCaptives();
-    /// Notes the engine objects among a captive object's attributes as references held by it.
-    void noteAttributes(PyObject* python, std::size_t captive);
+    /// Enters the engine part of a captive object through the extender that fits its class, if any.
+    void enterEnginePart(PyObject* python);
+    /// The group of the references to the object, made when there is none yet.
+    std::size_t groupFor(PyObject* python);
+    /// Drops from the groups each object that is not captive, with the attributes it held.
+    void findCaptiveGroups();
     void markHeldFromOutside();
     void markCore();
+    /// Marks what the own walk of some captive object may claim, which a walk that sees through leaves to it.
+    void markClaimableByCaptives();
+    /// The captive's core: what its engine part reaches without passing another Python object, counted.
+    void findCaptiveCore(std::size_t captive);
+    /// Marks the core's objects that its captive's own walk cannot see whole.
+    void markBlockedInCore(std::size_t captive);
 
     static constexpr std::size_t INSTANCE = static_cast<std::size_t>(-1);
-    /// Objects met at most: beyond, the walk sees less, which keeps objects alive, never frees them.
-    static constexpr std::size_t MAX_NODES = 10000;
+    /// Objects met at most (a scene of a few hundred thousand entities): beyond, the walk sees less,
+    /// which keeps objects alive, never frees them.
+    static constexpr std::size_t MAX_NODES = 1 << 21;
     PyObject* self = nullptr;
+    bool seesThrough = false;
     std::vector<Node> nodes;
-    std::size_t used = 0;  // nodes in use; those beyond keep their vectors' storage for the next walk
+    std::size_t used = 0;  // nodes in use
+    std::vector<Edge> edges;
+    std::vector<CoreCount> coreCounts;
     std::vector<std::size_t> heldByInstance;
     // A control block by what identifies it: the deleter inside it for a Python-made
     // one, else the object it owns (one block owns an engine object).
-    std::unordered_map<const void*, std::size_t> byBlock;
+    PointerTable byBlock;
     // A reference to a Python object: a Python-made block (holder is the block's
     // node) or an attribute of a captive object (holder is that object's node).
     struct Reference
@@ -133,10 +199,26 @@ private:
         bool block;
     };
 
-    std::vector<PyObject*> entered;
+    PointerTable entered;  // the captive objects, by Python object
+    PointerTable extenderOf;  // by class: the first extender that fits, or past the end
     std::vector<Reference> attributes;
-    std::vector<Reference> byPython;
+    std::vector<Reference> references;
+    // The objects those keep alive, or that the attributes of such objects do.
+    struct Group
+    {
+        PyObject* python;
+        Py_ssize_t references;  // found
+        Py_ssize_t held;        // as attributes of the groups still in the set
+        bool complete;          // each of its blocks is held only by what the walk found
+        bool dropped;           // not captive
+        std::size_t captive;    // its node once entered, else INSTANCE
+        std::size_t firstHeld, endHeld;  // the groups its attributes hold, in heldByGroups
+    };
+    std::vector<Group> groups;
+    std::vector<std::size_t> heldByGroups;
+    PointerTable groupOf;
     std::vector<std::size_t> unexplored;  // first in, first out: what lies nearest the instance first
+    std::vector<std::size_t> captiveCore;
     std::size_t nextToExplore = 0;
     std::size_t current = INSTANCE;
 };
@@ -214,18 +296,18 @@ bool ownsAnything(const Root& object)
     return any.found;
 }
 
-template <class Root>
+template <class Root, Reach reach>
 bool extend(PyObject* python, OwnershipWalk& walk)
 {
     const HeldRoot root = find<Root>(python);
     if (root.shared)
-        walk.enter(*static_cast<std::shared_ptr<Root>*>(root.shared));
+        walk.enter(*static_cast<std::shared_ptr<Root>*>(root.shared), reach);
     else if (root.inside)
-        walk.enter(*static_cast<const Root*>(root.object));
+        walk.enter(*static_cast<const Root*>(root.object), reach);
     return root.shared || root.inside;
 }
 
-template <class Root>
+template <class Root, Reach reach>
 int traverse(PyObject* self, visitproc visit, void* arg)
 {
     if (const int stop = visitInstance(self, visit, arg))
@@ -236,10 +318,11 @@ int traverse(PyObject* self, visitproc visit, void* arg)
         // An object that something else holds too is not this instance's to claim from: the engine
         // links back to an object's owners weakly, so no copy of its own can explain the others.
         if (root.shared && static_cast<std::shared_ptr<Root>*>(root.shared)->use_count() == 1)
-            return OwnershipWalk::from(self, *static_cast<std::shared_ptr<Root>*>(root.shared)).visitClaimed(visit, arg);
+            return OwnershipWalk::from(self, *static_cast<std::shared_ptr<Root>*>(root.shared), reach)
+                .visitClaimed(visit, arg);
         // Most objects that live inside their Python object own nothing (a script's component).
         if (root.inside && ownsAnything(*static_cast<const Root*>(root.object)))
-            return OwnershipWalk::from(self, *static_cast<const Root*>(root.object)).visitClaimed(visit, arg);
+            return OwnershipWalk::from(self, *static_cast<const Root*>(root.object), reach).visitClaimed(visit, arg);
     }
     catch (const std::exception&)
     {
@@ -291,17 +374,18 @@ void finalize(PyObject* self)
 template <class Root>
 void collectCyclesThrough(const boost::python::object& pythonClass)
 {
-    cycles::setHooks(pythonClass, &cycles::traverse<Root>, &cycles::clearInstance, nullptr);
-    cycles::addExtender(&cycles::extend<Root>);
+    cycles::setHooks(pythonClass, &cycles::traverse<Root, Reach::OWN>, &cycles::clearInstance, nullptr);
+    cycles::addExtender(&cycles::extend<Root, Reach::OWN>);
 }
 
 /// The same, and a dying only owner first lets the object's contents go with LetGo, which answers
 /// whether it let anything go.
-template <class Root, bool (*LetGo)(Root&)>
+template <class Root, bool (*LetGo)(Root&), Reach reach = Reach::OWN>
 void collectCyclesThrough(const boost::python::object& pythonClass)
 {
-    cycles::setHooks(pythonClass, &cycles::traverse<Root>, &cycles::clearInstance, &cycles::finalize<Root, LetGo>);
-    cycles::addExtender(&cycles::extend<Root>);
+    cycles::setHooks(pythonClass, &cycles::traverse<Root, reach>, &cycles::clearInstance,
+                     &cycles::finalize<Root, LetGo>);
+    cycles::addExtender(&cycles::extend<Root, reach>);
 }
 
 }

@@ -1,5 +1,6 @@
 #include "game/paths/Pathfinder.h"
 
+#include "core/OwnedReferences.h"
 #include "game/paths/PathfinderActionEvent.h"
 #include "scene/Entity.h"
 #include "scene/SceneManager.h"
@@ -51,6 +52,11 @@ void Pathfinder::handleEvent(const std::shared_ptr<Event>& event)
         start();
         break;
     }
+}
+
+void PathfinderEvent::forEachOwned(ReferenceVisitor& visitor) const
+{
+    visitor(pathfinder);
 }
 
 }

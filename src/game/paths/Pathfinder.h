@@ -57,6 +57,7 @@ public:
     const std::shared_ptr<Pathfinder>& getPathfinder() const { return pathfinder; }
     /// The point reached.
     const Vector2& getPosition() const { return position; }
+    void forEachOwned(ReferenceVisitor& visitor) const override;
 
 private:
     const std::shared_ptr<Pathfinder> pathfinder;

@@ -1,5 +1,6 @@
 #include "game/paths/StraightLinePathfinder.h"
 
+#include "core/OwnedReferences.h"
 #include "core/ParameterTable.h"
 #include "scene/Entity.h"
 #include "scene/SceneNode.h"
@@ -129,6 +130,11 @@ void StraightLinePathfinder::pathCompleted(const std::shared_ptr<const PathNode>
         return;
     const Vector2& reached = walked && walked->point ? *walked->point : *destPoint;
     entity->queueEvent(std::make_shared<PathfinderEvent>(getCurrentTime(), Pathfinder::getFor(entity.get()), reached));
+}
+
+void StraightLinePathfinder::forEachOwned(ReferenceVisitor& visitor) const
+{
+    visitor(walker);
 }
 
 }

@@ -45,6 +45,8 @@ public:
     void pathAborted(const std::shared_ptr<const PathNode>& walked) override;
     /// Plans again for a target that moved; otherwise queues the PathfinderEvent.
     void pathCompleted(const std::shared_ptr<const PathNode>& walked) override;
+    /// The walker it keeps.
+    void forEachOwned(ReferenceVisitor& visitor) const override;
 
 private:
     /// Whether the target is where this pathfinder can follow it: in its scene, or both in none.

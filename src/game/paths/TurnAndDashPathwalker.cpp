@@ -1,6 +1,7 @@
 #include "game/paths/TurnAndDashPathwalker.h"
 
 #include "core/EngineWarning.h"
+#include "core/OwnedReferences.h"
 #include "core/ParameterList.h"
 #include "core/ParameterTable.h"
 #include "game/physics/Movable.h"
@@ -191,6 +192,11 @@ void TurnAndDashPathwalker::updateProcess(double dt)
         if (const std::shared_ptr<Entity> entity = getEntity())
             entity->postEvent(done);
     }
+}
+
+void TurnAndDashPathwalker::forEachOwned(ReferenceVisitor& visitor) const
+{
+    visitor(movable);
 }
 
 }

@@ -45,6 +45,8 @@ public:
     void updateProcess(double dt) override;
     /// Stops the entity and turns to the waypoint afresh when walking on.
     void processTerminated() override;
+    /// The movable it keeps, found as a component or as a process.
+    void forEachOwned(ReferenceVisitor& visitor) const override;
 
 private:
     enum class Phase

@@ -40,6 +40,8 @@ public:
     EventType getType() const { return eventType; }
     /// The side that is not the component's entity: entity2 when it is entity1, else entity1.
     std::shared_ptr<Entity> getOther(const Component& component) const;
+    /// Both entities (a listener may queue the event on an entity).
+    void forEachOwned(ReferenceVisitor& visitor) const override;
 
 private:
     std::shared_ptr<Entity> entity1;

@@ -1,5 +1,6 @@
 #include "game/physics/CollisionFinders.h"
 
+#include "core/OwnedReferences.h"
 #include "scene/Component.h"
 #include "scene/Entity.h"
 
@@ -32,6 +33,17 @@ std::shared_ptr<CollidableEvent> otherParty(const std::shared_ptr<Event>& event,
     return collision;
 }
 
+}
+
+void CollisionComponentFinder::FoundEvent::forEachOwned(ReferenceVisitor& visitor) const
+{
+    visitor(component);
+    visitor(entity);
+}
+
+void CollisionEntityFinder::FoundEvent::forEachOwned(ReferenceVisitor& visitor) const
+{
+    visitor(entity);
 }
 
 CollisionComponentFinder::CollisionComponentFinder(const std::shared_ptr<Entity>& owner, const std::string& typeName,

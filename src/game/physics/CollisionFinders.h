@@ -33,6 +33,7 @@ public:
         const std::shared_ptr<Component>& getComponent() const { return component; }
         const std::shared_ptr<Entity>& getEntity() const { return entity; }
         CollidableEvent::EventType getType() const { return eventType; }
+        void forEachOwned(ReferenceVisitor& visitor) const override;
 
     private:
         std::shared_ptr<Component> component;
@@ -65,6 +66,7 @@ public:
 
         const std::shared_ptr<Entity>& getEntity() const { return entity; }
         CollidableEvent::EventType getType() const { return eventType; }
+        void forEachOwned(ReferenceVisitor& visitor) const override;
 
     private:
         std::shared_ptr<Entity> entity;

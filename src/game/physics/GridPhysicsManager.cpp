@@ -255,6 +255,12 @@ void GridPhysicsManager::dropAll()
 void GridPhysicsManager::forEachOwned(ReferenceVisitor& visitor) const
 {
     visitor.all(removedKeepAlive);
+    // Waiting for the dispatch only when a step broke off before it.
+    for (const PendingEvent& pending : pendingEvents)
+    {
+        visitor(pending.entity1);
+        visitor(pending.entity2);
+    }
 }
 
 void GridPhysicsManager::updateProcess(double dt)

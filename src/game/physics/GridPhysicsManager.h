@@ -42,7 +42,8 @@ public:
     ~GridPhysicsManager() override;
 
     void updateProcess(double dt) override;
-    /// Collidables removed during a step, kept until their separations are posted.
+    /// Collidables removed during a step, kept until their separations are posted, and the entities
+    /// of the events a step has yet to post.
     void forEachOwned(ReferenceVisitor& visitor) const override;
 
     std::uint32_t createStaticCollidable(const Bound& bound) override;

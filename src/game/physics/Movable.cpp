@@ -1,6 +1,7 @@
 #include "game/physics/Movable.h"
 
 #include "core/EngineWarning.h"
+#include "core/OwnedReferences.h"
 #include "core/ParameterList.h"
 #include "core/ParameterTable.h"
 #include "core/math/Complex.h"
@@ -268,6 +269,11 @@ void Movable::applyAffectors(double dt)
         if (finished->getOwner() == this)
             finished->setOwner(nullptr);
     }
+}
+
+void Movable::forEachOwned(ReferenceVisitor& visitor) const
+{
+    visitor.all(affectors);
 }
 
 }

@@ -67,6 +67,8 @@ public:
     void remove(const std::shared_ptr<MovableAffector>& affector);
     /// One step of every affector, in the order they were applied; finished ones leave.
     void applyAffectors(double dt);
+    /// The affectors.
+    void forEachOwned(ReferenceVisitor& visitor) const override;
 
     PhysicsManager* getPhysicsManager() const { return physicsManager; }
     /// Set and cleared by the physics manager that steps the movable.

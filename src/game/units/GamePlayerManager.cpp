@@ -41,6 +41,12 @@ void GamePlayerManager::forEachOwned(ReferenceVisitor& visitor) const
         visitor(player);
 }
 
+void GamePlayerManager::forEachRegistryEntry(const Entity& entity, ReferenceVisitor& visitor) const
+{
+    ComponentClass<GamePlayerManager>::forEachRegistryEntry(entity, visitor);
+    sceneRegistry().visitEntry(entity, *this, visitor);
+}
+
 std::shared_ptr<Component> GamePlayerManager::createCopy() const
 {
     return std::make_shared<GamePlayerManager>();

@@ -35,6 +35,8 @@ public:
 
     /// The players filed, which the manager holds while they are in its scene.
     void forEachOwned(ReferenceVisitor& visitor) const override;
+    /// With the class's entries, the scene's entry for the manager.
+    void forEachRegistryEntry(const Entity& entity, ReferenceVisitor& visitor) const override;
 
     /// The player filed under the number, or empty.
     std::shared_ptr<GamePlayer> getGamePlayer(std::uint32_t id);

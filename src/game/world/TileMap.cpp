@@ -78,6 +78,12 @@ void TileMap::forEachOwned(ReferenceVisitor& visitor) const
         visitor(cell.entityTemplate);
 }
 
+void TileMap::forEachRegistryEntry(const Entity& entity, ReferenceVisitor& visitor) const
+{
+    ComponentClass<TileMap>::forEachRegistryEntry(entity, visitor);
+    registry().visitEntry(entity, *this, visitor);
+}
+
 std::shared_ptr<TileMap> TileMap::getTileMap(const SceneManager* scene)
 {
     return registry().find(scene);

@@ -106,6 +106,8 @@ public:
                         const std::shared_ptr<SceneManager>& oldManager) override;
     /// The texture and the terrain's templates.
     void forEachOwned(ReferenceVisitor& visitor) const override;
+    /// With the class's entries, the scene's entry for the map.
+    void forEachRegistryEntry(const Entity& entity, ReferenceVisitor& visitor) const override;
 
     /// Reads the grid, the texture and the terrain from a tile-map archive, replacing the
     /// whole terrain; an archive that cannot be read raises and changes nothing. Refused

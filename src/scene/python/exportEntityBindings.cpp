@@ -250,7 +250,7 @@ void exportSceneManager()
              "getEntity(name): The entity of that name in the scene, or None.")
         .def("getNumEntities", &SceneManager::getNumEntities, "getNumEntities(): How many entities the scene holds.");
     defineIdentity(cls);
-    collectCyclesThrough<SceneManager, &releaseNodes>(cls);
+    collectCyclesThrough<SceneManager, &releaseNodes, Reach::THROUGH_CAPTIVES>(cls);
     releaseAtScriptExit<SceneManager, &endScene>(ExitStage::SCENES);
 
     py::class_<SceneEvent, py::bases<Event>, std::shared_ptr<SceneEvent>, boost::noncopyable> event(

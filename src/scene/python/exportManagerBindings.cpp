@@ -3,6 +3,7 @@
 // shared with their managers; the managers by reference to the singleton.
 
 #include "core/ParameterList.h"
+#include "core/python/CycleCollection.h"
 #include "core/python/ResourceManagerBindings.h"
 #include "scene/Component.h"
 #include "scene/Entity.h"
@@ -106,10 +107,10 @@ void exportEntityTracker()
 {
     using ByName = void (EntityTracker::*)(const std::string&);
     using ByEntity = void (EntityTracker::*)(const std::shared_ptr<Entity>&);
-    py::class_<EntityTracker, boost::noncopyable>(
+    py::class_<EntityTracker, boost::noncopyable> cls(
         "EntityTracker", "Follows an entity by name: learns when it enters or leaves a scene.",
-        py::init<>("EntityTracker(): A tracker of no name yet."))
-        .def(py::init<std::string>("EntityTracker(name): A tracker of the entity of that name."))
+        py::init<>("EntityTracker(): A tracker of no name yet."));
+    cls.def(py::init<std::string>("EntityTracker(name): A tracker of the entity of that name."))
         .def("getEntityName", &EntityTracker::getEntityName, py::return_value_policy<py::copy_const_reference>(),
              "getEntityName(): The name tracked.")
         .def("setEntity", static_cast<ByName>(&EntityTracker::setEntity),
@@ -122,6 +123,7 @@ void exportEntityTracker()
              ConnectForms("connect(manager[, entity[, foundEventType[, lostEventType]]]): Watches the scene, posting "
                           "events of those types (0: none) on entity when the tracked one enters or leaves."))
         .def("disconnect", &EntityTracker::disconnect, "disconnect(): Stops watching the scene.");
+    collectCyclesThrough<EntityTracker>(cls);
 }
 
 }
