@@ -452,8 +452,9 @@ THROUGH_BUILT_INS = {
     "render manager kept with a camera that keeps its scene": ("""
     renderer = QuadtreeRenderManager.createNew()
     renderer.connect(scene)
-    watched = [placed(scene, Sentinel("holder"), "holder"), keeps(scene, make("Camera", dimensions="<64,48>"), "camera")]
-    watched[0].renderer, watched[0].camera = renderer, watched[1]
+    camera = keeps(scene, make("Camera", dimensions="<64,48>"), "camera")
+    watched = [placed(scene, Sentinel("holder"), "holder"), camera]
+    watched[0].renderer, watched[0].camera = renderer, camera
 """, ["camera", "holder"], 0, "kept.renderer.getMainCamera() is not None"),
     "collision heard and kept holds both entities": ("""
     GridPhysicsManager.createNew().connect(scene)

@@ -421,7 +421,9 @@ void collectCyclesThroughHeld()
     cycles::addSharedPointerType(
         {boost::python::type_id<std::shared_ptr<T>>(),
          [](const void* shared) { return static_cast<const std::shared_ptr<T>*>(shared)->use_count(); },
-         [](const void* shared, ReferenceVisitor& visitor) { visitor(*static_cast<const std::shared_ptr<T>*>(shared)); }});
+         [](const void* shared, ReferenceVisitor& visitor) {
+             visitor(*static_cast<const std::shared_ptr<T>*>(shared));
+         }});
 }
 
 /// Makes instances of the Python class, and of its subclasses, show what their Root object owns.
