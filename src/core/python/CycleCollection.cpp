@@ -37,7 +37,7 @@ OwnershipWalk& OwnershipWalk::begin(PyObject* self, Reach reach)
     walk.seesThrough = reach == Reach::THROUGH_CAPTIVES;
     walk.byBlock.clear();
     walk.entered.clear();
-    walk.extenderOf.clear();
+    walk.extenderByClass.clear();
     walk.used = 0;
     walk.edges.clear();
     walk.heldByInstance.clear();
@@ -46,6 +46,20 @@ OwnershipWalk& OwnershipWalk::begin(PyObject* self, Reach reach)
     walk.nextToExplore = 0;
     walk.current = INSTANCE;
     return walk;
+}
+
+OwnershipWalk& OwnershipWalk::from(PyObject* self, const cycles::HeldPointer& held, Reach reach)
+{
+    OwnershipWalk& walk = begin(self, reach);
+    held.type->visit(held.shared, walk);
+    walk.complete();
+    return walk;
+}
+
+void OwnershipWalk::enter(const cycles::HeldPointer& held, Reach reach)
+{
+    enterCurrent(reach, held.useCount() == 1);
+    held.type->visit(held.shared, *this);
 }
 
 void OwnershipWalk::visit(const std::shared_ptr<const void>& shared, const void* object, long useCount,
@@ -107,12 +121,15 @@ void OwnershipWalk::own(std::size_t holder, std::size_t owned)
     nodes[holder].lastOwned = static_cast<std::uint32_t>(edges.size() - 1);
 }
 
-void OwnershipWalk::seeThroughCurrent(Reach reach)
+void OwnershipWalk::enterCurrent(Reach reach, bool walksItself)
 {
+    if (current == INSTANCE)
+        return;
     // A captive object whose own walk sees through captives claims what lies beyond it: were it
     // explored here too, both walks could claim the same references.
-    if (reach == Reach::THROUGH_CAPTIVES && current != INSTANCE)
+    if (reach == Reach::THROUGH_CAPTIVES)
         nodes[current].transparent = false;
+    nodes[current].walksItself = walksItself;
 }
 
 void OwnershipWalk::complete()
@@ -262,20 +279,18 @@ void OwnershipWalk::findCaptiveGroups()
 
 void OwnershipWalk::enterEnginePart(PyObject* python)
 {
-    // The classes a walk meets are few: the extender that fits a class is looked for once per walk
-    // (not longer: a class that dies may leave its place to another).
+    // The classes a walk meets are few: a class's extender is looked for once per walk (not
+    // longer: a class that dies may leave its place to another). It is the one of the hooks the
+    // object runs, so that the walk enters it as far as its own walk reaches, and no further.
     const std::vector<cycles::Extender>& extenders = cycles::extenders();
-    const std::size_t known = extenderOf.find(Py_TYPE(python));
-    if (known != PointerTable::NONE)
+    std::size_t known = extenderByClass.find(Py_TYPE(python));
+    if (known == PointerTable::NONE)
     {
-        if (known != extenders.size())
-            extenders[known](python, *this);
-        return;
+        known = cycles::extenderOf(Py_TYPE(python));
+        extenderByClass.insert(Py_TYPE(python), known);
     }
-    std::size_t fits = 0;
-    while (fits < extenders.size() && !extenders[fits](python, *this))
-        ++fits;
-    extenderOf.insert(Py_TYPE(python), fits);
+    if (known != extenders.size())
+        extenders[known](python, *this);
 }
 
 void OwnershipWalk::markHeldFromOutside()
@@ -335,20 +350,26 @@ void OwnershipWalk::markClaimableByCaptives()
     // claims a reference only when every copy of its block is held from the captive's
     // core (what its engine part reaches without passing another Python object), and
     // sees a copy of an object in its core only when the holder is in that core or is
-    // a captive there too: an object with a copy held from anywhere else is outside
-    // for it, and so is everything that object holds.
-    coreCounts.assign(used, {INSTANCE, 0, 0, 0, false});
+    // a captive it meets there too: an object with a copy held from anywhere else is
+    // outside for it, and so is everything that object holds.
+    coreCounts.assign(used, {INSTANCE, INSTANCE, 0, 0, 0, 0, 0, 0, false, false});
+    for (const Edge& edge : edges)
+        if (nodes[edge.owned].captive)
+            ++coreCounts[edge.owned].references;
     // The instance may be a captive in that walk: what it holds counts as seen there.
     for (const std::size_t owned : heldByInstance)
         ++coreCounts[owned].copiesFromCaptives;
     for (std::size_t index = 0; index < used; ++index)
         if (nodes[index].captive)
             forEachHeldBy(index, [this](std::size_t owned) { ++coreCounts[owned].copiesFromCaptives; });
+    // One whose engine object something else holds too (an entity that a kept event holds besides
+    // its wrapper) does not walk at all: what it reaches is this walk's to claim.
     for (std::size_t captive = 0; captive < used; ++captive)
     {
-        if (!nodes[captive].captive)
+        if (!nodes[captive].captive || !nodes[captive].walksItself)
             continue;
         findCaptiveCore(captive);
+        countCopiesFromMetCaptives(captive);
         markBlockedInCore(captive);
         for (const std::size_t index : captiveCore)
         {
@@ -372,6 +393,7 @@ void OwnershipWalk::findCaptiveCore(std::size_t captive)
                 count.stamp = captive;
                 count.copiesFromStamp = 0;
                 count.copiesFromStampItself = 0;
+                count.copiesFromMet = 0;
                 count.blocked = false;
                 captiveCore.push_back(owned);
             }
@@ -385,6 +407,67 @@ void OwnershipWalk::findCaptiveCore(std::size_t captive)
         count(captiveCore[next]);
 }
 
+void OwnershipWalk::countCopiesFromMetCaptives(std::size_t captive)
+{
+    // The captive objects its walk may meet: each whose every reference lies in what that walk
+    // meets, from its core's Python-made blocks, the attributes of those it meets, and the
+    // Python-made blocks their engine parts hold themselves (their engine parts are not
+    // explored there). Past a few, every captive object counts as met, which may leave to it
+    // what it cannot claim (a leak, never a reference claimed twice).
+    constexpr std::size_t MAX_MET = 64;
+    std::vector<std::size_t>& met = metCaptives;
+    met.clear();
+    const auto reference = [this, captive, &met](std::size_t owned) {
+        if (!nodes[owned].captive)
+            return;
+        CoreCount& count = coreCounts[owned];
+        if (count.metStamp != captive)
+        {
+            count.metStamp = captive;
+            count.referencesMet = 0;
+            count.met = false;
+        }
+        if (++count.referencesMet == count.references && !count.met)
+        {
+            count.met = true;
+            met.push_back(owned);
+        }
+    };
+    coreCounts[captive].metStamp = captive;
+    coreCounts[captive].met = true;
+    met.push_back(captive);
+    for (const std::size_t index : captiveCore)
+        if (nodes[index].python)
+            forEachHeldBy(index, reference);
+    for (std::size_t next = 0; next < met.size() && met.size() <= MAX_MET; ++next)
+        forEachHeldBy(met[next], [this, captive, &reference](std::size_t owned) {
+            CoreCount& count = coreCounts[owned];
+            if (nodes[owned].captive)
+                reference(owned);
+            else if (nodes[owned].python && count.stamp != captive && count.metStamp != captive)
+            {
+                count.metStamp = captive;
+                forEachHeldBy(owned, reference);
+            }
+        });
+    if (met.size() > MAX_MET)
+    {
+        for (const std::size_t index : captiveCore)
+            coreCounts[index].copiesFromMet =
+                coreCounts[index].copiesFromCaptives - coreCounts[index].copiesFromStampItself;
+        return;
+    }
+    // The instance may be one of them.
+    const auto count = [this, captive](std::size_t owned) {
+        if (!nodes[owned].captive && coreCounts[owned].stamp == captive)
+            ++coreCounts[owned].copiesFromMet;
+    };
+    for (const std::size_t owned : heldByInstance)
+        count(owned);
+    for (std::size_t next = 1; next < met.size(); ++next)
+        forEachHeldBy(met[next], count);
+}
+
 void OwnershipWalk::markBlockedInCore(std::size_t captive)
 {
     std::vector<std::size_t>& blocked = unexplored;
@@ -392,8 +475,7 @@ void OwnershipWalk::markBlockedInCore(std::size_t captive)
     for (const std::size_t index : captiveCore)
     {
         CoreCount& count = coreCounts[index];
-        const Count fromOtherCaptives = count.copiesFromCaptives - count.copiesFromStampItself;
-        if (nodes[index].copiesFound > count.copiesFromStamp + fromOtherCaptives)
+        if (nodes[index].copiesFound > count.copiesFromStamp + count.copiesFromMet)
         {
             count.blocked = true;
             blocked.push_back(index);
@@ -463,60 +545,120 @@ void collectAgainAfterThisCollection() noexcept
         collectAgainAfter = true;
 }
 
-std::vector<Extender>& extenders()
+namespace
+{
+
+// The hooks of each class made to collect cycles, beside its extender.
+std::vector<traverseproc>& hooks()
+{
+    static std::vector<traverseproc> registered;
+    return registered;
+}
+
+std::vector<Extender>& registeredExtenders()
 {
     static std::vector<Extender> registered;
     return registered;
 }
 
-void addExtender(Extender extender)
+std::vector<SharedPointerType>& registeredSharedPointerTypes()
 {
-    extenders().push_back(extender);
+    static std::vector<SharedPointerType> registered;
+    return registered;
+}
+
+}
+
+const std::vector<Extender>& extenders()
+{
+    return registeredExtenders();
+}
+
+void addExtender(traverseproc hook, Extender extender)
+{
+    hooks().push_back(hook);
+    registeredExtenders().push_back(extender);
+}
+
+std::size_t extenderOf(PyTypeObject* type)
+{
+    const std::vector<traverseproc>& known = hooks();
+    for (; type; type = type->tp_base)
+        if (const auto found = std::find(known.begin(), known.end(), type->tp_traverse); found != known.end())
+            return static_cast<std::size_t>(found - known.begin());
+    return known.size();
+}
+
+const std::vector<SharedPointerType>& sharedPointerTypes()
+{
+    return registeredSharedPointerTypes();
+}
+
+void addSharedPointerType(const SharedPointerType& type)
+{
+    std::vector<SharedPointerType>& registered = registeredSharedPointerTypes();
+    if (std::none_of(registered.begin(), registered.end(),
+                     [&type](const SharedPointerType& known) { return known.type == type.type; }))
+        registered.push_back(type);
 }
 
 namespace
 {
 
-HolderLayouts::Layout learnLayout(py::instance_holder* holder, py::type_info root, py::type_info sharedRoot,
+HolderLayouts::Layout learnLayout(py::instance_holder* holder, py::type_info root,
                                   const void* (*mostDerived)(const void*))
 {
     const auto offsetOf = [holder](const void* part) {
         return static_cast<const char*>(part) - reinterpret_cast<const char*>(holder);
     };
-    if (void* shared = holder->holds(sharedRoot, false))
-        return {HolderLayouts::SHARED, offsetOf(shared)};
     void* object = holder->holds(root, false);
-    // A holder keeps its object either by value, right after its own fields,
-    // or behind a pointer elsewhere: a value lies within the holder's alignment
-    // of the holder (at most a cache line), a pointee never does.
-    const std::ptrdiff_t start = object ? offsetOf(mostDerived(object)) : 0;
-    if (object && start >= static_cast<std::ptrdiff_t>(sizeof(py::instance_holder)) && start <= 64)
-        return {HolderLayouts::INSIDE, offsetOf(object)};
-    return {HolderLayouts::NONE, 0};
+    if (!object)
+        return {HolderLayouts::NONE, 0, 0};
+    // A holder hands out the shared pointer it keeps when asked for that pointer's own type.
+    const std::vector<SharedPointerType>& types = sharedPointerTypes();
+    for (std::size_t index = 0; index < types.size(); ++index)
+        if (holder->holds(types[index].type, false))
+            return {HolderLayouts::SHARED, 0, index};
+    // Else the holder keeps its object either by value, right after its own
+    // fields, or behind a pointer elsewhere: a value lies within the holder's
+    // alignment of the holder (at most a cache line), a pointee never does.
+    const std::ptrdiff_t start = offsetOf(mostDerived(object));
+    if (start >= static_cast<std::ptrdiff_t>(sizeof(py::instance_holder)) && start <= 64)
+        return {HolderLayouts::INSIDE, offsetOf(object), 0};
+    return {HolderLayouts::NONE, 0, 0};
 }
 
 }
 
-HeldRoot findRoot(PyObject* self, HolderLayouts& layouts, py::type_info root, py::type_info sharedRoot,
-                  const void* (*mostDerived)(const void*))
+HeldRoot findRoot(PyObject* self, HolderLayouts& layouts, py::type_info root, const void* (*mostDerived)(const void*))
 {
+    const std::vector<SharedPointerType>& types = sharedPointerTypes();
+    // A holder learnt before its kind of shared pointer was registered is learnt again.
+    if (layouts.typesKnown != types.size())
+    {
+        layouts.byHolder.clear();
+        layouts.typesKnown = types.size();
+    }
     for (py::instance_holder* holder = asInstance(self)->objects; holder; holder = holder->next())
     {
         auto [known, added] = layouts.byHolder.try_emplace(&typeid(*holder));
         if (added)
-            known->second = learnLayout(holder, root, sharedRoot, mostDerived);
-        char* part = reinterpret_cast<char*>(holder) + known->second.offset;
+            known->second = learnLayout(holder, root, mostDerived);
+        const HolderLayouts::Layout& layout = known->second;
         HeldRoot found;
-        if (known->second.kind == HolderLayouts::INSIDE)
+        found.holder = holder;
+        if (layout.kind == HolderLayouts::INSIDE)
         {
-            found.object = part;
-            found.inside = true;
+            found.inside = reinterpret_cast<char*>(holder) + layout.offset;
             return found;
         }
-        if (known->second.kind == HolderLayouts::SHARED)
+        if (layout.kind == HolderLayouts::SHARED)
         {
-            found.shared = part;
-            return found;
+            // Asking for the exact type answers at once, with no search.
+            const SharedPointerType& type = types[layout.sharedType];
+            found.shared = {holder->holds(type.type, false), &type};
+            // An empty pointer holds nothing to read.
+            return found.shared.useCount() ? found : HeldRoot{};
         }
     }
     return {};

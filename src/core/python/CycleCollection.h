@@ -18,7 +18,14 @@
 // scene's walk also looks into the nodes, entities and components it holds
 // through their Python objects, since what it holds is often held there too
 // (an entity by the scene and by its node). It claims what none of those
-// objects' own walks could claim, and stops at other scenes.
+// objects' own walks could claim (one whose object something else holds too
+// has no walk of its own), and stops at other scenes.
+//
+// An instance holds its object by value or by a shared pointer, to the object's
+// own class or to the one the engine handed it out as (a controller made by a
+// script, a beacon a unit gave back), which need not be the class whose hooks
+// the instance runs: the collector reads each kind of shared pointer through
+// the type registered for it, so no holder hides what its object owns.
 //
 // When the collector finds an entity's, node's or scene's only owner
 // unreachable, its finaliser first lets the object's contents go the way its
@@ -46,6 +53,29 @@ namespace Tarnu
 /// Shows every Boost.Python instance's __dict__ to the collector; called before any class is made.
 void collectCyclesThroughDicts();
 
+namespace cycles
+{
+
+/// How to read one kind of shared pointer that an instance may hold its object by.
+struct SharedPointerType
+{
+    boost::python::type_info type;  // of the std::shared_ptr
+    long (*useCount)(const void* shared);
+    void (*visit)(const void* shared, ReferenceVisitor& visitor);
+};
+
+/// A shared pointer that holds an instance's object, and how to read it.
+struct HeldPointer
+{
+    const void* shared = nullptr;
+    const SharedPointerType* type = nullptr;
+
+    explicit operator bool() const { return shared; }
+    long useCount() const { return type->useCount(shared); }
+};
+
+}
+
 /// How far the walk of a class's instance looks: into its own engine object only, or also
 /// through the captive Python objects it meets (but not into those of a class that does too).
 enum class Reach
@@ -59,15 +89,8 @@ enum class Reach
 class OwnershipWalk final : public ReferenceVisitor
 {
 public:
-    /// From the instance's own shared pointer.
-    template <class Root>
-    static OwnershipWalk& from(PyObject* self, const std::shared_ptr<Root>& held, Reach reach)
-    {
-        OwnershipWalk& walk = begin(self, reach);
-        walk(held);
-        walk.complete();
-        return walk;
-    }
+    /// From the shared pointer that holds the instance's object.
+    static OwnershipWalk& from(PyObject* self, const cycles::HeldPointer& held, Reach reach);
 
     /// From an object that lives inside the instance.
     template <class Root>
@@ -83,16 +106,12 @@ public:
     int visitClaimed(visitproc visit, void* arg);
 
     // How an extender enters the engine part of a captive Python object, whose class's walk reaches so far.
-    template <class Root>
-    void enter(const std::shared_ptr<Root>& held, Reach reach)
-    {
-        seeThroughCurrent(reach);
-        (*this)(held);
-    }
+    void enter(const cycles::HeldPointer& held, Reach reach);
     template <class Root>
     void enter(const Root& inside, Reach reach)
     {
-        seeThroughCurrent(reach);
+        // Its own walk runs whenever it owns anything.
+        enterCurrent(reach, true);
         inside.forEachOwned(*this);
     }
 
@@ -126,6 +145,7 @@ private:
         bool heldFromOutside;
         bool core;
         bool claimableByCaptive;  // a captive object's own walk may claim it
+        bool walksItself;         // a captive object whose own walk runs: it alone keeps its engine part alive
         bool pythonEntered;       // a Python-made block whose object was entered as a captive
     };
     struct Edge
@@ -134,14 +154,22 @@ private:
         std::uint32_t previous;
     };
     // While finding a captive object's core, per node: the captive it was last counted for,
-    // the copies held from that core, and whether a copy held elsewhere hides it.
+    // the copies held from that core, and whether a copy held elsewhere hides it. Then, per
+    // captive object, whether that captive's walk may meet it (every reference to it lies in
+    // what that walk meets), and per Python-made block outside the core, whether its
+    // reference was counted there.
     struct CoreCount
     {
         std::size_t stamp;
+        std::size_t metStamp;
         Count copiesFromStamp;
         Count copiesFromCaptives;
         Count copiesFromStampItself;
+        Count copiesFromMet;  // held by the captive objects its walk may meet
+        Count references;     // to a captive object: the edges into it
+        Count referencesMet;  // those that lie in what the walk meets
         bool blocked;
+        bool met;
     };
 
     OwnershipWalk() = default;
@@ -156,12 +184,13 @@ private:
         for (std::uint32_t edge = nodes[holder].lastOwned; edge != NO_EDGE; edge = edges[edge].previous)
             visit(edges[edge].owned);
     }
-    void seeThroughCurrent(Reach reach);
+    /// Notes how far the captive object being entered walks by itself.
+    void enterCurrent(Reach reach, bool walksItself);
     void complete();
     void exploreAll();
     /// Enters the captive Python objects not entered yet; false when there were none.
     bool enterCaptives();
-    /// Enters the engine part of a captive object through the extender that fits its class, if any.
+    /// Enters the engine part of a captive object through the extender of its class's hooks, if any.
     void enterEnginePart(PyObject* python);
     /// The group of the references to the object, made when there is none yet.
     std::size_t groupFor(PyObject* python);
@@ -173,6 +202,8 @@ private:
     void markClaimableByCaptives();
     /// The captive's core: what its engine part reaches without passing another Python object, counted.
     void findCaptiveCore(std::size_t captive);
+    /// Counts the copies of the core's objects that the captive objects its own walk may meet hold.
+    void countCopiesFromMetCaptives(std::size_t captive);
     /// Marks the core's objects that its captive's own walk cannot see whole.
     void markBlockedInCore(std::size_t captive);
 
@@ -200,7 +231,7 @@ private:
     };
 
     PointerTable entered;  // the captive objects, by Python object
-    PointerTable extenderOf;  // by class: the first extender that fits, or past the end
+    PointerTable extenderByClass;  // the extender of a class's hooks, or past the end
     std::vector<Reference> attributes;
     std::vector<Reference> references;
     // The objects those keep alive, or that the attributes of such objects do.
@@ -219,6 +250,7 @@ private:
     PointerTable groupOf;
     std::vector<std::size_t> unexplored;  // first in, first out: what lies nearest the instance first
     std::vector<std::size_t> captiveCore;
+    std::vector<std::size_t> metCaptives;
     std::size_t nextToExplore = 0;
     std::size_t current = INSTANCE;
 };
@@ -226,12 +258,16 @@ private:
 namespace cycles
 {
 
-/// The holder of the instance's Root object, as far as it can be told apart.
+/// The kinds of shared pointer registered so far, in order; a kind is never removed.
+const std::vector<SharedPointerType>& sharedPointerTypes();
+void addSharedPointerType(const SharedPointerType& type);
+
+/// How the instance holds its Root object, as far as it can be told apart.
 struct HeldRoot
 {
-    void* object = nullptr;    // the Root, or null
-    void* shared = nullptr;    // the holder's std::shared_ptr<Root>, when that is how it holds it
-    bool inside = false;       // the object lives inside the instance
+    boost::python::instance_holder* holder = nullptr;
+    void* inside = nullptr;  // the Root, when it lives inside the instance
+    HeldPointer shared;      // else the shared pointer that holds it, when that is how
 };
 
 /// Where a kind of holder keeps its Root, learnt once per kind: asking a holder runs
@@ -240,26 +276,31 @@ struct HolderLayouts
 {
     enum Kind : char
     {
-        NONE,    // no Root, or behind a shared pointer of another type
+        NONE,    // no Root, or behind a pointer of a kind not registered
         INSIDE,  // by value, at offset from the holder
-        SHARED   // a std::shared_ptr<Root> at offset from the holder
+        SHARED   // behind a shared pointer of a registered kind
     };
     struct Layout
     {
         Kind kind;
         std::ptrdiff_t offset;
+        std::size_t sharedType;  // the kind's index among those registered
     };
     std::unordered_map<const std::type_info*, Layout> byHolder;
+    std::size_t typesKnown = 0;  // kinds registered when these were learnt
 };
 
 HeldRoot findRoot(PyObject* self, HolderLayouts& layouts, boost::python::type_info root,
-                  boost::python::type_info sharedRoot, const void* (*mostDerived)(const void*));
+                  const void* (*mostDerived)(const void*));
 
-/// Enters the engine part of a Python object whose class was made to collect cycles through Root;
-/// false when the object holds no Root it can tell how it holds.
+/// Enters the engine part of a Python object whose class runs the hooks made to collect cycles
+/// through Root; false when the object holds no Root it can tell how it holds.
 using Extender = bool (*)(PyObject* python, OwnershipWalk& walk);
-void addExtender(Extender extender);
-std::vector<Extender>& extenders();
+void addExtender(traverseproc hook, Extender extender);
+const std::vector<Extender>& extenders();
+/// The index among those of the extender of the hooks that instances of the class run (the
+/// nearest base's that has any, as the interpreter's own walk finds them), or past the end.
+std::size_t extenderOf(PyTypeObject* type);
 int visitInstance(PyObject* self, visitproc visit, void* arg);
 int clearInstance(PyObject* self);
 void setHooks(const boost::python::object& pythonClass, traverseproc traverse, inquiry clear,
@@ -269,17 +310,19 @@ template <class Root>
 HeldRoot find(PyObject* self)
 {
     static HolderLayouts layouts;
-    HeldRoot found =
-        findRoot(self, layouts, boost::python::type_id<Root>(), boost::python::type_id<std::shared_ptr<Root>>(),
-                 [](const void* object) { return dynamic_cast<const void*>(static_cast<const Root*>(object)); });
-    if (found.shared)
-    {
-        const std::shared_ptr<Root>& held = *static_cast<std::shared_ptr<Root>*>(found.shared);
-        found.object = held.get();
-        if (!held)
-            found.shared = nullptr;
-    }
-    return found;
+    return findRoot(self, layouts, boost::python::type_id<Root>(),
+                    [](const void* object) { return dynamic_cast<const void*>(static_cast<const Root*>(object)); });
+}
+
+/// The Root object itself, when the instance alone keeps it alive.
+template <class Root>
+Root* onlyOwned(const HeldRoot& root)
+{
+    if (root.inside)
+        return static_cast<Root*>(root.inside);
+    if (root.shared && root.shared.useCount() == 1)
+        return static_cast<Root*>(root.holder->holds(boost::python::type_id<Root>(), false));
+    return nullptr;
 }
 
 
@@ -301,9 +344,9 @@ bool extend(PyObject* python, OwnershipWalk& walk)
 {
     const HeldRoot root = find<Root>(python);
     if (root.shared)
-        walk.enter(*static_cast<std::shared_ptr<Root>*>(root.shared), reach);
+        walk.enter(root.shared, reach);
     else if (root.inside)
-        walk.enter(*static_cast<const Root*>(root.object), reach);
+        walk.enter(*static_cast<const Root*>(root.inside), reach);
     return root.shared || root.inside;
 }
 
@@ -317,12 +360,11 @@ int traverse(PyObject* self, visitproc visit, void* arg)
         const HeldRoot root = find<Root>(self);
         // An object that something else holds too is not this instance's to claim from: the engine
         // links back to an object's owners weakly, so no copy of its own can explain the others.
-        if (root.shared && static_cast<std::shared_ptr<Root>*>(root.shared)->use_count() == 1)
-            return OwnershipWalk::from(self, *static_cast<std::shared_ptr<Root>*>(root.shared), reach)
-                .visitClaimed(visit, arg);
+        if (root.shared && root.shared.useCount() == 1)
+            return OwnershipWalk::from(self, root.shared, reach).visitClaimed(visit, arg);
         // Most objects that live inside their Python object own nothing (a script's component).
-        if (root.inside && ownsAnything(*static_cast<const Root*>(root.object)))
-            return OwnershipWalk::from(self, *static_cast<const Root*>(root.object), reach).visitClaimed(visit, arg);
+        if (root.inside && ownsAnything(*static_cast<const Root*>(root.inside)))
+            return OwnershipWalk::from(self, *static_cast<const Root*>(root.inside), reach).visitClaimed(visit, arg);
     }
     catch (const std::exception&)
     {
@@ -341,11 +383,10 @@ void collectAgainAfterThisCollection() noexcept;
 template <class Root, bool (*LetGo)(Root&)>
 void finalize(PyObject* self)
 {
-    const HeldRoot root = find<Root>(self);
-    auto* held = static_cast<std::shared_ptr<Root>*>(root.shared);
-    if (!root.inside && (!held || held->use_count() != 1))
+    Root* const only = onlyOwned<Root>(find<Root>(self));
+    if (!only)
         return;
-    auto& object = *static_cast<Root*>(root.object);
+    Root& object = *only;
     // At a plain deallocation (the only reference is the one lent for the call) the
     // object's own destruction lets its contents go right after.
     if (Py_REFCNT(self) == 1)
@@ -370,12 +411,28 @@ void finalize(PyObject* self)
 
 }
 
+/// Lets the collector read a std::shared_ptr<T> that holds an instance's object: every class exposed
+/// with a shared pointer to itself as its holder, and every class the engine hands objects out as
+/// through a shared pointer, registers it (collectCyclesThrough does for its Root). A kind left out
+/// hides what its objects own (a leak), and the copies it holds, from every walk.
+template <class T>
+void collectCyclesThroughHeld()
+{
+    cycles::addSharedPointerType(
+        {boost::python::type_id<std::shared_ptr<T>>(),
+         [](const void* shared) { return static_cast<const std::shared_ptr<T>*>(shared)->use_count(); },
+         [](const void* shared, ReferenceVisitor& visitor) {
+             visitor(*static_cast<const std::shared_ptr<T>*>(shared));
+         }});
+}
+
 /// Makes instances of the Python class, and of its subclasses, show what their Root object owns.
 template <class Root>
 void collectCyclesThrough(const boost::python::object& pythonClass)
 {
+    collectCyclesThroughHeld<Root>();
     cycles::setHooks(pythonClass, &cycles::traverse<Root, Reach::OWN>, &cycles::clearInstance, nullptr);
-    cycles::addExtender(&cycles::extend<Root, Reach::OWN>);
+    cycles::addExtender(&cycles::traverse<Root, Reach::OWN>, &cycles::extend<Root, Reach::OWN>);
 }
 
 /// The same, and a dying only owner first lets the object's contents go with LetGo, which answers
@@ -383,9 +440,10 @@ void collectCyclesThrough(const boost::python::object& pythonClass)
 template <class Root, bool (*LetGo)(Root&), Reach reach = Reach::OWN>
 void collectCyclesThrough(const boost::python::object& pythonClass)
 {
+    collectCyclesThroughHeld<Root>();
     cycles::setHooks(pythonClass, &cycles::traverse<Root, reach>, &cycles::clearInstance,
                      &cycles::finalize<Root, LetGo>);
-    cycles::addExtender(&cycles::extend<Root, reach>);
+    cycles::addExtender(&cycles::traverse<Root, reach>, &cycles::extend<Root, reach>);
 }
 
 }

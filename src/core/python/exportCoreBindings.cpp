@@ -293,6 +293,7 @@ void exportFactoryEvents()
         .def("createCopy", pureVirtual(&FactoryEvent::createCopy),
              "createCopy(time): A copy of this event due at another time; a subclass defines it.");
     py::register_ptr_to_python<std::shared_ptr<FactoryEvent>>();
+    collectCyclesThroughHeld<FactoryEvent>();
 
     py::class_<EventFactory, boost::noncopyable>(
         "EventFactory", "Makes action events by their factory name from parameters, for event scripts.", py::no_init)
@@ -332,6 +333,7 @@ void exportTimers()
     py::class_<TimerEvent, py::bases<Event>, std::shared_ptr<TimerEvent>, boost::noncopyable> timerEvent(
         "TimerEvent", "What a Timer posts when its time is up.", py::no_init);
     addEventType(timerEvent, &TimerEvent::TYPE);
+    collectCyclesThroughHeld<TimerEvent>();
     timerEvent.add_property(
         "name", py::make_function(&TimerEvent::getName, py::return_value_policy<py::copy_const_reference>()),
         "The name the timer was given.");

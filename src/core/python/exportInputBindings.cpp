@@ -3,6 +3,7 @@
 
 #include "core/InputManager.h"
 #include "core/python/Bindings.h"
+#include "core/python/CycleCollection.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/python/InputBridges.h"
 #include "core/python/LiveSingleton.h"
@@ -25,6 +26,7 @@ void exportKeys()
         "state KEY_PRESSED or KEY_RELEASED.",
         py::no_init);
     addEventType(keyEvent, &KeyEvent::TYPE);
+    collectCyclesThroughHeld<KeyEvent>();
     {
         py::scope inside = keyEvent;
         py::enum_<KeyEvent::KeyType> keyTypes("KeyType", "The keys, also reachable as KeyEvent.KEY_...");
@@ -61,6 +63,7 @@ void exportMouse()
         "y down; a Camera's convertPosition gives the world point).",
         py::no_init);
     addEventType(mouseEvent, &MouseEvent::TYPE);
+    collectCyclesThroughHeld<MouseEvent>();
     {
         py::scope inside = mouseEvent;
         py::enum_<MouseEvent::MouseState>("MouseState",
@@ -98,6 +101,7 @@ void exportWindow()
         "WindowEvent", "The window was minimised or restored, or gained or lost the input or mouse focus.",
         py::no_init);
     addEventType(windowEvent, &WindowEvent::TYPE);
+    collectCyclesThroughHeld<WindowEvent>();
     {
         py::scope inside = windowEvent;
         py::enum_<WindowEvent::WindowState>("WindowState", "What happened to the window.")

@@ -3,6 +3,7 @@
 // controller that runs one machine of an entity at a time, and its action event.
 
 #include "core/ParameterList.h"
+#include "core/python/CycleCollection.h"
 #include "core/python/Documentation.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/python/ResourceManagerBindings.h"
@@ -103,6 +104,7 @@ void exportController()
         .def("getActiveFSM", &UnitFSMController::getActiveFSM, "getActiveFSM(): The running machine, or None.")
         .def("setFSM", &UnitFSMController::setFSM,
              "setFSM(name): Stops the running machine and starts the one of that name (an empty name: none).");
+    collectCyclesThroughHeld<UnitFSMController>();
     releaseAtScriptExit<UnitFSMController, &UnitFSMController::unregisterAll>();
 
     py::class_<UnitFSMControllerActionEvent, py::bases<FactoryEvent>, std::shared_ptr<UnitFSMControllerActionEvent>,
@@ -114,6 +116,7 @@ void exportController()
                                                    "UnitFSMControllerActionEvent(fsm, time): Runs the machine named "
                                                    "fsm, due at time."));
     addEventType(event, &UnitFSMControllerActionEvent::TYPE);
+    collectCyclesThroughHeld<UnitFSMControllerActionEvent>();
     addFactoryType(event, &UnitFSMControllerActionEvent::FACTORY_TYPE);
     event.def(parametersOf(ParameterTable::EVENT, "UnitFSMControllerAction"));
 }

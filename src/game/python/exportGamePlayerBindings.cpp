@@ -1,5 +1,6 @@
 // Game players, the manager of a scene's players and the tile map, with the look-ups by scene.
 
+#include "core/python/CycleCollection.h"
 #include "core/python/Documentation.h"
 #include "game/python/Bindings.h"
 #include "game/units/GamePlayer.h"
@@ -63,6 +64,7 @@ void exportGamePlayerBindings()
         .def(parametersOf(ParameterTable::COMPONENT, "GamePlayer"))
         .def("getID", &GamePlayer::getID, "getID(): The player's number.")
         .def("isActive", &GamePlayer::isActive, "isActive(): Whether it asks to be the active player.");
+    collectCyclesThroughHeld<GamePlayer>();
 
     py::class_<GamePlayerManager, py::bases<Component>, std::shared_ptr<GamePlayerManager>, boost::noncopyable>(
         "GamePlayerManager", "Files the GamePlayers that enter its scene by number.",
@@ -78,6 +80,7 @@ void exportGamePlayerBindings()
              "getActivePlayer(): The number of the active player, 0 when none.")
         .def("getGamePlayer", &GamePlayerManager::getGamePlayer,
              "getGamePlayer(id): The player of that number, or None.");
+    collectCyclesThroughHeld<GamePlayerManager>();
 
     py::class_<TileMap, py::bases<Component>, std::shared_ptr<TileMap>, boost::noncopyable> tileMap(
         "TileMap", "A grid of tiles over a scene, with each player's fog of war over it.",
@@ -113,6 +116,7 @@ void exportGamePlayerBindings()
              "(radius 0 finds nothing). With borderOnly, the rows cy - radius and cy + radius, then the columns "
              "cx - radius and cx + radius, each over that span: the corner (cx + radius, cy + radius) is never "
              "tested.");
+    collectCyclesThroughHeld<TileMap>();
 }
 
 }

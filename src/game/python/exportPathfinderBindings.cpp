@@ -1,6 +1,7 @@
 // Pathfinding: pathfinders, their arrival event and their action event. The
 // walkers are not a script's business: data makes them by factory name.
 
+#include "core/python/CycleCollection.h"
 #include "core/python/Documentation.h"
 #include "core/python/EventTypeProperty.h"
 #include "game/paths/PathfinderActionEvent.h"
@@ -30,10 +31,12 @@ void exportPathfinders()
         .def("clearDest", &Pathfinder::clearDest, "clearDest(): Forgets the destination and stops.")
         .def("start", &Pathfinder::start, "start(): Starts walking to the destination.")
         .def("stop", &Pathfinder::stop, "stop(): Stops where it is.");
+    collectCyclesThroughHeld<Pathfinder>();
 
     py::class_<PathfinderEvent, py::bases<Event>, std::shared_ptr<PathfinderEvent>, boost::noncopyable> event(
         "PathfinderEvent", "Queued on the entity when its pathfinder has arrived.", py::no_init);
     addEventType(event, &PathfinderEvent::TYPE);
+    collectCyclesThroughHeld<PathfinderEvent>();
     event.add_property("pathfinder", py::make_function(&PathfinderEvent::getPathfinder, CopyResult()),
                        "The pathfinder that arrived.")
         .add_property("position",
@@ -57,6 +60,7 @@ void exportActionEvent()
         "PathfinderActionEvent(action, position, entity, time): The action, with a point or an entity to walk to (kept "
         "by name), due at time."));
     addEventType(event, &PathfinderActionEvent::TYPE);
+    collectCyclesThroughHeld<PathfinderActionEvent>();
     addFactoryType(event, &PathfinderActionEvent::FACTORY_TYPE);
     event.def(parametersOf(ParameterTable::EVENT, "PathfinderAction"));
     py::scope inside = event;
@@ -83,6 +87,7 @@ void exportPathfinderBindings()
                                    "\"StraightLinePathfinder\").",
                                    py::no_init)
         .def(parametersOf(ParameterTable::COMPONENT, "StraightLinePathfinder"));
+    collectCyclesThroughHeld<StraightLinePathfinder>();
 }
 
 }

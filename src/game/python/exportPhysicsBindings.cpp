@@ -3,6 +3,7 @@
 
 #include "core/math/Bound.h"
 #include "core/math/Complex.h"
+#include "core/python/CycleCollection.h"
 #include "core/python/Documentation.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/python/Identity.h"
@@ -54,6 +55,7 @@ void exportManagers()
         .def("disconnect", &PhysicsManager::disconnect, "disconnect(): Leaves the scene.");
     // The scene hands out a new wrapper each time; it still equals the script's own.
     defineIdentity(manager);
+    collectCyclesThrough<PhysicsManager>(manager);
     py::class_<GridPhysicsManager, py::bases<PhysicsManager>, std::shared_ptr<GridPhysicsManager>,
                boost::noncopyable>("GridPhysicsManager",
                                    "The physics manager: files collidables in a grid from -8192 to 8192 each way; "
@@ -61,6 +63,7 @@ void exportManagers()
                                    py::no_init)
         .def("createNew", &newGridPhysicsManager, "createNew(): A new physics manager; connect it to a scene.")
         .staticmethod("createNew");
+    collectCyclesThroughHeld<GridPhysicsManager>();
 }
 
 void exportMovement()
@@ -142,6 +145,7 @@ void exportCollidables()
         py::no_init)
         .def("getBound", &Collidable::getBound, Reference(),
              "getBound(): The shape, in its node's space (the collidable's own).");
+    collectCyclesThroughHeld<Collidable>();
 
     py::class_<CollidableEvent, py::bases<Event>, std::shared_ptr<CollidableEvent>, boost::noncopyable> event(
         "CollidableEvent",
@@ -155,6 +159,7 @@ void exportCollidables()
         .def("getOther", &CollidableEvent::getOther,
              "getOther(component): The side that is not the component's entity.");
     addEventType(event, &CollidableEvent::TYPE);
+    collectCyclesThroughHeld<CollidableEvent>();
     {
         py::scope inside = event;
         py::enum_<CollidableEvent::EventType>("EventType", "Whether the contact began or ended.")
@@ -193,6 +198,7 @@ void exportFinders()
                           "The component found.")
             .add_property("entity", py::make_function(&Found::getEntity, CopyResult()), "Its entity.")
             .add_property("eventType", &Found::getType, "ENTITIES_COLLIDED or ENTITIES_SEPARATED.");
+        collectCyclesThroughHeld<Found>();
     }
     {
         using Target = const std::shared_ptr<Entity>&;
@@ -215,6 +221,7 @@ void exportFinders()
             "FoundEvent", "The target entity, met or left.", py::no_init)
             .add_property("entity", py::make_function(&Found::getEntity, CopyResult()), "The target.")
             .add_property("eventType", &Found::getType, "ENTITIES_COLLIDED or ENTITIES_SEPARATED.");
+        collectCyclesThroughHeld<Found>();
     }
 
     py::class_<StaticCollidable, py::bases<Collidable>, boost::noncopyable>(

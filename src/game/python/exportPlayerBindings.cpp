@@ -1,6 +1,7 @@
 // Player units and beacons, beacons written in Python, and sight: the sight
 // components, what they report, and the action event that names a target.
 
+#include "core/python/CycleCollection.h"
 #include "core/python/Documentation.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/resources/Resource.h"
@@ -45,6 +46,7 @@ void exportUnits()
         .def("getSceneTemplate", &PlayerUnit::getSceneTemplate, CopyResult(),
              "getSceneTemplate(): The scene template it was made from, or None.")
         .def("getParameters", &PlayerUnit::getParameters, "getParameters(): A copy of its parameters.");
+    collectCyclesThroughHeld<PlayerUnit>();
 }
 
 void exportBeacons()
@@ -76,6 +78,7 @@ void exportBeacons()
              "unitRemoved(unit): Called when a unit leaves; does nothing unless a subclass defines it.");
     defineComponentHooks<PyPlayerBeacon>(beacon, "beacon");
     py::register_ptr_to_python<std::shared_ptr<PlayerBeacon>>();
+    collectCyclesThroughHeld<PlayerBeacon>();
 
     py::class_<SingleStateBeacon, py::bases<PlayerBeacon>, std::shared_ptr<SingleStateBeacon>, boost::noncopyable>(
         "SingleStateBeacon",
@@ -83,6 +86,7 @@ void exportBeacons()
         "\"SingleStateBeacon\").",
         py::no_init)
         .def(parametersOf(ParameterTable::COMPONENT, "SingleStateBeacon"));
+    collectCyclesThroughHeld<SingleStateBeacon>();
 }
 
 void exportSight()
@@ -93,6 +97,7 @@ void exportSight()
         "on the unit for each unit coming into view.",
         py::init<>("VisualReactor(): A reactor."))
         .def(parametersOf(ParameterTable::COMPONENT, "VisualReactor"));
+    collectCyclesThroughHeld<VisualReactor>();
 
     using SetByName = void (VisualTargetSeeker::*)(const std::string&);
     using SetByEntity = void (VisualTargetSeeker::*)(const std::shared_ptr<Entity>&);
@@ -109,6 +114,7 @@ void exportSight()
              "setTarget(name): Watches for the entity of that name.")
         .def("setTarget", static_cast<SetByEntity>(&VisualTargetSeeker::setTarget), py::args("entity"),
              "setTarget(entity): Watches for that entity, by its name.");
+    collectCyclesThroughHeld<VisualTargetSeeker>();
 }
 
 template <class SightEvent, class Subject>
@@ -119,6 +125,7 @@ void exportSightEvent(const char* name, const char* doc, const char* property, c
                                                                                                   py::no_init);
     event.add_property(property, py::make_function(getter, CopyResult()), propertyDoc);
     addEventType(event, &SightEvent::TYPE);
+    collectCyclesThroughHeld<SightEvent>();
 }
 
 void exportSightEvents()
@@ -145,6 +152,7 @@ void exportSightEvents()
                                                                    "SetVisualTargetActionEvent(entity, time): Targets "
                                                                    "the entity (its name when it arrives)."));
     addEventType(event, &SetVisualTargetActionEvent::TYPE);
+    collectCyclesThroughHeld<SetVisualTargetActionEvent>();
     addFactoryType(event, &SetVisualTargetActionEvent::FACTORY_TYPE);
     event.def(parametersOf(ParameterTable::EVENT, "SetVisualTarget"));
     event.add_property("entity", &SetVisualTargetActionEvent::getEntity, "The entity targeted, or None.")

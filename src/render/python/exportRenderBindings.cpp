@@ -5,6 +5,7 @@
 // are made from Python.
 
 #include "core/math/Bound.h"
+#include "core/python/CycleCollection.h"
 #include "core/python/Documentation.h"
 #include "core/python/EventTypeProperty.h"
 #include "core/python/Identity.h"
@@ -43,6 +44,7 @@ void exportRenderManagers()
              "setMainCamera(name): Draws through the camera of the entity of that name; an unknown name changes "
              "nothing.");
     defineIdentity(manager);
+    collectCyclesThrough<RenderManager>(manager);
 
     py::class_<QuadtreeRenderManager, py::bases<RenderManager>, std::shared_ptr<QuadtreeRenderManager>,
                boost::noncopyable>("QuadtreeRenderManager",
@@ -52,6 +54,7 @@ void exportRenderManagers()
         .def("createNew", &QuadtreeRenderManager::createNew,
              "createNew(): A new render manager; connect it to a scene.")
         .staticmethod("createNew");
+    collectCyclesThroughHeld<QuadtreeRenderManager>();
 }
 
 void exportCamera()
@@ -65,6 +68,7 @@ void exportCamera()
         .def("convertPosition", &Camera::convertPosition,
              "convertPosition(x, y): The world point under a window position in pixels (a mouse event's x and y).")
         .def("getViewport", &Camera::getViewport, "getViewport(): What the camera sees, in world space.");
+    collectCyclesThroughHeld<Camera>();
 }
 
 void exportRenderables()
@@ -82,6 +86,7 @@ void exportRenderables()
              "connect(slot): Asks the Slot before each drawing; the script keeps the slot alive.")
         .def("disconnectAll", static_cast<Call>(&Renderable::disconnectAll),
              "disconnectAll(): Lets go of every slot connected to it.");
+    collectCyclesThroughHeld<Renderable>();
 
     py::class_<StaticImage, py::bases<Renderable>, std::shared_ptr<StaticImage>, boost::noncopyable>(
         "StaticImage",
@@ -89,6 +94,7 @@ void exportRenderables()
         "\"StaticImage\").",
         py::no_init)
         .def(parametersOf(ParameterTable::COMPONENT, "StaticImage"));
+    collectCyclesThroughHeld<StaticImage>();
 }
 
 void exportAnimation()
@@ -132,11 +138,13 @@ void exportAnimation()
              "isLooping(): Whether the current animation loops.")
         .def("isLooping", static_cast<IsNamedLooping>(&Animatable::isLooping),
              "isLooping(name): Whether the named animation loops.");
+    collectCyclesThroughHeld<Animatable>();
 
     py::class_<AnimationEvent, py::bases<Event>, std::shared_ptr<AnimationEvent>, boost::noncopyable> event(
         "AnimationEvent", "Queued on a sprite's entity when an animation starts and when a one-shot one ends.",
         py::no_init);
     addEventType(event, &AnimationEvent::TYPE);
+    collectCyclesThroughHeld<AnimationEvent>();
 
     py::class_<AnimationActionEvent, py::bases<FactoryEvent>, std::shared_ptr<AnimationActionEvent>,
                boost::noncopyable>
@@ -145,6 +153,7 @@ void exportAnimation()
                "in event scripts).",
                py::no_init);
     addEventType(action, &AnimationActionEvent::TYPE);
+    collectCyclesThroughHeld<AnimationActionEvent>();
     addFactoryType(action, &AnimationActionEvent::FACTORY_TYPE);
     action.def(parametersOf(ParameterTable::EVENT, "AnimationAction"))
         .def("setAnimation", &AnimationActionEvent::setAnimation, (py::arg("name"), py::arg("time") = 0.0),
@@ -179,6 +188,7 @@ void exportOcclusion()
              "setMaxPos(maxPos): The fraction of the width shown at occlusion 1.")
         .def("getMaxPos", &OccludedQuad::getMaxPos,
              "getMaxPos(): The fraction of the width shown at occlusion 1.");
+    collectCyclesThroughHeld<OccludedQuad>();
 
     // Scripts may make an occluded sprite themselves, with the arguments of the engine's constructor.
     py::class_<OccludedAnimatable, py::bases<Animatable, OccludedQuad>, std::shared_ptr<OccludedAnimatable>,
@@ -190,6 +200,7 @@ void exportOcclusion()
             "OccludedAnimatable(direction, zOrder[, minPos[, maxPos[, occlusion]]]): A bar sprite; give it animations "
             "through data, or use it as a prototype."))
         .def(parametersOf(ParameterTable::COMPONENT, "OccludedAnimatable"));
+    collectCyclesThroughHeld<OccludedAnimatable>();
     // Either base is reached from the sprite itself, whichever the engine expects.
     py::implicitly_convertible<std::shared_ptr<OccludedAnimatable>, std::shared_ptr<Animatable>>();
     py::implicitly_convertible<std::shared_ptr<OccludedAnimatable>, std::shared_ptr<OccludedQuad>>();
@@ -204,16 +215,19 @@ void exportGeometry()
              "createFromBound(bound, zOrder): An outline of the bound: a RenderableBox for a box, a RenderableCircle "
              "for a circle.")
         .staticmethod("createFromBound");
+    collectCyclesThroughHeld<RenderableGeometry>();
     py::class_<RenderableBox, py::bases<RenderableGeometry>, std::shared_ptr<RenderableBox>, boost::noncopyable>(
         "RenderableBox", "The outline of a box (made by ComponentFactory as \"RenderableBox\").", py::no_init)
         .def(parametersOf(ParameterTable::COMPONENT, "RenderableBox"))
         .def("update", &RenderableBox::update, "update(bound): Takes the shape of another box.");
+    collectCyclesThroughHeld<RenderableBox>();
     py::class_<RenderableCircle, py::bases<RenderableGeometry>, std::shared_ptr<RenderableCircle>,
                boost::noncopyable>("RenderableCircle",
                                    "The outline of a circle (made by ComponentFactory as \"RenderableCircle\").",
                                    py::no_init)
         .def(parametersOf(ParameterTable::COMPONENT, "RenderableCircle"))
         .def("update", &RenderableCircle::update, "update(bound): Takes the shape of another circle.");
+    collectCyclesThroughHeld<RenderableCircle>();
 }
 
 void exportSlot()

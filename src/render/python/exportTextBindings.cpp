@@ -2,6 +2,7 @@
 // run time. Fonts are reached through the displays' font file names only.
 
 #include "core/math/AxisAlignedBox.h"
+#include "core/python/CycleCollection.h"
 #include "core/python/Documentation.h"
 #include "render/DynamicTextDisplay.h"
 #include "render/python/Bindings.h"
@@ -32,6 +33,7 @@ void exportTextBindings()
         .def("setTextSize", &TextDisplay::setTextSize,
              "setTextSize(size): The height of a line in world units.")
         .def("getTextSize", &TextDisplay::getTextSize, "getTextSize(): The height of a line in world units.");
+    collectCyclesThroughHeld<TextDisplay>();
     {
         // Both have a Center, so their values stay inside their own enumerations.
         py::scope inside = display;

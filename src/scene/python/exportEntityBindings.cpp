@@ -256,6 +256,7 @@ void exportSceneManager()
     py::class_<SceneEvent, py::bases<Event>, std::shared_ptr<SceneEvent>, boost::noncopyable> event(
         "SceneEvent", "Posted on a scene when an entity enters it or leaves it.", py::no_init);
     addEventType(event, &SceneEvent::TYPE);
+    collectCyclesThroughHeld<SceneEvent>();
     event.add_property("manager", py::make_function(&SceneEvent::getManager, CopyResult()), "The scene.")
         .add_property("entity", py::make_function(&SceneEvent::getEntity, CopyResult()),
                       "The entity that entered or left.")

@@ -101,6 +101,7 @@ void exportSpawnPoint()
         "SpawnPointSTI",
         "The spawner's instantiator: builds the scene templates its generator picks at the entity's place.",
         py::init<>("SpawnPointSTI(): A prototype to register with ComponentFactory."));
+    collectCyclesThroughHeld<SpawnPointSTI>();
 }
 
 void exportEntityTracker()
