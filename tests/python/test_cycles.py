@@ -477,7 +477,6 @@ THROUGH_BUILT_INS = {
     scene = watched[0].scene = watched[0].getProcessManager()
 """, ["s"], 0, "kept.seen == 1"),
 }
-SCENE_KEPT.update({name: (build, labels) for name, (build, labels, _, _) in THROUGH_BUILT_INS.items()})
 
 
 def test_a_scene_that_something_in_it_keeps_is_freed_with_everything_in_it(run_script):
