@@ -449,6 +449,10 @@ class Chase(Sight):
          "watch target": lambda: self.seeker.getEntity().postEvent(SetVisualTargetActionEvent(self.target, 0.0)),
          "watch decoy": lambda: self.seeker.setTarget("decoy"),
          "decoy out": lambda: self.decoy.getSceneNode().setPosition(Vector2(-30, 0)),
+         "kill decoy": lambda: self.decoy.kill(),
+         "remove decoy": lambda: self.scene.removeNode(self.decoy.getSceneNode()),
+         "detach decoy": lambda: self.decoy.getSceneNode().detachEntity(),
+         "move seeker": self.move_seeker,
          "kill viewer": lambda: self.viewer.kill()}[action]()
 
     def let_go(self):
@@ -456,14 +460,19 @@ class Chase(Sight):
         self.target = self.marker = self.carrier = None
         gc.collect()
 
+    def move_seeker(self):
+        """Takes the seeker to the sensor of a unit far away: its old sensor entity is let go of."""
+        self.seeker.getSceneNode().detachEntity()
+        self.sensor(self.body("far", 1, at=(100, 0)), self.seeker)
+
     def turn_shy(self):
         """The target's carrier leaves the scene as soon as the target touches something."""
         self.keep.append(Shy(self.scene, self.carrier))
         self.target.addEventListener(self.keep[-1])
 
 
-def lost(time):
-    return [("viewer", "VisualTargetLost", "target", time)]
+def lost(time, name="target"):
+    return [("viewer", "VisualTargetLost", name, time)]
 
 
 def found(time):
@@ -486,7 +495,12 @@ SEEKER_STORIES = {
     "leaves as it is seen again": ([["out"], ["shy", "in"]], lost(1.5)),
     "is named again": ([["watch target"], ["out"]], lost(2.0)),
     "is watched no more": ([["watch decoy"], ["out"]], []),
-    "gives way to a decoy in view": ([["watch decoy"], ["decoy out"]], []),
+    # A seeker told to watch an entity already in view reports it lost when it goes, however it goes.
+    "gives way to a decoy in view that walks out": ([["watch decoy"], ["decoy out"]], lost(2.0, "decoy")),
+    "gives way to a decoy in view that is killed": ([["watch decoy", "kill decoy"]], lost(2.0, "decoy")),
+    "gives way to a decoy in view taken out of the scene": ([["watch decoy", "remove decoy"]], lost(1.5, "decoy")),
+    "gives way to a decoy in view detached from its node": ([["watch decoy", "detach decoy"]], lost(1.5, "decoy")),
+    "is left behind by a seeker moved to another unit": ([["move seeker", "kill", "let go"]], []),
     "dies with the viewer": ([["kill", "kill viewer"]], []),
     "outlives the viewer": ([["kill viewer"], ["out"]], []),
 }
@@ -509,6 +523,19 @@ def test_a_seeker_reports_each_target_it_found_lost_once_however_the_target_goes
     assert lines + chase.lines == heard
     gc.collect()
     assert (chase.watched() is None) == ("let go" in story[0])
+
+
+def test_a_seeker_watching_its_own_unit_never_sees_it():
+    sight = Sight()
+    viewer = sight.body("viewer", 1)
+    sensor = sight.sensor(viewer, VisualTargetSeeker("viewer")).getSceneNode()
+    # The sensor touches its unit's body, leaves it and touches it again.
+    lines = sight.listen(2)
+    sensor.setPosition(Vector2(30, 0))
+    lines += sight.listen(2)
+    sensor.setPosition(Vector2(0, 0))
+    lines += sight.listen(2)
+    assert lines == []
 
 
 def test_a_hunter_stops_chasing_a_prey_that_dies_or_loses_its_body_in_view(run_script):

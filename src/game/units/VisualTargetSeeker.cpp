@@ -69,70 +69,65 @@ void VisualTargetSeeker::entityChanged(const std::shared_ptr<Entity>& newEntity,
 
 void VisualTargetSeeker::forEachOwned(ReferenceVisitor& visitor) const
 {
-    for (const Sighting& sighting : sightings)
-        visitor(sighting.target);
+    for (const Contact& contact : inView)
+        visitor(contact.seen);
 }
 
 void VisualTargetSeeker::setTarget(const std::string& name)
 {
-    watch(name);
+    targetName = name;
 }
 
 void VisualTargetSeeker::setTarget(const std::shared_ptr<Entity>& entity)
 {
     if (!entity)
         throw std::runtime_error("VisualTargetSeeker.setTarget: no entity to watch");
-    watch(entity->getName());
+    targetName = entity->getName();
 }
 
 void VisualTargetSeeker::apply(const SetVisualTargetActionEvent& event)
 {
     if (std::optional<std::string> name = event.getTargetName())
-        watch(std::move(*name));
-}
-
-void VisualTargetSeeker::watch(std::string name)
-{
-    if (name != targetName)
-        forget();
-    targetName = std::move(name);
+        targetName = std::move(*name);
 }
 
 void VisualTargetSeeker::forget()
 {
-    std::vector<Sighting> forgotten;
-    forgotten.swap(sightings);
+    std::vector<Contact> forgotten;
+    forgotten.swap(inView);
 }
 
 void VisualTargetSeeker::entitiesCollided(const std::shared_ptr<CollidableEvent>& event)
 {
     const SightContact contact = readSightContact(*this, *event);
-    if (!contact.sighted || contact.seen->getName() != targetName)
+    if (!contact.sighted)
         return;
     // Seen anew without the end of the former contact (the sensor's collidable changed, say): that one is over.
-    auto same = std::find_if(sightings.begin(), sightings.end(),
-                             [&contact](const Sighting& sighting) { return sighting.target == contact.seen; });
-    if (same == sightings.end())
-        sightings.push_back({contact.seenId, contact.seen});
+    auto same = std::find_if(inView.begin(), inView.end(),
+                             [&contact](const Contact& known) { return known.seen == contact.seen; });
+    if (same == inView.end())
+        inView.push_back({contact.seenId, contact.seen});
     else
         same->collidableId = contact.seenId;
-    contact.viewer->queueEvent(std::make_shared<VisualTargetFound>(contact.time, contact.seen));
+    if (contact.seen->getName() == targetName)
+        contact.viewer->queueEvent(std::make_shared<VisualTargetFound>(contact.time, contact.seen));
 }
 
 void VisualTargetSeeker::entitiesSeparated(const std::shared_ptr<CollidableEvent>& event)
 {
     const SightContact contact = readSightContact(*this, *event);
     // The seen side is empty when its collidable has left the entity; the number still tells the contact.
-    auto found = std::find_if(sightings.begin(), sightings.end(), [&contact](const Sighting& sighting) {
-        return sighting.collidableId == contact.seenId && (!contact.seen || sighting.target == contact.seen);
+    auto ended = std::find_if(inView.begin(), inView.end(), [&contact](const Contact& known) {
+        return known.collidableId == contact.seenId && (!contact.seen || known.seen == contact.seen);
     });
-    if (found == sightings.end())
+    if (ended == inView.end())
         return;
-    const std::shared_ptr<Entity> lost = std::move(found->target);
-    sightings.erase(found);
+    const std::shared_ptr<Entity> gone = std::move(ended->seen);
+    std::swap(*ended, inView.back());
+    inView.pop_back();
     // A unit that left the scene with its sensor hears nothing more of what it saw there.
-    if (contact.viewer && contact.viewer != lost)
-        contact.viewer->queueEvent(std::make_shared<VisualTargetLost>(contact.time, lost));
+    if (contact.viewer && contact.viewer != gone && gone->getName() == targetName)
+        contact.viewer->queueEvent(std::make_shared<VisualTargetLost>(contact.time, gone));
 }
 
 }

@@ -1,11 +1,13 @@
 #pragma once
 // Sight of one entity, watched for by name: on a unit's sight sensor, it
 // reports to the unit (the sensor entity's parent) a VisualTargetFound when an
-// entity of that name comes into view, and a VisualTargetLost once when that
-// contact ends, however it ends (walking out, dying, leaving the scene): until
-// then it holds the entity, known by the collidable number the contact began
-// with. SetVisualTargetActionEvents on its entity change the name watched; a
-// new name forgets what was found under the old one.
+// entity of that name comes into view, and a VisualTargetLost once when a
+// contact with an entity of that name ends, however it ends (walking out,
+// dying, leaving the scene), whatever name was watched when it began. So it
+// holds every entity in view until its contact ends, known by the collidable
+// number the contact began with: the end of a contact with an entity that died
+// names no entity. SetVisualTargetActionEvents on its entity change the name
+// watched; moving to another entity forgets what was in view.
 
 #include "core/EventListener.h"
 #include "game/physics/CollidableEvent.h"
@@ -33,7 +35,7 @@ public:
     std::shared_ptr<Component> createCopy() const override;
     /// Both listeners follow the seeker from entity to entity; what it saw from the old one is forgotten.
     void entityChanged(const std::shared_ptr<Entity>& newEntity, const std::shared_ptr<Entity>& oldEntity) override;
-    /// The entities found and not yet lost.
+    /// The entities in view.
     void forEachOwned(ReferenceVisitor& visitor) const override;
 
     void entitiesCollided(const std::shared_ptr<CollidableEvent>& event) override;
@@ -58,20 +60,19 @@ private:
         VisualTargetSeeker& seeker;
     };
 
-    /// An entity reported found, until its contact ends: held, so that the loss
-    /// names it though nothing else holds it any more.
-    struct Sighting
+    /// An entity in view, until its contact ends: held, so that a loss names it
+    /// though nothing else holds it any more.
+    struct Contact
     {
         std::uint32_t collidableId;
-        std::shared_ptr<Entity> target;
+        std::shared_ptr<Entity> seen;
     };
 
-    void watch(std::string name);
-    /// Lets go of every sighting; what that destroys may call back into the seeker.
+    /// Lets go of every contact; what that destroys may call back into the seeker.
     void forget();
 
     std::string targetName;
-    std::vector<Sighting> sightings;
+    std::vector<Contact> inView;
     ActionListener actions;
 };
 
