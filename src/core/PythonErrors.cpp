@@ -1,5 +1,6 @@
 #include "core/PythonErrors.h"
 
+#include "core/CallbackScope.h"
 #include "core/LogManager.h"
 #include "core/PythonManager.h"
 
@@ -36,7 +37,10 @@ bool deferredExit() noexcept
 {
     if (!PyErr_Occurred() || !isExit())
         return false;
-    if (exitType || exitsDropped)
+    // After the script's end, an exit still ends the script code a callback runs (a main loop that a
+    // component leaving at exit shows), which receives it as the engine call it made returns; one
+    // that escapes to the end of the script itself has nothing left to end.
+    if (exitType || (exitsDropped && !CallbackScope::isOpen()))
     {
         // One exit is on its way already, or the script has ended: this one changes nothing.
         PyErr_Clear();
@@ -105,6 +109,12 @@ void dropExitsFromNowOn() noexcept
     Py_CLEAR(exitType);
     Py_CLEAR(exitValue);
     Py_CLEAR(exitTraceback);
+}
+
+void dropPendingExit() noexcept
+{
+    if (exitsDropped && !CallbackScope::isOpen())
+        dropExitsFromNowOn();
 }
 
 }

@@ -28,9 +28,14 @@ void printPythonExceptionKeepingIt() noexcept;
 /// callback raised, and any signal that arrived; answers false when one is raised.
 bool raiseDeferredExits() noexcept;
 
-/// From the script's end on, an exit that a callback asks for has no script left
-/// to end: it is dropped as it is raised (as Python drops one raised in an exit
-/// handler), and so is one still on its way.
+/// From the script's end on, an exit that a callback asks for ends the script
+/// code that called the engine from inside a callback, if any; one that escapes to
+/// the script's end has no script left to end: it is dropped as it is raised (as
+/// Python drops one raised in an exit handler), and so is one still on its way.
 void dropExitsFromNowOn() noexcept;
+
+/// After the script's end, drops an exit still on its way once no callback is
+/// under way: what asked for it has returned without receiving it.
+void dropPendingExit() noexcept;
 
 }

@@ -96,9 +96,10 @@ protected:
 private:
     static bool letGoOf(const Release& release, void* object) noexcept
     {
+        bool any = false;
         try
         {
-            return release.letGo(object);
+            any = release.letGo(object);
         }
         catch (const py::error_already_set&)
         {
@@ -108,7 +109,9 @@ private:
         {
             // What could not be let go stays, and the leak report counts it.
         }
-        return false;
+        // An exit a callback's loop raised and the callback let through ends nothing more.
+        dropPendingExit();
+        return any;
     }
 
     struct Reached

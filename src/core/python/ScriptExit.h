@@ -11,8 +11,10 @@
 // state whole); what is left is plain Python, which the interpreter frees as it
 // clears the globals. Callbacks that hear it may make new work (a component
 // that leaves adds an entity to a scene), so the teardown goes round until a
-// round lets nothing go, a bounded number of times; an exit they ask for has no
-// script left to end, and is dropped. Then the engine shuts down.
+// round lets nothing go, a bounded number of times. An exit they ask for (Ctrl-C,
+// sys.exit) still ends a main loop they run, and reaches them as it returns;
+// what they let through has no script left to end, and is dropped. Then the
+// engine shuts down.
 // Objects that the script keeps alive in ways the interpreter never ends (a
 // reference never given back) stay, and the leak report says so.
 
