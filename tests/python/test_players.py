@@ -525,6 +525,28 @@ def test_a_seeker_reports_each_target_it_found_lost_once_however_the_target_goes
     assert (chase.watched() is None) == ("let go" in story[0])
 
 
+@pytest.mark.parametrize("watched", ["target", "other"])
+def test_a_seeker_holds_of_what_is_in_view_only_what_bears_the_watched_name(watched):
+    sight = Sight()
+    seeker = VisualTargetSeeker("target")
+    sight.sensor(sight.body("viewer", 1), seeker)
+    markers = {name: Carrier() for name in ("target", "other")}
+    for x, (name, marker) in zip((5, -5), markers.items()):
+        sight.body(name, at=(x, 0)).addComponent(marker)
+    assert sight.listen(1) == [("viewer", "VisualTargetFound", "target", 0.5)]
+    seeker.setTarget(watched)
+    # Both leave the scene, and the script lets go of them before their contacts end.
+    for name in markers:
+        sight.scene.removeNode(sight.scene.getEntity(name).getSceneNode())
+    alive = {name: weakref.ref(marker) for name, marker in markers.items()}
+    del markers, marker
+    gc.collect()
+    assert [name for name, ref in alive.items() if ref()] == [watched]
+    assert sight.listen(1) == lost(1.0, watched)
+    gc.collect()
+    assert [name for name, ref in alive.items() if ref()] == []
+
+
 def test_a_seeker_watching_its_own_unit_never_sees_it():
     sight = Sight()
     viewer = sight.body("viewer", 1)

@@ -70,25 +70,39 @@ void VisualTargetSeeker::entityChanged(const std::shared_ptr<Entity>& newEntity,
 void VisualTargetSeeker::forEachOwned(ReferenceVisitor& visitor) const
 {
     for (const Contact& contact : inView)
-        visitor(contact.seen);
+        visitor(contact.held);
 }
 
 void VisualTargetSeeker::setTarget(const std::string& name)
 {
-    targetName = name;
+    watch(name);
 }
 
 void VisualTargetSeeker::setTarget(const std::shared_ptr<Entity>& entity)
 {
     if (!entity)
         throw std::runtime_error("VisualTargetSeeker.setTarget: no entity to watch");
-    targetName = entity->getName();
+    watch(entity->getName());
 }
 
 void VisualTargetSeeker::apply(const SetVisualTargetActionEvent& event)
 {
     if (std::optional<std::string> name = event.getTargetName())
-        targetName = std::move(*name);
+        watch(std::move(*name));
+}
+
+void VisualTargetSeeker::watch(std::string name)
+{
+    targetName = std::move(name);
+    // What is let go of is released once the contacts are consistent: its destruction may call back.
+    std::vector<std::shared_ptr<Entity>> released;
+    for (Contact& contact : inView)
+    {
+        std::shared_ptr<Entity> entity = contact.seen.lock();
+        released.push_back(std::move(contact.held));
+        if (entity && entity->getName() == targetName)
+            contact.held = std::move(entity);
+    }
 }
 
 void VisualTargetSeeker::forget()
@@ -104,12 +118,13 @@ void VisualTargetSeeker::entitiesCollided(const std::shared_ptr<CollidableEvent>
         return;
     // Seen anew without the end of the former contact (the sensor's collidable changed, say): that one is over.
     auto same = std::find_if(inView.begin(), inView.end(),
-                             [&contact](const Contact& known) { return known.seen == contact.seen; });
+                             [&contact](const Contact& known) { return known.sees(contact.seen); });
+    const bool target = contact.seen->getName() == targetName;
     if (same == inView.end())
-        inView.push_back({contact.seenId, contact.seen});
+        inView.push_back({contact.seenId, contact.seen, target ? contact.seen : nullptr});
     else
         same->collidableId = contact.seenId;
-    if (contact.seen->getName() == targetName)
+    if (target)
         contact.viewer->queueEvent(std::make_shared<VisualTargetFound>(contact.time, contact.seen));
 }
 
@@ -118,13 +133,16 @@ void VisualTargetSeeker::entitiesSeparated(const std::shared_ptr<CollidableEvent
     const SightContact contact = readSightContact(*this, *event);
     // The seen side is empty when its collidable has left the entity; the number still tells the contact.
     auto ended = std::find_if(inView.begin(), inView.end(), [&contact](const Contact& known) {
-        return known.collidableId == contact.seenId && (!contact.seen || known.seen == contact.seen);
+        return known.collidableId == contact.seenId && (!contact.seen || known.sees(contact.seen));
     });
     if (ended == inView.end())
         return;
-    const std::shared_ptr<Entity> gone = std::move(ended->seen);
+    // One that was not held and has died bore another name.
+    const std::shared_ptr<Entity> gone = ended->held ? std::move(ended->held) : ended->seen.lock();
     std::swap(*ended, inView.back());
     inView.pop_back();
+    if (!gone)
+        return;
     // A unit that left the scene with its sensor hears nothing more of what it saw there.
     if (contact.viewer && contact.viewer != gone && gone->getName() == targetName)
         contact.viewer->queueEvent(std::make_shared<VisualTargetLost>(contact.time, gone));

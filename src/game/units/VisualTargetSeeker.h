@@ -4,10 +4,14 @@
 // entity of that name comes into view, and a VisualTargetLost once when a
 // contact with an entity of that name ends, however it ends (walking out,
 // dying, leaving the scene), whatever name was watched when it began. So it
-// holds every entity in view until its contact ends, known by the collidable
-// number the contact began with: the end of a contact with an entity that died
-// names no entity. SetVisualTargetActionEvents on its entity change the name
-// watched; moving to another entity forgets what was in view.
+// remembers every entity in view until its contact ends, known by the
+// collidable number the contact began with: the end of a contact with an entity
+// that died names no entity. It holds those of the watched name, so that their
+// loss names them though nothing else holds them any more, and remembers the
+// others weakly (holding everything in view would keep a crowd alive, and its
+// cycles out of the collector's sight); a new name is looked for among them.
+// SetVisualTargetActionEvents on its entity change the name watched; moving to
+// another entity forgets what was in view.
 
 #include "core/EventListener.h"
 #include "game/physics/CollidableEvent.h"
@@ -35,7 +39,7 @@ public:
     std::shared_ptr<Component> createCopy() const override;
     /// Both listeners follow the seeker from entity to entity; what it saw from the old one is forgotten.
     void entityChanged(const std::shared_ptr<Entity>& newEntity, const std::shared_ptr<Entity>& oldEntity) override;
-    /// The entities in view.
+    /// The entities in view that bear the watched name.
     void forEachOwned(ReferenceVisitor& visitor) const override;
 
     void entitiesCollided(const std::shared_ptr<CollidableEvent>& event) override;
@@ -60,14 +64,21 @@ private:
         VisualTargetSeeker& seeker;
     };
 
-    /// An entity in view, until its contact ends: held, so that a loss names it
-    /// though nothing else holds it any more.
+    /// An entity in view, until its contact ends.
     struct Contact
     {
         std::uint32_t collidableId;
-        std::shared_ptr<Entity> seen;
+        std::weak_ptr<Entity> seen;
+        std::shared_ptr<Entity> held;  // while it bears the watched name
+
+        /// Whether the entity is the one seen, even once that one has died and another took its place in memory.
+        bool sees(const std::shared_ptr<Entity>& entity) const
+        {
+            return !seen.owner_before(entity) && !entity.owner_before(seen);
+        }
     };
 
+    void watch(std::string name);
     /// Lets go of every contact; what that destroys may call back into the seeker.
     void forget();
 
