@@ -645,3 +645,34 @@ def test_the_collector_never_frees_what_a_script_still_reaches_in_random_webs_of
     assert result.returncode == 0 and "Traceback" not in result.stderr, result
     assert printed(result) == [[True]]
     assert result.stdout.splitlines()[-1] == LEAK_FREE
+
+
+def test_scenes_whose_finalisers_walk_and_change_other_scenes_mid_collection_are_all_freed(run_script):
+    # Each collection walks every scene twice, keeping the first walk's claims for the second; components that
+    # hear they leave as the collector frees their scene then walk the other scenes (gc.get_referents, as a
+    # debugging script might) and empty them, which the collector must meet afresh.
+    result = run_script(PRELUDE + """
+class Peek(Component):
+    super = Component
+    def __init__(self, others):
+        Component.__init__(self)
+        self.others = others
+    def entityChanged(self, newEntity, oldEntity):
+        if newEntity is None:
+            for scene in self.others:
+                seen.append(len(gc.get_referents(scene)))
+                scene.clear()
+seen = []
+scenes = [SceneManager.createNew() for _ in range(3)]
+for scene in scenes:
+    for number in range(20):
+        placed(scene, Peek([]), "e%d" % number).scene = scene
+    placed(scene, Peek([other for other in scenes if other is not scene]), "peek")
+alive = [weakref.ref(scene) for scene in scenes]
+del scenes, scene
+gc.collect()
+print(">", [[ref() is None for ref in alive], bool(seen)])
+""")
+    assert result.returncode == 0 and "Traceback" not in result.stderr, result
+    assert printed(result) == [[[True, True, True], True]]
+    assert result.stdout.splitlines()[-1] == LEAK_FREE, result

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <limits>
 #include <string>
-#include <unordered_map>
 
 namespace Tarnu
 {
@@ -501,15 +500,123 @@ int OwnershipWalk::visitClaimed(visitproc visit, void* arg)
     // One reference per block: each Python-made block holds its object once. A walk that sees
     // through captives claims every reference only the instance keeps alive that no captive's
     // walk may claim; any other, the references its own core alone holds.
+    cycles::KeptClaims::Keeping keeping(self, visit);
     for (std::size_t index = 0; index < used; ++index)
     {
         const Node& node = nodes[index];
         if (!node.python || node.captive || node.heldFromOutside)
             continue;
         if (seesThrough ? !node.claimableByCaptive : node.copiesFromCore == node.useCount)
+        {
+            keeping.add(node.python);
             Py_VISIT(node.python);
+        }
     }
     return 0;
+}
+
+namespace cycles
+{
+
+KeptClaims& KeptClaims::get()
+{
+    static KeptClaims kept;
+    return kept;
+}
+
+namespace
+{
+
+// The collector's visit functions: the one it counts references with, then the one it marks what is
+// reachable with. Null when the probe could not tell them, and then nothing is kept.
+visitproc countingVisit = nullptr;
+visitproc markingVisit = nullptr;
+
+int probeTraverse(PyObject* self, visitproc visit, void* arg)
+{
+    if (!countingVisit)
+        countingVisit = visit;
+    else if (!markingVisit && visit != countingVisit)
+        markingVisit = visit;
+    Py_VISIT(Py_TYPE(self));
+    return 0;
+}
+
+}
+
+void KeptClaims::learnPasses()
+{
+    // A probe that something outside the collector holds is reachable: the collector counts its references,
+    // then marks it, each through the probe's walk.
+    static PyType_Slot slots[] = {{Py_tp_traverse, reinterpret_cast<void*>(&probeTraverse)}, {0, nullptr}};
+    static PyType_Spec spec = {"tarnu.CollectorProbe", sizeof(PyObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
+                               slots};
+    const py::object type(py::handle<>(PyType_FromSpec(&spec)));
+    const py::object probe(py::handle<>(PyType_GenericAlloc(reinterpret_cast<PyTypeObject*>(type.ptr()), 0)));
+    py::import("gc").attr("collect")(0);
+    if (!markingVisit)
+        countingVisit = nullptr;
+}
+
+void KeptClaims::collectionStarts()
+{
+    pass = markingVisit ? Pass::COUNTING : Pass::NONE;
+    byInstance.clear();
+    spans.clear();
+    claims.clear();
+}
+
+void KeptClaims::collectionEnds()
+{
+    pass = Pass::NONE;
+}
+
+bool KeptClaims::visit(PyObject* self, visitproc visit, void* arg, int& stop)
+{
+    if (pass == Pass::NONE)
+        return false;
+    if (visit == countingVisit)
+    {
+        // Counting again (each object is counted once a look) means finalisers ran since the first look.
+        if (pass == Pass::MARKING || byInstance.find(self) != PointerTable::NONE)
+            pass = Pass::NONE;
+        return false;
+    }
+    if (visit != markingVisit)
+    {
+        // A look of the script's: callbacks and finalisers may have run, or may yet.
+        pass = Pass::NONE;
+        return false;
+    }
+    pass = Pass::MARKING;
+    const std::size_t index = byInstance.find(self);
+    if (index == PointerTable::NONE)
+        return false;
+    stop = 0;
+    for (std::size_t next = spans[index].first; next < spans[index].second && !stop; ++next)
+        stop = visit(claims[next], arg);
+    return true;
+}
+
+KeptClaims::Keeping::Keeping(PyObject* self, visitproc visit)
+    : kept(get()), keeping(kept.pass == Pass::COUNTING && visit == countingVisit)
+{
+    if (keeping)
+    {
+        kept.byInstance.insert(self, kept.spans.size());
+        kept.spans.emplace_back(kept.claims.size(), kept.claims.size());
+    }
+}
+
+void KeptClaims::Keeping::add(PyObject* python)
+{
+    if (keeping)
+    {
+        kept.claims.push_back(python);
+        kept.spans.back().second = kept.claims.size();
+    }
+}
+
 }
 
 namespace cycles
@@ -531,6 +638,10 @@ int collectAgain(void*)
 void notePhase(const std::string& phase, const py::object& /*info*/)
 {
     collecting = phase == "start";
+    if (collecting)
+        KeptClaims::get().collectionStarts();
+    else
+        KeptClaims::get().collectionEnds();
     // Asked for only once the collection is over: a pending call that ran
     // during it (scripts run as objects die) would find the collector busy.
     if (!collecting && collectAgainAfter && Py_AddPendingCall(&collectAgain, nullptr) == 0)
@@ -561,9 +672,9 @@ std::vector<Extender>& registeredExtenders()
     return registered;
 }
 
-std::vector<SharedPointerType>& registeredSharedPointerTypes()
+std::deque<SharedPointerType>& registeredSharedPointerTypes()
 {
-    static std::vector<SharedPointerType> registered;
+    static std::deque<SharedPointerType> registered;
     return registered;
 }
 
@@ -589,17 +700,20 @@ std::size_t extenderOf(PyTypeObject* type)
     return known.size();
 }
 
-const std::vector<SharedPointerType>& sharedPointerTypes()
+const std::deque<SharedPointerType>& sharedPointerTypes()
 {
     return registeredSharedPointerTypes();
 }
 
 void addSharedPointerType(const SharedPointerType& type)
 {
-    std::vector<SharedPointerType>& registered = registeredSharedPointerTypes();
+    std::deque<SharedPointerType>& registered = registeredSharedPointerTypes();
     if (std::none_of(registered.begin(), registered.end(),
                      [&type](const SharedPointerType& known) { return known.type == type.type; }))
+    {
         registered.push_back(type);
+        sharedPointerTypeCount = registered.size();
+    }
 }
 
 namespace
@@ -611,54 +725,45 @@ HolderLayouts::Layout learnLayout(py::instance_holder* holder, py::type_info roo
     const auto offsetOf = [holder](const void* part) {
         return static_cast<const char*>(part) - reinterpret_cast<const char*>(holder);
     };
+    const std::type_info* kind = &typeid(*holder);
     void* object = holder->holds(root, false);
     if (!object)
-        return {HolderLayouts::NONE, 0, 0};
-    // A holder hands out the shared pointer it keeps when asked for that pointer's own type.
-    const std::vector<SharedPointerType>& types = sharedPointerTypes();
-    for (std::size_t index = 0; index < types.size(); ++index)
-        if (holder->holds(types[index].type, false))
-            return {HolderLayouts::SHARED, 0, index};
+        return {kind, HolderLayouts::NONE, 0, nullptr};
+    // A holder hands out the shared pointer it keeps, a member of its own, when asked for that
+    // pointer's own type.
+    for (const SharedPointerType& type : sharedPointerTypes())
+        if (const void* shared = holder->holds(type.type, false))
+            return {kind, HolderLayouts::SHARED, offsetOf(shared), &type};
     // Else the holder keeps its object either by value, right after its own
     // fields, or behind a pointer elsewhere: a value lies within the holder's
     // alignment of the holder (at most a cache line), a pointee never does.
     const std::ptrdiff_t start = offsetOf(mostDerived(object));
     if (start >= static_cast<std::ptrdiff_t>(sizeof(py::instance_holder)) && start <= 64)
-        return {HolderLayouts::INSIDE, offsetOf(object), 0};
-    return {HolderLayouts::NONE, 0, 0};
+        return {kind, HolderLayouts::INSIDE, offsetOf(object), nullptr};
+    return {kind, HolderLayouts::NONE, 0, nullptr};
 }
 
 }
 
 HeldRoot findRoot(PyObject* self, HolderLayouts& layouts, py::type_info root, const void* (*mostDerived)(const void*))
 {
-    const std::vector<SharedPointerType>& types = sharedPointerTypes();
     // A holder learnt before its kind of shared pointer was registered is learnt again.
-    if (layouts.typesKnown != types.size())
+    if (layouts.typesKnown != sharedPointerTypeCount)
     {
         layouts.byHolder.clear();
-        layouts.typesKnown = types.size();
+        layouts.typesKnown = sharedPointerTypeCount;
     }
     for (py::instance_holder* holder = asInstance(self)->objects; holder; holder = holder->next())
     {
-        auto [known, added] = layouts.byHolder.try_emplace(&typeid(*holder));
-        if (added)
-            known->second = learnLayout(holder, root, mostDerived);
-        const HolderLayouts::Layout& layout = known->second;
-        HeldRoot found;
-        found.holder = holder;
-        if (layout.kind == HolderLayouts::INSIDE)
+        const std::type_info* kind = &typeid(*holder);
+        auto known = std::find_if(layouts.byHolder.begin(), layouts.byHolder.end(),
+                                  [kind](const HolderLayouts::Layout& layout) { return layout.holder == kind; });
+        if (known == layouts.byHolder.end())
+            known = layouts.byHolder.insert(known, learnLayout(holder, root, mostDerived));
+        if (known->kind != HolderLayouts::NONE)
         {
-            found.inside = reinterpret_cast<char*>(holder) + layout.offset;
-            return found;
-        }
-        if (layout.kind == HolderLayouts::SHARED)
-        {
-            // Asking for the exact type answers at once, with no search.
-            const SharedPointerType& type = types[layout.sharedType];
-            found.shared = {holder->holds(type.type, false), &type};
-            // An empty pointer holds nothing to read.
-            return found.shared.useCount() ? found : HeldRoot{};
+            layouts.last = static_cast<std::size_t>(known - layouts.byHolder.begin());
+            return readHeld(holder, *known);
         }
     }
     return {};
@@ -735,6 +840,7 @@ void collectCyclesThroughDicts()
     PyTypeObject* metatype = py::objects::class_metatype().get();
     makeClass = metatype->tp_new;
     metatype->tp_new = &makeClassWithFinalizer;
+    cycles::KeptClaims::learnPasses();
     py::import("gc").attr("callbacks").attr("append")(py::make_function(&cycles::notePhase));
 }
 

@@ -39,12 +39,14 @@
 #include "core/python/PointerTable.h"
 
 #include <boost/python.hpp>
+#include <boost/python/object/instance.hpp>
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <typeinfo>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace Tarnu
@@ -107,11 +109,11 @@ public:
 
     // How an extender enters the engine part of a captive Python object, whose class's walk reaches so far.
     void enter(const cycles::HeldPointer& held, Reach reach);
+    /// An object that lives inside it, and whose own walk runs when it owns anything.
     template <class Root>
-    void enter(const Root& inside, Reach reach)
+    void enter(const Root& inside, Reach reach, bool ownsAnything)
     {
-        // Its own walk runs whenever it owns anything.
-        enterCurrent(reach, true);
+        enterCurrent(reach, ownsAnything);
         inside.forEachOwned(*this);
     }
 
@@ -258,8 +260,8 @@ private:
 namespace cycles
 {
 
-/// The kinds of shared pointer registered so far, in order; a kind is never removed.
-const std::vector<SharedPointerType>& sharedPointerTypes();
+/// The kinds of shared pointer registered so far, in order; a kind is never removed, nor moved.
+const std::deque<SharedPointerType>& sharedPointerTypes();
 void addSharedPointerType(const SharedPointerType& type);
 
 /// How the instance holds its Root object, as far as it can be told apart.
@@ -271,24 +273,46 @@ struct HeldRoot
 };
 
 /// Where a kind of holder keeps its Root, learnt once per kind: asking a holder runs
-/// the binding library's type search, which the collector would pay for every instance.
+/// the binding library's type search (comparing type names), which the collector would
+/// pay for every instance, twice in each collection.
 struct HolderLayouts
 {
     enum Kind : char
     {
         NONE,    // no Root, or behind a pointer of a kind not registered
         INSIDE,  // by value, at offset from the holder
-        SHARED   // behind a shared pointer of a registered kind
+        SHARED   // behind a shared pointer of a registered kind, at offset from the holder
     };
     struct Layout
     {
+        const std::type_info* holder;
         Kind kind;
         std::ptrdiff_t offset;
-        std::size_t sharedType;  // the kind's index among those registered
+        const SharedPointerType* sharedType;
     };
-    std::unordered_map<const std::type_info*, Layout> byHolder;
-    std::size_t typesKnown = 0;  // kinds registered when these were learnt
+    std::vector<Layout> byHolder;  // a few kinds of holder per Root
+    std::size_t typesKnown = 0;    // kinds registered when these were learnt
+    std::size_t last = 0;          // the layout of the holder met last
 };
+
+/// How many kinds of shared pointer are registered (sharedPointerTypes().size(), read without a call).
+inline std::size_t sharedPointerTypeCount = 0;
+
+/// The Root as a holder of a learnt kind (not NONE) keeps it.
+inline HeldRoot readHeld(boost::python::instance_holder* holder, const HolderLayouts::Layout& layout)
+{
+    HeldRoot found;
+    found.holder = holder;
+    char* const at = reinterpret_cast<char*>(holder) + layout.offset;
+    if (layout.kind == HolderLayouts::INSIDE)
+    {
+        found.inside = at;
+        return found;
+    }
+    found.shared = {at, layout.sharedType};
+    // An empty pointer holds nothing to read.
+    return found.shared.useCount() ? found : HeldRoot{};
+}
 
 HeldRoot findRoot(PyObject* self, HolderLayouts& layouts, boost::python::type_info root,
                   const void* (*mostDerived)(const void*));
@@ -310,6 +334,13 @@ template <class Root>
 HeldRoot find(PyObject* self)
 {
     static HolderLayouts layouts;
+    // The instances of a class are mostly held alike: the kind of holder met last answers at once. The
+    // collector asks for every instance it looks at, twice a collection.
+    boost::python::instance_holder* holder = reinterpret_cast<boost::python::objects::instance<>*>(self)->objects;
+    if (holder && layouts.typesKnown == sharedPointerTypeCount && layouts.last < layouts.byHolder.size())
+        if (const HolderLayouts::Layout& layout = layouts.byHolder[layouts.last];
+            layout.holder == &typeid(*holder) && layout.kind != HolderLayouts::NONE)
+            return readHeld(holder, layout);
     return findRoot(self, layouts, boost::python::type_id<Root>(),
                     [](const void* object) { return dynamic_cast<const void*>(static_cast<const Root*>(object)); });
 }
@@ -339,14 +370,56 @@ bool ownsAnything(const Root& object)
     return any.found;
 }
 
+/// The claims of the walks made at the collector's first look at each instance in a collection, kept
+/// for its second: the collector counts the references to every object, then marks what is
+/// reachable, and runs nothing in between, so a walk would find the same again (a scene's walk costs
+/// about a microsecond an entity). Any other look (gc.get_referents from a script, or the counting
+/// and marking again once finalisers ran) walks afresh, since what a claim points to may be gone by
+/// then, and so does every look after it in that collection.
+class KeptClaims
+{
+public:
+    static KeptClaims& get();
+    /// Learns the collector's own visit functions, from a probe it collects.
+    static void learnPasses();
+    void collectionStarts();
+    void collectionEnds();
+    /// At the second look at an instance whose claims are kept, visits them and answers true.
+    bool visit(PyObject* self, visitproc visit, void* arg, int& stop);
+
+    /// Keeps the claims a walk visits at the first look.
+    class Keeping
+    {
+    public:
+        Keeping(PyObject* self, visitproc visit);
+        void add(PyObject* python);
+
+    private:
+        KeptClaims& kept;
+        bool keeping;
+    };
+
+private:
+    enum class Pass
+    {
+        NONE,      // walks afresh
+        COUNTING,  // the first look, which keeps the claims
+        MARKING    // the second look, which uses them
+    };
+    Pass pass = Pass::NONE;
+    PointerTable byInstance;  // the index of its span
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
+    std::vector<PyObject*> claims;
+};
+
 template <class Root, Reach reach>
 bool extend(PyObject* python, OwnershipWalk& walk)
 {
     const HeldRoot root = find<Root>(python);
     if (root.shared)
         walk.enter(root.shared, reach);
-    else if (root.inside)
-        walk.enter(*static_cast<const Root*>(root.inside), reach);
+    else if (const auto* inside = static_cast<const Root*>(root.inside))
+        walk.enter(*inside, reach, ownsAnything(*inside));
     return root.shared || root.inside;
 }
 
@@ -360,11 +433,16 @@ int traverse(PyObject* self, visitproc visit, void* arg)
         const HeldRoot root = find<Root>(self);
         // An object that something else holds too is not this instance's to claim from: the engine
         // links back to an object's owners weakly, so no copy of its own can explain the others.
-        if (root.shared && root.shared.useCount() == 1)
-            return OwnershipWalk::from(self, root.shared, reach).visitClaimed(visit, arg);
         // Most objects that live inside their Python object own nothing (a script's component).
-        if (root.inside && ownsAnything(*static_cast<const Root*>(root.inside)))
-            return OwnershipWalk::from(self, *static_cast<const Root*>(root.inside), reach).visitClaimed(visit, arg);
+        const bool walks = root.shared ? root.shared.useCount() == 1
+                                       : root.inside && ownsAnything(*static_cast<const Root*>(root.inside));
+        if (!walks)
+            return 0;
+        if (int stop = 0; KeptClaims::get().visit(self, visit, arg, stop))
+            return stop;
+        if (root.shared)
+            return OwnershipWalk::from(self, root.shared, reach).visitClaimed(visit, arg);
+        return OwnershipWalk::from(self, *static_cast<const Root*>(root.inside), reach).visitClaimed(visit, arg);
     }
     catch (const std::exception&)
     {
