@@ -58,6 +58,8 @@ made = )") + GetParam().expression + "\n",
     const auto [collector, bound] = GetParam().found(py::object(space["made"]).ptr());
     ASSERT_NE(collector, nullptr);
     EXPECT_EQ(collector, bound);
+    // The second look reads the holder as the first learnt it.
+    EXPECT_EQ(GetParam().found(py::object(space["made"]).ptr()).first, bound);
 }
 
 INSTANTIATE_TEST_SUITE_P(
