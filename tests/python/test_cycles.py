@@ -200,6 +200,32 @@ def heard_at_exit(component, kill=True, keep=Keep):
     global listener
     listener = keep(SceneEvent.TYPE)
     other.addEventListener(listener)
+def last_screen(leave):
+    # A component that shows a last screen with Root.run as the exit makes it leave; the process asks to leave at
+    # its fifth frame, and the component lets what ends the loop through.
+    class Leave(Process):
+        frames = 0
+        def updateProcess(self, elapsed):
+            self.frames += 1
+            if self.frames == 5:
+                leave()
+    class GameOver(Component):
+        super = Component
+        def entityChanged(self, newEntity, oldEntity):
+            if newEntity is None:
+                screen, process = SceneManager.createNew(), Leave()
+                screen.addProcess(process)
+                try:
+                    root.run(screen, None, 100.0)
+                except (KeyboardInterrupt, SystemExit) as stop:
+                    print(">", ["caught", type(stop).__name__])
+                    raise
+                finally:
+                    print(">", ["ended", process.frames])
+    global player
+    player = Entity.createNew("player")
+    for component in (GameOver(), Spawner("after")):
+        player.addComponent(component)
 def kept_in_events(component, name):
     # The kept events hold the entity and the scene: their Python objects are not their only owners.
     global listener
@@ -280,6 +306,19 @@ unit = Entity.createNew("unit")
 for component in (Quitter("quitter"), Spawner("after")):
     unit.addComponent(component)
 """, [["left", "quitter", "unit"], ["left", "after", "unit"]], False),
+    # Ctrl-C, sys.exit and Escape end that loop; what the component lets through is dropped, the other one still hears.
+    ("Ctrl-C ends a main loop a component runs as it leaves at exit", """
+import os, signal
+last_screen(lambda: os.kill(os.getpid(), signal.SIGINT))
+""", [["caught", "KeyboardInterrupt"], ["ended", 5], ["left", "after", "player"]], False),
+    ("so does sys.exit", """
+import sys
+last_screen(lambda: sys.exit(4))
+""", [["caught", "SystemExit"], ["ended", 5], ["left", "after", "player"]], False),
+    ("so does Escape, read with the next frame's input", """
+import sdl_input
+last_screen(lambda: sdl_input.key(sdl_input.SDLK_ESCAPE))
+""", [["ended", 6], ["left", "after", "player"]], False),
     ("a controller never given back", """
 import ctypes
 controller = UnitFSMController()
@@ -654,20 +693,16 @@ def test_scenes_whose_finalisers_walk_and_change_other_scenes_mid_collection_are
     result = run_script(PRELUDE + """
 class Peek(Component):
     super = Component
-    def __init__(self, others):
-        Component.__init__(self)
-        self.others = others
+    others = ()
     def entityChanged(self, newEntity, oldEntity):
-        if newEntity is None:
-            for scene in self.others:
-                seen.append(len(gc.get_referents(scene)))
-                scene.clear()
-seen = []
-scenes = [SceneManager.createNew() for _ in range(3)]
+        for scene in self.others if newEntity is None else ():
+            seen.append(len(gc.get_referents(scene)))
+            scene.clear()
+seen, scenes = [], [SceneManager.createNew() for _ in range(3)]
 for scene in scenes:
     for number in range(20):
-        placed(scene, Peek([]), "e%d" % number).scene = scene
-    placed(scene, Peek([other for other in scenes if other is not scene]), "peek")
+        placed(scene, Peek(), "e%d" % number).scene = scene
+    placed(scene, Peek(), "peek").others = [other for other in scenes if other is not scene]
 alive = [weakref.ref(scene) for scene in scenes]
 del scenes, scene
 gc.collect()

@@ -7,7 +7,7 @@ import weakref
 import pytest
 
 from tarnu import (Component, Entity, Event, EventListener, EventManager, ProcessManager, SceneEvent,
-                   SceneManager, SceneNode, Vector2)
+                   SceneManager, SceneNode)
 
 
 class Witness(Component):
@@ -139,41 +139,27 @@ def test_script_exception_survives_a_scene_dropped_while_it_unwinds_and_releases
     assert kept.getManager() is None and Component.getComponent("Witness", kept.getEntity()).journal is journal
 
 
-def kept_node(scene):
-    node = Entity.createEntity(Component(), "kept", Vector2(0, 0))
-    scene.addNode(node)
-    return node, lambda: scene.getEntity("kept").getSceneNode()
+def handed(hand, kept):
+    hand(kept)
+    return kept
 
 
-def kept_child(scene):
-    parent = Entity.createEntity(Component(), "parent", Vector2(0, 0))
-    scene.addNode(parent)
-    child = Entity.createEntity(Component(), "kept", Vector2(1, 0))
-    parent.addChild(child)
-    return child, lambda: scene.getEntity("kept").getSceneNode()
-
-
-def kept_entity(scene):
-    node = SceneNode.createNew()
-    scene.addNode(node)
-    entity = Entity.createNew("kept")
-    node.attach(entity)
-    return entity, lambda: scene.getEntity("kept")
-
-
-# A node or entity the script hands to the engine in each of these ways, and how the script finds it again.
-HANDED = {"a node added to a scene": kept_node, "a node added under another": kept_child,
-          "an entity attached to a node": kept_entity}
+# How the script hands the engine a node or an entity named "kept".
+HANDED = {
+    "a node added to a scene": lambda scene: handed(scene.addNode, Entity.createEntity(Component(), "kept")),
+    "a node added under another": lambda scene: handed(handed(scene.addNode, SceneNode.createNew()).addChild,
+                                                       Entity.createEntity(Component(), "kept")),
+    "an entity attached to a node": lambda scene: handed(handed(scene.addNode, SceneNode.createNew()).attach,
+                                                         Entity.createNew("kept"))}
 
 
 @pytest.mark.parametrize("hand", HANDED.values(), ids=HANDED.keys())
 def test_the_engine_keeps_what_the_script_hands_it_and_the_script_keeps_its_python_object(hand):
     scene = SceneManager.createNew()
-    handed, find = hand(scene)
-    assert find() is handed
-    alive = weakref.ref(handed)
-    del handed
+    kept = hand(scene)
+    find = scene.getEntity if isinstance(kept, Entity) else lambda name: scene.getEntity(name).getSceneNode()
+    assert find("kept") is kept
+    alive = weakref.ref(kept)
+    del kept
     # No collection: nothing but the script held the Python object, while the engine keeps the node or entity.
-    assert alive() is None
-    again = find()
-    assert isinstance(again, (SceneNode, Entity)) and find() is again and scene.getNumEntities() >= 1
+    assert alive() is None and find("kept") is find("kept") is not None

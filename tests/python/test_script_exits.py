@@ -2,8 +2,6 @@
 (or reaches the script right after the engine call it came from), the script's own handlers and `finally` run, and
 the engine shuts down cleanly; it is never printed as a callback's error, nor does it end the process on the spot."""
 
-import pytest
-
 from logfiles import printed
 from test_root import LEAK_FREE
 
@@ -65,59 +63,3 @@ def test_an_exit_in_a_callback_reaches_the_script_and_one_nobody_catches_is_the_
     assert printed(result) == [[where, kind, text, 3] for kind, text in (("KeyboardInterrupt", "stop"), (
         "SystemExit", "3")) for where in ("run", "press", "attach", "define")] + [["finally", 3]]
     assert "Traceback" not in result.stderr and "Exception thrown" not in result.stderr, result
-
-
-# The script ends without cleaning up; the exit's teardown makes a component leave its entity, and it shows a last
-# screen with Root.run. At the fifth frame the loop's process asks to leave; the component catches what ends the loop
-# or lets it through. Either way the loop ends, and the entity's other component still hears that it leaves.
-LAST_SCREEN = """
-import os, signal, sys, sdl_input
-from tarnu import *
-
-root = Root()
-root.initialize(64, 48, 0, False)
-class Leave(Process):
-    def __init__(self):
-        Process.__init__(self)
-        self.frames = 0
-    def updateProcess(self, elapsed):
-        self.frames += 1
-        if self.frames == 5:
-            leave()
-class GameOver(Component):
-    super = Component
-    def entityChanged(self, newEntity, oldEntity):
-        if newEntity is None:
-            screen, process = SceneManager.createNew(), Leave()
-            screen.addProcess(process)
-            try:
-                root.run(screen, None, 100.0)
-            except (KeyboardInterrupt, SystemExit) as stop:
-                print(">", ["caught", type(stop).__name__])
-                if not CATCH:
-                    raise
-            print(">", ["ended", process.frames])
-class After(Component):
-    super = Component
-    def entityChanged(self, newEntity, oldEntity):
-        if newEntity is None:
-            print(">", ["left", oldEntity.getName()])
-player = Entity.createNew("player")
-for component in (GameOver(), After()):
-    player.addComponent(component)
-"""
-
-LEAVING = {"Ctrl-C": "os.kill(os.getpid(), signal.SIGINT)", "sys.exit": "sys.exit(4)",
-           "Escape": "sdl_input.key(sdl_input.SDLK_ESCAPE)"}
-
-
-@pytest.mark.parametrize("catch", [True, False], ids=["caught", "let through"])
-@pytest.mark.parametrize("how", LEAVING.keys())
-def test_an_exit_ends_a_main_loop_a_callback_runs_at_the_script_end(run_script, how, catch):
-    result = run_script("leave = lambda: %s\nCATCH = %s\n" % (LEAVING[how], catch) + LAST_SCREEN, timeout=30)
-    assert result.returncode == 0 and result.stdout.splitlines()[-1] == LEAK_FREE, result
-    stopped = [] if how == "Escape" else [["caught", "SystemExit" if how == "sys.exit" else "KeyboardInterrupt"]]
-    # Escape, read with the next frame's input, lets that frame run.
-    ended = [["ended", 6 if how == "Escape" else 5]] if catch or how == "Escape" else []
-    assert printed(result) == stopped + ended + [["left", "player"]]
-    assert "Traceback" not in result.stderr, result

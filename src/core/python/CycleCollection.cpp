@@ -532,14 +532,19 @@ namespace
 visitproc countingVisit = nullptr;
 visitproc markingVisit = nullptr;
 
-int probeTraverse(PyObject* self, visitproc visit, void* arg)
+int probeTraverse(PyObject* /*self*/, visitproc visit, void* /*arg*/)
 {
     if (!countingVisit)
         countingVisit = visit;
     else if (!markingVisit && visit != countingVisit)
         markingVisit = visit;
-    Py_VISIT(Py_TYPE(self));
     return 0;
+}
+
+void releaseProbe(PyObject* self)
+{
+    PyObject_GC_UnTrack(self);
+    PyObject_GC_Del(self);
 }
 
 }
@@ -548,11 +553,23 @@ void KeptClaims::learnPasses()
 {
     // A probe that something outside the collector holds is reachable: the collector counts its references,
     // then marks it, each through the probe's walk.
-    static PyType_Slot slots[] = {{Py_tp_traverse, reinterpret_cast<void*>(&probeTraverse)}, {0, nullptr}};
-    static PyType_Spec spec = {"tarnu.CollectorProbe", sizeof(PyObject), 0, Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC,
-                               slots};
-    const py::object type(py::handle<>(PyType_FromSpec(&spec)));
-    const py::object probe(py::handle<>(PyType_GenericAlloc(reinterpret_cast<PyTypeObject*>(type.ptr()), 0)));
+    static PyTypeObject probeType = [] {
+        PyTypeObject type{};
+        Py_SET_REFCNT(reinterpret_cast<PyObject*>(&type), 1);
+        type.tp_name = "tarnu.CollectorProbe";
+        type.tp_basicsize = sizeof(PyObject);
+        type.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC;
+        type.tp_traverse = &probeTraverse;
+        type.tp_dealloc = &releaseProbe;
+        return type;
+    }();
+    if (PyType_Ready(&probeType) < 0)
+        py::throw_error_already_set();
+    PyObject* probe = PyObject_GC_New(PyObject, &probeType);
+    if (!probe)
+        py::throw_error_already_set();
+    PyObject_GC_Track(probe);
+    const py::object held(py::handle<>(probe));
     py::import("gc").attr("collect")(0);
     if (!markingVisit)
         countingVisit = nullptr;
